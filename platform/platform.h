@@ -1,0 +1,140 @@
+// The thin operating-system layer. Everything above it works on byte strings
+// of the system code page and on Windows-style paths with backslashes; the
+// POSIX side maps "\" to "/" only where it calls the system. Both sides
+// follow the same contracts, and the same test suites run against each.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+enum { PLATFORM_MAX_PATH = 260 };  // 259 characters and a terminating zero
+
+// ---------------------------------------------------------------- paths
+
+// Copies a program path into the form the system calls take: "\" becomes
+// "/" on POSIX (a leading drive such as "Z:" is dropped there); unchanged on
+// Windows. Returns false when it does not fit in outSize (out then empty).
+bool PlatformSystemPath(const char* path, char* out, size_t outSize);
+
+// Full path of the running executable, program form (backslashes).
+// Returns false when it does not fit.
+bool PlatformModuleFileName(char* out, size_t outSize);
+
+// The process's whole command line as the system passes it (GetCommandLineA
+// on Windows; on POSIX the arguments joined by blanks, each holding a blank
+// quoted, as set by PlatformSetCommandLine or else read from /proc/self).
+const char* PlatformCommandLine();
+void PlatformSetCommandLine(const char* text);  // POSIX: for tests and cli
+
+// ---------------------------------------------------------------- files
+
+struct PlatformFileInfo {
+  bool isFolder;
+  uint64_t size;  // 0 for a folder
+};
+
+// Attributes of a file or folder. Returns false when the path does not exist
+// or cannot be examined.
+bool PlatformGetFileInfo(const char* path, PlatformFileInfo* info);
+
+// Directory listing with a pattern: the last path component may hold "*" and
+// "?" (matched as FindFirstFileA does, case-insensitively). Entries come in
+// the order the system lists them, "." and ".." included where it lists them.
+struct PlatformFindData {
+  char name[PLATFORM_MAX_PATH];  // name only, no folder
+  bool isFolder;
+  uint64_t size;
+};
+struct PlatformFind;  // opaque listing handle
+// Returns the handle and the first entry, or nullptr when nothing matches.
+PlatformFind* PlatformFindFirst(const char* pattern, PlatformFindData* data);
+// Returns false when the listing is exhausted.
+bool PlatformFindNext(PlatformFind* find, PlatformFindData* data);
+void PlatformFindClose(PlatformFind* find);
+
+struct PlatformFile;  // opaque open file
+// Opens for reading, letting others read (and write). nullptr on failure.
+PlatformFile* PlatformOpenRead(const char* path);
+// Creates anew (replacing an existing file) for writing, letting others read
+// and write. nullptr on failure.
+PlatformFile* PlatformCreateWrite(const char* path);
+// Reads up to size bytes; *got receives the count (0 at the end of the file).
+// Returns false on a read error.
+bool PlatformReadFile(PlatformFile* file, void* buffer, size_t size, size_t* got);
+// Writes all size bytes; a short write is a failure (returns false).
+bool PlatformWriteFile(PlatformFile* file, const void* buffer, size_t size);
+// Moves the file position to offset from the start. Returns false on failure.
+bool PlatformSeekFile(PlatformFile* file, uint64_t offset);
+// Flushes the file to the disk (FlushFileBuffers / fsync). false on failure.
+bool PlatformFlushFile(PlatformFile* file);
+// Closes; returns false when the system reports a failure (a late write error).
+bool PlatformCloseFile(PlatformFile* file);
+
+bool PlatformDeleteFile(const char* path);
+bool PlatformCreateFolder(const char* path);  // false when it exists already
+bool PlatformRemoveFolder(const char* path);  // empty folders only
+// Replaces `to` by `from` in one step, writing through to the disk
+// (MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+// rename and fsync of the folder on POSIX). Returns false on failure, `to`
+// then untouched.
+bool PlatformReplaceFile(const char* from, const char* to);
+
+// The system's temporary folder with a trailing backslash. false on failure.
+bool PlatformTempFolder(char* out, size_t outSize);
+// GetTempFileNameA(folder, prefix, 0): a unique name in `folder` from the
+// prefix's first three characters, created as an empty file. false on failure.
+bool PlatformTempFileName(const char* folder, const char* prefix, char* out, size_t outSize);
+
+// ---------------------------------------------------------------- profile files
+
+// GetPrivateProfileStringA: copies the value (or the default) into out, cut to
+// outSize - 1 characters; returns the number of characters copied.
+size_t PlatformProfileGetString(const char* section, const char* key, const char* defaultText,
+                                char* out, size_t outSize, const char* file);
+// GetPrivateProfileIntA: the value's leading decimal number, or the default
+// when the key is missing.
+int PlatformProfileGetInt(const char* section, const char* key, int defaultValue,
+                          const char* file);
+// WritePrivateProfileStringA: sets the key (appended to the section, which is
+// appended to the file when missing). Returns false on failure.
+bool PlatformProfileWriteString(const char* section, const char* key, const char* value,
+                                const char* file);
+
+// ---------------------------------------------------------------- registry
+
+enum PlatformRegistryRoot { PLATFORM_HKEY_CLASSES_ROOT, PLATFORM_HKEY_CURRENT_USER };
+// RegCreateKeyExA + RegSetValueExA (REG_SZ, length counting the terminating
+// zero). Returns false on failure; POSIX has no registry and returns false.
+bool PlatformRegistrySetString(PlatformRegistryRoot root, const char* keyPath,
+                               const char* valueName, const char* text);
+// Reads a REG_SZ value back (tests, shell folders). false when missing.
+bool PlatformRegistryGetString(PlatformRegistryRoot root, const char* keyPath,
+                               const char* valueName, char* out, size_t outSize);
+
+// ---------------------------------------------------------------- clock
+
+struct PlatformLocalTime {
+  int year, month, day, hour, minute, second;  // month 1..12
+};
+void PlatformGetLocalTime(PlatformLocalTime* t);
+
+// ---------------------------------------------------------------- message boxes
+
+enum {
+  PLATFORM_MB_OK = 0x0,
+  PLATFORM_MB_YESNOCANCEL = 0x3,
+  PLATFORM_MB_YESNO = 0x4,
+  PLATFORM_MB_ICONSTOP = 0x10,
+  PLATFORM_MB_ICONQUESTION = 0x20,
+  PLATFORM_MB_ICONEXCLAMATION = 0x30,
+};
+enum { PLATFORM_IDOK = 1, PLATFORM_IDCANCEL = 2, PLATFORM_IDYES = 6, PLATFORM_IDNO = 7 };
+enum PlatformOwner { PLATFORM_OWNER_NONE, PLATFORM_OWNER_ACTIVE_WINDOW };
+
+// MessageBoxA with the given flags. Windows: owned by the active window or by
+// none. POSIX: writes "caption: text" to standard error and answers OK/Yes.
+// A hook set by PlatformSetMessageBoxHook answers instead (tests).
+int PlatformMessageBox(PlatformOwner owner, const char* text, const char* caption, unsigned flags);
+typedef int (*PlatformMessageBoxHook)(PlatformOwner owner, const char* text, const char* caption,
+                                      unsigned flags);
+void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook);  // nullptr restores

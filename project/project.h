@@ -1,0 +1,53 @@
+// The project record, the launch list beside it, and the project file.
+#pragma once
+
+#include "shell/paths.h"
+
+enum { VQ_MAX_LAUNCH = 64 };
+
+struct ProjectRecord {
+  char Version[VQ_TEXT_SIZE];
+  char ProjectName[VQ_TEXT_SIZE];
+  char ProjectFilePath[VQ_TEXT_SIZE];
+  char SourceFolder[VQ_TEXT_SIZE];
+  char Password[VQ_TEXT_SIZE];
+  char ExtractionFolder[VQ_TEXT_SIZE];
+  char IconFile[VQ_TEXT_SIZE];
+  char OutputFile[VQ_TEXT_SIZE];
+  int Checkbox1;      // progress bar in the extractor
+  int Checkbox2;      // delete extracted files after the launched programs end
+  int Checkbox3;      // password protection
+  int CompressLevel;  // 0..9
+  int OverwriteMode;  // 0 overwrite all, 1 ask, 2 skip existing
+};
+
+// The launch list: three tables of 64 slots; the list ends at the first entry
+// whose file text is empty.
+struct LaunchList {
+  char ExecFile[VQ_MAX_LAUNCH][VQ_TEXT_SIZE];  // full path
+  char CmdLine[VQ_MAX_LAUNCH][VQ_TEXT_SIZE];
+  char WinState[VQ_MAX_LAUNCH][VQ_TEXT_SIZE];  // "*ShowWin*", "*HideWin*", ...
+};
+
+extern ProjectRecord gProject;
+extern LaunchList gLaunch;
+
+// Gives the record and the launch list their start-up values (OutputFile is
+// AppFolder + "Output.exe"; the launch list empty).
+void InitProject(ProjectRecord* record, LaunchList* launch);
+
+// Number of entries before the first empty file text (0..64).
+int LaunchCount(const LaunchList* launch);
+
+// Copies `path` with every occurrence of `folder` removed (case-sensitive) into
+// out: the form in which launch entries are stored. false when cut to fit.
+bool RemoveFolderText(const char* path, const char* folder, char* out, size_t outSize);
+
+// Reads the file named by record->ProjectFilePath into the record and the
+// launch list. Shows "Unsupported Project file." when its version is not 1.2.
+void LoadProject(ProjectRecord* record, LaunchList* launch);
+
+// Writes the record and the launch list to record->ProjectFilePath: the whole
+// new file is written beside the old one and replaces it only when complete.
+// Returns false when the file could not be written (the old one then stays).
+bool SaveProject(const ProjectRecord* record, const LaunchList* launch);
