@@ -1,0 +1,37 @@
+// The packed executable, shared by the builder (which writes it) and the
+// extractor stub (which reads its own file).
+//
+//   offset 0       +-------------------------------------+
+//                  | extractor stub image                |  the stub's size, at most 60000 bytes;
+//                  |   icon resource 1 = user's icon     |  no "[VQ]" anywhere inside it
+//   stub size      +-------------------------------------+ <- M: first "[VQ]" in the file
+//                  | meta data header, LF line ends      |  [VQ] / ExtractionPath= / ZipSize=
+//                  |                                     |  UnZipSize= / ProgressBar= /
+//                  |                                     |  DeleteFiles= / Password= / Overwrite=
+//                  | launch-entry text, CR line ends     |  ExecFile<i>= / CmdLine<i>= / WinState<i>=
+//                  |   (absent with no launch entries)   |  for i = 0 .. at most 63
+//                  +-------------------------------------+ <- A: first "PK\3\4" behind M + 4
+//                  | zip archive, byte for byte as built |  ZipSize bytes; its offsets count from A
+//                  | in its own temporary file           |
+//   end of file    +-------------------------------------+  end-of-central-directory record
+//
+// No padding, length fields or trailer between the pieces. The stub reads the
+// block M..A through the profile services (section "VQ"), which take LF and
+// CR alike as line ends.
+#pragma once
+
+enum {
+  VQ_STUB_MAX_SIZE = 60000,        // the marker search gives up behind this offset
+  VQ_ARCHIVE_MAX_START = 800004,   // the archive search gives up behind this offset
+  VQ_STUB_ICON_FILE_SIZE = 2238,   // the one icon kind a build accepts: 32x32, 256 colours
+  VQ_STUB_ICON_IMAGE_SIZE = 2216,  // its image (bitmap header, colours, pixels, mask)
+  VQ_STUB_ICON_IMAGE_OFFSET = 22,  // where that image starts in the icon file
+  VQ_COPY_PIECE_SIZE = 5120000,    // archive copy and source reads go in pieces this big
+};
+
+// The meta data header. Only the builder formats it; the stub must never hold
+// the marker's four bytes whole, so it does not use this text.
+#define VQ_META_HEADER_FORMAT                                                     \
+  "[VQ]\nExtractionPath=%s\nZipSize=%d\nUnZipSize=%d\nProgressBar=%d\nDeleteFiles=%d\n" \
+  "Password=%d\nOverwrite=%d\n"
+#define VQ_META_SECTION "VQ"
