@@ -1,0 +1,6 @@
+// Entry of the extractor stub.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return 0;
+}
