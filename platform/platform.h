@@ -73,10 +73,10 @@ bool PlatformCloseFile(PlatformFile* file);
 bool PlatformDeleteFile(const char* path);
 bool PlatformCreateFolder(const char* path);  // false when it exists already
 bool PlatformRemoveFolder(const char* path);  // empty folders only
-// Replaces `to` by `from` in one step, writing through to the disk
-// (MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-// rename and fsync of the folder on POSIX). Returns false on failure, `to`
-// then untouched.
+// Replaces `to` by `from` in one step, writing through to the disk: `from`
+// is flushed first, then moved (MoveFileExA with MOVEFILE_REPLACE_EXISTING |
+// MOVEFILE_WRITE_THROUGH; rename and fsync of the folder on POSIX). Returns
+// false on failure, `to` then untouched and `from` still in place.
 bool PlatformReplaceFile(const char* from, const char* to);
 
 // The system's temporary folder with a trailing backslash. false on failure.
@@ -99,6 +99,11 @@ int PlatformProfileGetInt(const char* section, const char* key, int defaultValue
 // appended to the file when missing). Returns false on failure.
 bool PlatformProfileWriteString(const char* section, const char* key, const char* value,
                                 const char* file);
+// Drops any copy of the file that the profile services hold, writing out
+// what is pending, so that the next read sees the file as it is on disk now
+// (WritePrivateProfileStringA(NULL, NULL, NULL, file)). Needed after the file
+// was replaced behind their back. POSIX holds no copies and does nothing.
+void PlatformProfileFlush(const char* file);
 
 // ---------------------------------------------------------------- registry
 

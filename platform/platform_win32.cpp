@@ -1,0 +1,255 @@
+// Win32 side of the operating-system layer: the ANSI calls, one per service.
+#include "platform/platform.h"
+
+#include <windows.h>
+
+#include <string.h>
+
+static bool CopyOut(const char* text, char* out, size_t outSize) {
+  size_t n = strlen(text);
+  if (outSize == 0) return false;
+  if (n + 1 > outSize) {
+    out[0] = '\0';
+    return false;
+  }
+  memcpy(out, text, n + 1);
+  return true;
+}
+
+// ---------------------------------------------------------------- paths
+
+bool PlatformSystemPath(const char* path, char* out, size_t outSize) {
+  return CopyOut(path, out, outSize);
+}
+
+bool PlatformModuleFileName(char* out, size_t outSize) {
+  char buffer[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return false;
+  return CopyOut(buffer, out, outSize);
+}
+
+static const char* gCommandLine = nullptr;
+
+const char* PlatformCommandLine() { return gCommandLine ? gCommandLine : GetCommandLineA(); }
+
+void PlatformSetCommandLine(const char* text) { gCommandLine = text; }
+
+// ---------------------------------------------------------------- files
+
+bool PlatformGetFileInfo(const char* path, PlatformFileInfo* info) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+  info->isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  info->size = info->isFolder ? 0 : ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+  return true;
+}
+
+struct PlatformFind {
+  HANDLE handle;
+};
+
+static void FillFindData(const WIN32_FIND_DATAA& found, PlatformFindData* data) {
+  CopyOut(found.cFileName, data->name, sizeof data->name);
+  data->isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  data->size = data->isFolder ? 0 : ((uint64_t)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+}
+
+PlatformFind* PlatformFindFirst(const char* pattern, PlatformFindData* data) {
+  WIN32_FIND_DATAA found;
+  HANDLE handle = FindFirstFileA(pattern, &found);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  FillFindData(found, data);
+  return new PlatformFind{handle};
+}
+
+bool PlatformFindNext(PlatformFind* find, PlatformFindData* data) {
+  WIN32_FIND_DATAA found;
+  if (!find || !FindNextFileA(find->handle, &found)) return false;
+  FillFindData(found, data);
+  return true;
+}
+
+void PlatformFindClose(PlatformFind* find) {
+  if (!find) return;
+  FindClose(find->handle);
+  delete find;
+}
+
+struct PlatformFile {
+  HANDLE handle;
+};
+
+static PlatformFile* OpenWith(const char* path, DWORD access, DWORD disposition) {
+  HANDLE h = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  return new PlatformFile{h};
+}
+
+PlatformFile* PlatformOpenRead(const char* path) {
+  return OpenWith(path, GENERIC_READ, OPEN_EXISTING);
+}
+
+PlatformFile* PlatformCreateWrite(const char* path) {
+  return OpenWith(path, GENERIC_WRITE, CREATE_ALWAYS);
+}
+
+bool PlatformReadFile(PlatformFile* file, void* buffer, size_t size, size_t* got) {
+  *got = 0;
+  while (*got < size) {
+    DWORD piece = size - *got > 0x10000000 ? 0x10000000 : (DWORD)(size - *got);
+    DWORD n = 0;
+    if (!ReadFile(file->handle, (char*)buffer + *got, piece, &n, nullptr)) return false;
+    if (n == 0) break;
+    *got += n;
+  }
+  return true;
+}
+
+bool PlatformWriteFile(PlatformFile* file, const void* buffer, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    DWORD piece = size - done > 0x10000000 ? 0x10000000 : (DWORD)(size - done);
+    DWORD n = 0;
+    if (!WriteFile(file->handle, (const char*)buffer + done, piece, &n, nullptr) || n == 0)
+      return false;
+    done += n;
+  }
+  return true;
+}
+
+bool PlatformSeekFile(PlatformFile* file, uint64_t offset) {
+  LARGE_INTEGER to;
+  to.QuadPart = (LONGLONG)offset;
+  return SetFilePointerEx(file->handle, to, nullptr, FILE_BEGIN) != 0;
+}
+
+bool PlatformFlushFile(PlatformFile* file) { return FlushFileBuffers(file->handle) != 0; }
+
+bool PlatformCloseFile(PlatformFile* file) {
+  if (!file) return false;
+  bool ok = CloseHandle(file->handle) != 0;
+  delete file;
+  return ok;
+}
+
+bool PlatformDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
+bool PlatformCreateFolder(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+bool PlatformRemoveFolder(const char* path) { return RemoveDirectoryA(path) != 0; }
+
+bool PlatformReplaceFile(const char* from, const char* to) {
+  // The new content must be on the disk before the name points at it.
+  HANDLE h = CreateFileA(from, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool flushed = FlushFileBuffers(h) != 0;
+  CloseHandle(h);
+  return flushed &&
+         MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool PlatformTempFolder(char* out, size_t outSize) {
+  char buffer[MAX_PATH + 1];
+  DWORD n = GetTempPathA(sizeof buffer, buffer);
+  if (n == 0 || n >= sizeof buffer) return false;
+  return CopyOut(buffer, out, outSize);
+}
+
+bool PlatformTempFileName(const char* folder, const char* prefix, char* out, size_t outSize) {
+  char buffer[MAX_PATH];
+  if (GetTempFileNameA(folder, prefix, 0, buffer) == 0) return false;
+  if (CopyOut(buffer, out, outSize)) return true;
+  DeleteFileA(buffer);
+  return false;
+}
+
+// ---------------------------------------------------------------- profile files
+
+size_t PlatformProfileGetString(const char* section, const char* key, const char* defaultText,
+                                char* out, size_t outSize, const char* file) {
+  if (outSize == 0) return 0;
+  DWORD size = outSize > 0x7FFFFFFF ? 0x7FFFFFFF : (DWORD)outSize;
+  return GetPrivateProfileStringA(section, key, defaultText, out, size, file);
+}
+
+int PlatformProfileGetInt(const char* section, const char* key, int defaultValue, const char* file) {
+  return (int)GetPrivateProfileIntA(section, key, defaultValue, file);
+}
+
+bool PlatformProfileWriteString(const char* section, const char* key, const char* value,
+                                const char* file) {
+  return WritePrivateProfileStringA(section, key, value, file) != 0;
+}
+
+void PlatformProfileFlush(const char* file) {
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
+}
+
+// ---------------------------------------------------------------- registry
+
+static HKEY RootKey(PlatformRegistryRoot root) {
+  return root == PLATFORM_HKEY_CLASSES_ROOT ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER;
+}
+
+bool PlatformRegistrySetString(PlatformRegistryRoot root, const char* keyPath,
+                               const char* valueName, const char* text) {
+  HKEY key;
+  if (RegCreateKeyExA(RootKey(root), keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return false;
+  LONG result = RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE*)text,
+                               (DWORD)strlen(text) + 1);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS;
+}
+
+bool PlatformRegistryGetString(PlatformRegistryRoot root, const char* keyPath,
+                               const char* valueName, char* out, size_t outSize) {
+  if (outSize == 0) return false;
+  out[0] = '\0';
+  HKEY key;
+  if (RegOpenKeyExA(RootKey(root), keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD type = 0;
+  DWORD size = outSize > 0x7FFFFFFF ? 0x7FFFFFFF : (DWORD)outSize;
+  LONG result = RegQueryValueExA(key, valueName, nullptr, &type, (BYTE*)out, &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS || type != REG_SZ) {
+    out[0] = '\0';
+    return false;
+  }
+  // A value stored without its terminating zero still comes back as a text.
+  if (size == 0 || out[size - 1] != '\0') {
+    if (size >= outSize) {
+      out[0] = '\0';
+      return false;
+    }
+    out[size] = '\0';
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- clock
+
+void PlatformGetLocalTime(PlatformLocalTime* t) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  t->year = now.wYear;
+  t->month = now.wMonth;
+  t->day = now.wDay;
+  t->hour = now.wHour;
+  t->minute = now.wMinute;
+  t->second = now.wSecond;
+}
+
+// ---------------------------------------------------------------- message boxes
+
+static PlatformMessageBoxHook gMessageBoxHook = nullptr;
+
+void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) { gMessageBoxHook = hook; }
+
+int PlatformMessageBox(PlatformOwner owner, const char* text, const char* caption, unsigned flags) {
+  if (gMessageBoxHook) return gMessageBoxHook(owner, text, caption, flags);
+  HWND window = owner == PLATFORM_OWNER_ACTIVE_WINDOW ? GetActiveWindow() : nullptr;
+  return MessageBoxA(window, text, caption, flags);
+}

@@ -1,0 +1,65 @@
+#include "shell/cmdline.h"
+
+#include "project/project.h"
+#include "shell/paths.h"
+
+#include <string.h>
+
+#include <string>
+
+static bool IsTailSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+const char* CommandTailOf(const char* commandLine) {
+  const char* p = commandLine;
+  while (*p && *p != ' ') {
+    if (*p == '"') {
+      const char* close = strchr(p + 1, '"');
+      p = close ? close + 1 : p + strlen(p);
+    } else {
+      p++;
+    }
+  }
+  while (IsTailSpace(*p)) p++;
+  return p;
+}
+
+const char* CommandTail() { return CommandTailOf(PlatformCommandLine()); }
+
+bool ProjectPathInTail(const char* tail, char* out, size_t outSize) {
+  if (outSize) out[0] = '\0';
+  if (tail[0] == '\0') return false;
+  const char* quote = strchr(tail, '"');
+  const char* start = quote ? quote + 1 : tail;
+  const char* end = strchr(start, '"');
+  size_t length = end ? (size_t)(end - start) : strlen(start);
+  if (length + 1 > outSize) return false;
+  memcpy(out, start, length);
+  out[length] = '\0';
+  return true;
+}
+
+bool ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch) {
+  char path[VQ_TEXT_SIZE];
+  if (!ProjectPathInTail(tail, path, sizeof path) || !PathExists(path)) return false;
+  CopyText(record->ProjectFilePath, sizeof record->ProjectFilePath, path);
+  LoadProject(record, launch);
+  return true;
+}
+
+void WriteRegistryString(PlatformRegistryRoot root, const char* keyPath, const char* valueName,
+                         const char* text) {
+  PlatformRegistrySetString(root, keyPath, valueName, text);
+}
+
+void RegisterProjectType(const char* extension, const char* builderPath, const char* typeName,
+                         const char* description, const char* iconPath) {
+  std::string type = typeName;
+  std::string command = std::string("\"") + builderPath + "\" \"%1\"";
+  WriteRegistryString(PLATFORM_HKEY_CLASSES_ROOT, extension, "", typeName);
+  WriteRegistryString(PLATFORM_HKEY_CLASSES_ROOT, typeName, "", description);
+  WriteRegistryString(PLATFORM_HKEY_CLASSES_ROOT, (type + "\\DefaultIcon").c_str(), "", iconPath);
+  WriteRegistryString(PLATFORM_HKEY_CLASSES_ROOT, (type + "\\shell\\open\\command").c_str(), "",
+                      command.c_str());
+}

@@ -1,0 +1,135 @@
+#include "shell/paths.h"
+
+#include "platform/platform.h"
+
+#include <string.h>
+
+bool CopyText(char* out, size_t outSize, const char* src) {
+  if (outSize == 0) return false;
+  size_t n = strnlen(src, outSize);
+  bool fits = n < outSize;
+  if (!fits) n = outSize - 1;
+  memcpy(out, src, n);
+  out[n] = '\0';
+  return fits;
+}
+
+bool AppendText(char* out, size_t outSize, const char* src) {
+  size_t used = strnlen(out, outSize);
+  if (used >= outSize) return false;
+  return CopyText(out + used, outSize - used, src);
+}
+
+bool NormalisePath(const char* text, char* out, size_t outSize) {
+  if (outSize == 0) return false;
+  // Only a text that came with two backslashes counts as a network path.
+  bool network = text[0] == '\\' && text[1] == '\\';
+  size_t n = 0;
+  bool fits = true;
+  // Writes one character, doubled backslashes of a network path included.
+  auto put = [&](char c) {
+    int copies = network && c == '\\' ? 2 : 1;
+    for (int i = 0; i < copies; i++) {
+      if (n + 1 >= outSize) {
+        fits = false;
+        return;
+      }
+      out[n++] = c;
+    }
+  };
+  for (size_t i = 0; text[i] && fits; i++) {
+    char c = text[i] == '/' ? '\\' : text[i];
+    if (c == '\\') {
+      char following = text[i + 1] == '/' ? '\\' : text[i + 1];
+      if (following == '\\') i++;  // a pair collapses; the scan goes on behind it
+    }
+    put(c);
+  }
+  out[n] = '\0';
+  return fits;
+}
+
+bool ForceExtension(const char* path, const char* extension, char* out, size_t outSize) {
+  const char* slash = strrchr(path, '\\');
+  const char* name = slash ? slash + 1 : path;
+  const char* dot = strchr(name, '.');
+  size_t keep = dot ? (size_t)(dot - path) : strlen(path);
+  if (outSize == 0) return false;
+  bool fits = keep < outSize;
+  if (!fits) keep = outSize - 1;
+  memcpy(out, path, keep);
+  out[keep] = '\0';
+  return AppendText(out, outSize, extension) && fits;
+}
+
+static bool HasWildcard(const char* path) { return strpbrk(path, "*?") != nullptr; }
+
+bool PathExists(const char* path) {
+  if (HasWildcard(path)) {
+    PlatformFindData data;
+    PlatformFind* find = PlatformFindFirst(path, &data);
+    PlatformFindClose(find);
+    return find != nullptr;
+  }
+  PlatformFileInfo info;
+  return PlatformGetFileInfo(path, &info);
+}
+
+uint32_t ListedFileSize(const char* path) {
+  if (path[0] == '\0') return 0;
+  PlatformFindData data;
+  PlatformFind* find = PlatformFindFirst(path, &data);
+  if (!find) return 0;
+  PlatformFindClose(find);
+  return data.isFolder ? 0 : (uint32_t)(data.size & 0xFFFFFFFFu);
+}
+
+// The module path split at its last backslash.
+static bool ModulePathParts(const char** folderEnd, char* module, size_t moduleSize) {
+  if (!PlatformModuleFileName(module, moduleSize)) return false;
+  const char* slash = strrchr(module, '\\');
+  *folderEnd = slash ? slash + 1 : module;
+  return true;
+}
+
+bool AppFolder(char* out, size_t outSize) {
+  char module[VQ_TEXT_SIZE];
+  const char* folderEnd;
+  if (!ModulePathParts(&folderEnd, module, sizeof module)) {
+    CopyText(out, outSize, "");
+    return false;
+  }
+  module[folderEnd - module] = '\0';
+  return CopyText(out, outSize, module);
+}
+
+bool AppFileName(char* out, size_t outSize) {
+  char module[VQ_TEXT_SIZE];
+  const char* folderEnd;
+  if (!ModulePathParts(&folderEnd, module, sizeof module)) {
+    CopyText(out, outSize, "");
+    return false;
+  }
+  return CopyText(out, outSize, folderEnd);
+}
+
+bool IsTrimmedSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\r';
+}
+
+bool TrimText(const char* text, char* out, size_t outSize) {
+  while (IsTrimmedSpace(*text)) text++;
+  size_t n = strlen(text);
+  while (n > 0 && IsTrimmedSpace(text[n - 1])) n--;
+  if (outSize == 0) return false;
+  bool fits = n < outSize;
+  if (!fits) n = outSize - 1;
+  memcpy(out, text, n);
+  out[n] = '\0';
+  return fits;
+}
+
+bool IsBlankText(const char* text) {
+  while (IsTrimmedSpace(*text)) text++;
+  return *text == '\0';
+}
