@@ -1,0 +1,282 @@
+#include "build/archive.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "build/layout.h"
+#include "shell/buildlog.h"
+#include "shell/paths.h"
+#include "zip.h"
+#include "zlib.h"
+
+const char* const kFileTooLargeText = "Failed to add a file of 4 GB or more to the archive.";
+const char* const kArchiveTooLargeText =
+    "Failed to add all files to the archive: it would reach 4 GB.";
+
+namespace {
+
+// Entries carry no zip64 fields (the extractor reads 32-bit entries), so
+// every size and offset must stay below this.
+const uint64_t kZip32Limit = 0xFFFFFFFFu;
+const uint64_t kEndRecordSize = 22;
+
+uint32_t gSumTotal = 0;  // SumFolderSize's running total
+
+// Only the folder's own entries are left out. Other names ending with a dot
+// cannot exist on Windows; where they can, they are files like any other.
+bool IsFolderSelfOrParent(const char* name) {
+  return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+}
+
+// folder + "\" when it has none.
+bool WithTrailingBackslash(const char* folder, char* out, size_t outSize) {
+  if (!CopyText(out, outSize, folder)) return false;
+  size_t length = strlen(out);
+  if (length > 0 && out[length - 1] == '\\') return true;
+  return AppendText(out, outSize, "\\");
+}
+
+// path without the source folder in front: the relative form of entry names.
+const char* BelowFolder(const char* path, const char* folder) {
+  size_t length = strlen(folder);
+  if (strncmp(path, folder, length) == 0) return path + length;
+  return path;
+}
+
+bool OpenArchive(ArchiveJob* job) {
+  if (job->zip) return true;
+  char systemPath[VQ_TEXT_SIZE];
+  if (!PlatformSystemPath(job->archivePath, systemPath, sizeof systemPath)) return false;
+  PlatformFileInfo info;
+  int mode = PlatformGetFileInfo(job->archivePath, &info) ? APPEND_STATUS_ADDINZIP
+                                                          : APPEND_STATUS_CREATE;
+  job->zip = zipOpen64(systemPath, mode);
+  return job->zip != nullptr;
+}
+
+// Entry time: the moment of adding, the year as 2000 plus its last two digits.
+void EntryTime(const ArchiveJob* job, zip_fileinfo* info) {
+  PlatformLocalTime now;
+  if (job->clock) {
+    job->clock(&now);
+  } else {
+    PlatformGetLocalTime(&now);
+  }
+  memset(info, 0, sizeof *info);
+  info->tmz_date.tm_sec = now.second;
+  info->tmz_date.tm_min = now.minute;
+  info->tmz_date.tm_hour = now.hour;
+  info->tmz_date.tm_mday = now.day;
+  info->tmz_date.tm_mon = now.month - 1;
+  info->tmz_date.tm_year = 2000 + now.year % 100;
+}
+
+// The CRC-32 of the whole file, which traditional encryption needs before the
+// data. Returns false when the file cannot be read.
+bool FileCrc(const char* path, unsigned char* buffer, uLong* crc) {
+  PlatformFile* file = PlatformOpenRead(path);
+  if (!file) return false;
+  uLong sum = crc32(0L, Z_NULL, 0);
+  bool ok = true;
+  for (;;) {
+    size_t got = 0;
+    if (!PlatformReadFile(file, buffer, VQ_COPY_PIECE_SIZE, &got)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    sum = crc32(sum, buffer, (uInt)got);
+  }
+  PlatformCloseFile(file);
+  *crc = sum;
+  return ok;
+}
+
+// Copies the file into the open entry.
+bool CopyFileIntoEntry(ArchiveJob* job, const char* path) {
+  PlatformFile* file = PlatformOpenRead(path);
+  if (!file) return false;
+  bool ok = true;
+  for (;;) {
+    size_t got = 0;
+    if (!PlatformReadFile(file, job->buffer, VQ_COPY_PIECE_SIZE, &got)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    if (zipWriteInFileInZip(job->zip, job->buffer, (unsigned)got) != ZIP_OK) {
+      ok = false;
+      break;
+    }
+  }
+  PlatformCloseFile(file);
+  return ok;
+}
+
+void MoveProgress(ArchiveJob* job, uint64_t listedSize) {
+  if (!job->showProgress) return;
+  // Worked out once: a folder of empty files keeps a total of 0.
+  if (!job->totalKnown) {
+    job->total = SumFolderSize(job->sourceFolder, true);
+    job->totalKnown = true;
+  }
+  job->done += (uint32_t)listedSize;
+  SetBuildProgress(ProgressPosition(job->done, job->total));
+}
+
+}  // namespace
+
+void InitArchiveJob(ArchiveJob* job) {
+  memset(job, 0, sizeof *job);
+  job->sourceFolder = "";
+  job->archivePath = "";
+  job->password = "";
+  job->sizeBound = kEndRecordSize;
+}
+
+bool BuildSourceArchive(ArchiveJob* job) {
+  job->buffer = (unsigned char*)malloc(VQ_COPY_PIECE_SIZE);
+  if (!job->buffer) return false;
+  bool ok = AddFolderToArchive(job, job->sourceFolder);
+  if (!CloseArchive(job)) ok = false;
+  free(job->buffer);
+  job->buffer = nullptr;
+  return ok;
+}
+
+bool AddFolderToArchive(ArchiveJob* job, const char* folderText) {
+  char folder[VQ_TEXT_SIZE];
+  char pattern[VQ_TEXT_SIZE];
+  if (!WithTrailingBackslash(folderText, folder, sizeof folder) ||
+      !CopyText(pattern, sizeof pattern, folder) || !AppendText(pattern, sizeof pattern, "*")) {
+    AddLogLine(folder, LOG_MARK_FAILURE);
+    return false;
+  }
+  PlatformFindData entry;
+  PlatformFind* find = PlatformFindFirst(pattern, &entry);
+  if (!find) return true;
+  bool ok = true;
+  do {
+    if (IsFolderSelfOrParent(entry.name)) continue;
+    char path[VQ_TEXT_SIZE];
+    if (!CopyText(path, sizeof path, folder) || !AppendText(path, sizeof path, entry.name)) {
+      // A path cut to fit would name another file: the walk cannot go on.
+      AddLogLine(path, LOG_MARK_FAILURE);
+      ok = false;
+      break;
+    }
+    if (entry.isFolder) {
+      if (!AddFolderToArchive(job, path)) {
+        ok = false;
+        break;
+      }
+      continue;
+    }
+    if (!AddFileToArchive(job, path, entry.size)) {
+      AddLogLine(path, LOG_MARK_FAILURE);
+      ok = false;
+      break;
+    }
+    AddLogLine(path, LOG_MARK_SUCCESS);
+    MoveProgress(job, entry.size);
+  } while (PlatformFindNext(find, &entry));
+  PlatformFindClose(find);
+  return ok;
+}
+
+bool AddFileToArchive(ArchiveJob* job, const char* path, uint64_t listedSize) {
+  PlatformFileInfo info;
+  if (!PlatformGetFileInfo(path, &info) || info.isFolder) return false;
+  uint64_t size = info.size > listedSize ? info.size : listedSize;
+  if (size >= kZip32Limit) {
+    job->failureText = kFileTooLargeText;
+    return false;
+  }
+
+  char name[VQ_TEXT_SIZE];
+  const char* relative = BelowFolder(path, job->sourceFolder);
+  if (!CopyText(name, sizeof name, relative)) return false;
+  uint64_t bound = job->sizeBound + EntrySizeBound(size, strlen(name));
+  if (bound >= kZip32Limit) {
+    job->failureText = kArchiveTooLargeText;
+    return false;
+  }
+
+  if (!job->buffer) return false;
+  if (!OpenArchive(job)) return false;
+  zip_fileinfo zipInfo;
+  EntryTime(job, &zipInfo);
+
+  const bool encrypt = job->password && job->password[0] != '\0';
+  uLong crc = 0;
+  if (encrypt && !FileCrc(path, job->buffer, &crc)) return false;
+
+  if (zipOpenNewFileInZip3(job->zip, name, &zipInfo, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                           job->level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
+                           encrypt ? job->password : nullptr, crc) != ZIP_OK) {
+    return false;
+  }
+  bool ok = CopyFileIntoEntry(job, path);
+  if (zipCloseFileInZip(job->zip) != ZIP_OK) ok = false;
+  if (!ok) return false;
+  job->sizeBound = bound;
+  if (job->reopenPerFile) return CloseArchive(job);
+  return true;
+}
+
+bool CloseArchive(ArchiveJob* job) {
+  if (!job->zip) return true;
+  int result = zipClose(job->zip, nullptr);
+  job->zip = nullptr;
+  return result == ZIP_OK;
+}
+
+uint32_t SumFolderSize(const char* folderText, bool restart) {
+  if (restart) gSumTotal = 0;
+  char folder[VQ_TEXT_SIZE];
+  char pattern[VQ_TEXT_SIZE];
+  if (!WithTrailingBackslash(folderText, folder, sizeof folder) ||
+      !CopyText(pattern, sizeof pattern, folder) || !AppendText(pattern, sizeof pattern, "*")) {
+    return gSumTotal;
+  }
+  PlatformFindData entry;
+  PlatformFind* find = PlatformFindFirst(pattern, &entry);
+  if (!find) return gSumTotal;
+  do {
+    if (IsFolderSelfOrParent(entry.name)) continue;
+    if (entry.isFolder) {
+      char path[VQ_TEXT_SIZE];
+      if (CopyText(path, sizeof path, folder) && AppendText(path, sizeof path, entry.name)) {
+        SumFolderSize(path, false);
+      }
+    } else {
+      gSumTotal += (uint32_t)entry.size;
+    }
+  } while (PlatformFindNext(find, &entry));
+  PlatformFindClose(find);
+  return gSumTotal;
+}
+
+const char* FileNamePart(const char* path) {
+  const char* slash = strrchr(path, '\\');
+  return slash ? slash + 1 : path;
+}
+
+int ProgressPosition(uint64_t done, uint64_t total) {
+  uint64_t position;
+  if (total == 0) {
+    position = 100;
+  } else if (total < 100) {
+    position = done * 100 / total;
+  } else {
+    position = done / (total / 100);
+  }
+  return position > 100 ? 100 : (int)position;
+}
+
+uint64_t EntrySizeBound(uint64_t size, size_t nameLength) {
+  const uint64_t localHeader = 30, centralHeader = 46, encryptionHeader = 12;
+  // deflateBound's worst case for raw deflate (stored blocks on bad data).
+  uint64_t deflated = size + (size >> 12) + (size >> 14) + (size >> 25) + 7;
+  return localHeader + nameLength + encryptionHeader + deflated + centralHeader + nameLength;
+}

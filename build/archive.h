@@ -1,0 +1,76 @@
+// The source archive: every file below the source folder as one deflated
+// entry (traditionally encrypted with a password), named by its path below
+// the source folder with backslashes. The walk reports each file in the build
+// log and moves its progress bar.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "platform/platform.h"
+
+// Failure texts of the walk beyond the build job's own.
+extern const char* const kFileTooLargeText;     // a file of 4 GB or more
+extern const char* const kArchiveTooLargeText;  // the archive would pass 4 GB
+
+// One archive build: the settings, then the state of the walk.
+struct ArchiveJob {
+  const char* sourceFolder;  // ends with a backslash; the top of every entry name
+  const char* archivePath;   // must not exist when the walk starts
+  const char* password;      // empty: no encryption
+  int level;                 // deflate level 0..9
+  bool showProgress;         // move the build log's progress bar
+  // Close the archive after every file and reopen it in add mode for the
+  // next: slow for many files; kept to show both give the same archive.
+  bool reopenPerFile;
+  void (*clock)(PlatformLocalTime* now);  // entry times; null: the local time
+
+  // State of the walk, set by InitArchiveJob.
+  void* zip;                    // the open archive, created by the first file
+  unsigned char* buffer;        // the copy buffer
+  bool totalKnown;
+  uint32_t total;               // SumFolderSize of the source folder
+  uint32_t done;                // listed sizes of the files added
+  uint64_t sizeBound;           // what the archive can grow to at most so far
+  const char* failureText;      // set when a failure has its own message
+};
+
+// Clears a job: no archive open, no progress, default settings (level 0, no
+// password, no progress bar, archive kept open across the walk).
+void InitArchiveJob(ArchiveJob* job);
+
+// Builds the whole archive from job->sourceFolder and closes it. Returns
+// true when every file was added and the archive was written; false
+// otherwise, the last log line then naming the file that failed (when one
+// did). An empty source folder succeeds and leaves no archive file.
+bool BuildSourceArchive(ArchiveJob* job);
+
+// Adds every file below folder (depth first, in listing order) and logs each.
+// Returns false at the first file that cannot be added; a folder that cannot
+// be listed adds nothing and counts as done.
+bool AddFolderToArchive(ArchiveJob* job, const char* folder);
+
+// Adds one file as one entry; listedSize is the size its listing reported.
+// Returns false when the file is missing or unreadable, too large for a
+// 32-bit entry, or the zip library fails. Logs nothing.
+bool AddFileToArchive(ArchiveJob* job, const char* path, uint64_t listedSize);
+
+// Closes the archive if it is open. Returns false when writing its central
+// directory failed.
+bool CloseArchive(ArchiveJob* job);
+
+// Sum of the listed sizes of all files below folder, modulo 2^32, added to a
+// running total that restart first sets to 0. Returns the running total.
+uint32_t SumFolderSize(const char* folder, bool restart);
+
+// The part of path after its last backslash (all of it without one).
+const char* FileNamePart(const char* path);
+
+// The progress bar's position for done of total bytes: done / (total / 100)
+// while total is at least 100, done * 100 / total below that, 100 for a zero
+// total; never above 100.
+int ProgressPosition(uint64_t done, uint64_t total);
+
+// The most bytes one entry can take in the archive: local header, the
+// encryption header, deflate's worst case for size bytes, central header.
+uint64_t EntrySizeBound(uint64_t size, size_t nameLength);

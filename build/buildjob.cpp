@@ -1,0 +1,196 @@
+#include "build/buildjob.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "build/archive.h"
+#include "build/layout.h"
+#include "build/stubicon.h"
+#include "build/stubimage.h"
+#include "platform/platform.h"
+#include "shell/buildlog.h"
+#include "shell/paths.h"
+
+const char* const kArchiveFailedText = "Failed to add all files to the archive.";
+const char* const kCreateOutputFailedText = "Failed to create the output executable.";
+const char* const kReadArchiveFailedText = "Failed to read compressed data.";
+const char* const kWriteOutputFailedText = "Failed to write the output executable.";
+const char* const kTempNameFailedText = "Failed to create the temporary archive.";
+
+namespace {
+
+enum { kMetaHeaderSize = 16384 };
+
+bool Fail(const char* text) {
+  ReportBuildFailed();
+  ShowBuildFailure(text);
+  return false;
+}
+
+// The output is unusable once a failure cut it short.
+bool FailAndRemoveOutput(PlatformFile* output, const char* outputPath, const char* text) {
+  PlatformCloseFile(output);
+  PlatformDeleteFile(outputPath);
+  return Fail(text);
+}
+
+// The temporary archive's path: a unique name from the project name's first
+// characters, with ".zip" for its extension.
+bool TemporaryArchivePath(const char* projectName, char* out, size_t outSize) {
+  char folder[VQ_TEXT_SIZE];
+  char name[VQ_TEXT_SIZE];
+  if (!PlatformTempFolder(folder, sizeof folder)) return false;
+  if (!PlatformTempFileName(folder, projectName, name, sizeof name)) return false;
+  return ForceExtension(name, ".zip", out, outSize);
+}
+
+const char* BelowFolder(const char* path, const char* folder) {
+  size_t length = strlen(folder);
+  if (length > 0 && strncmp(path, folder, length) == 0) return path + length;
+  return path;
+}
+
+void AppendLaunchLine(std::string* out, const char* key, int index, const char* value) {
+  char number[16];
+  snprintf(number, sizeof number, "%d", index);
+  out->append(key);
+  out->append(number);
+  out->push_back('=');
+  out->append(value, strnlen(value, VQ_TEXT_SIZE - 1));
+  out->push_back('\r');
+}
+
+// Copies the archive behind what is written already, moving the progress bar
+// by archive bytes. Returns false on a read or write failure (*writeFailed
+// tells which).
+bool CopyArchive(PlatformFile* archive, PlatformFile* output, uint32_t zipSize,
+                 unsigned char* buffer, bool* writeFailed) {
+  uint64_t copied = 0;
+  SetBuildProgress(0);
+  for (;;) {
+    size_t got = 0;
+    if (!PlatformReadFile(archive, buffer, VQ_COPY_PIECE_SIZE, &got)) return false;
+    if (got == 0) return true;
+    if (!PlatformWriteFile(output, buffer, got)) {
+      *writeFailed = true;
+      return false;
+    }
+    copied += got;
+    SetBuildProgress(ProgressPosition(copied, zipSize));
+  }
+}
+
+}  // namespace
+
+bool FolderPart(const char* path, char* out, size_t outSize) {
+  const char* slash = strrchr(path, '\\');
+  size_t length = slash ? (size_t)(slash - path) + 1 : 0;
+  if (outSize == 0) return false;
+  size_t fit = length < outSize ? length : outSize - 1;
+  memcpy(out, path, fit);
+  out[fit] = '\0';
+  return fit == length;
+}
+
+void CreateFolderPath(const char* path) {
+  char normal[VQ_TEXT_SIZE];
+  NormalisePath(path, normal, sizeof normal);
+  char part[VQ_TEXT_SIZE];
+  for (size_t i = 0; normal[i] != '\0'; ++i) {
+    if (normal[i] != '\\' || i == 0) continue;
+    memcpy(part, normal, i);
+    part[i] = '\0';
+    PlatformCreateFolder(part);
+  }
+  if (normal[0] != '\0') PlatformCreateFolder(normal);
+}
+
+size_t FormatMetaHeader(const ProjectRecord* record, uint32_t zipSize, uint32_t unzipSize,
+                        char* out, size_t outSize) {
+  int length = snprintf(out, outSize, VQ_META_HEADER_FORMAT, record->ExtractionFolder,
+                        (int)(int32_t)zipSize, (int)(int32_t)unzipSize, record->Checkbox1,
+                        record->Checkbox2, record->Checkbox3, record->OverwriteMode);
+  if (length < 0) return 0;
+  return (size_t)length < outSize ? (size_t)length : outSize - 1;
+}
+
+void FormatLaunchText(const ProjectRecord* record, const LaunchList* launch, std::string* out) {
+  out->clear();
+  for (int i = 0; i < VQ_MAX_LAUNCH && launch->ExecFile[i][0] != '\0'; ++i) {
+    AppendLaunchLine(out, "ExecFile", i, BelowFolder(launch->ExecFile[i], record->SourceFolder));
+    AppendLaunchLine(out, "CmdLine", i, launch->CmdLine[i]);
+    AppendLaunchLine(out, "WinState", i, launch->WinState[i]);
+  }
+}
+
+bool BuildJob() {
+  const ProjectRecord* record = &gProject;
+  char archivePath[VQ_TEXT_SIZE];
+  if (!TemporaryArchivePath(record->ProjectName, archivePath, sizeof archivePath)) {
+    return Fail(kTempNameFailedText);
+  }
+  PlatformFileInfo info;
+  if (PlatformGetFileInfo(archivePath, &info)) PlatformDeleteFile(archivePath);
+
+  ArchiveJob job;
+  InitArchiveJob(&job);
+  job.sourceFolder = record->SourceFolder;
+  job.archivePath = archivePath;
+  job.password = record->Checkbox3 == 1 ? record->Password : "";
+  job.level = record->CompressLevel;
+  job.showProgress = true;
+  if (!BuildSourceArchive(&job)) {
+    return Fail(job.failureText ? job.failureText : kArchiveFailedText);
+  }
+
+  char outputFolder[VQ_TEXT_SIZE];
+  if (FolderPart(record->OutputFile, outputFolder, sizeof outputFolder)) {
+    CreateFolderPath(outputFolder);
+  }
+  PlatformFile* output = PlatformCreateWrite(record->OutputFile);
+  if (!output) return Fail(kCreateOutputFailedText);
+
+  if (PathExists(record->IconFile) && ListedFileSize(record->IconFile) == VQ_STUB_ICON_FILE_SIZE) {
+    ReplaceStubIcon(gStubImage, gStubImageSize, gStubIconReference, gStubIconReferenceSize,
+                    record->IconFile);
+  }
+  if (!PlatformWriteFile(output, gStubImage, gStubImageSize)) {
+    return FailAndRemoveOutput(output, record->OutputFile, kWriteOutputFailedText);
+  }
+
+  uint32_t zipSize = ListedFileSize(archivePath);
+  uint32_t unzipSize = SumFolderSize(record->SourceFolder, true);
+  char header[kMetaHeaderSize];
+  size_t headerLength = FormatMetaHeader(record, zipSize, unzipSize, header, sizeof header);
+  std::string launchText;
+  FormatLaunchText(record, &gLaunch, &launchText);
+  if (!PlatformWriteFile(output, header, headerLength) ||
+      (!launchText.empty() && !PlatformWriteFile(output, launchText.data(), launchText.size()))) {
+    return FailAndRemoveOutput(output, record->OutputFile, kWriteOutputFailedText);
+  }
+
+  unsigned char* buffer = (unsigned char*)malloc(VQ_COPY_PIECE_SIZE);
+  PlatformFile* archive = buffer ? PlatformOpenRead(archivePath) : nullptr;
+  if (!archive) {
+    free(buffer);
+    return FailAndRemoveOutput(output, record->OutputFile, kReadArchiveFailedText);
+  }
+  AddLogLine("-----", LOG_MARK_NONE);
+  AddLogLine("Writing File...", LOG_MARK_SUCCESS);
+
+  bool writeFailed = false;
+  bool copied = CopyArchive(archive, output, zipSize, buffer, &writeFailed);
+  free(buffer);
+  PlatformCloseFile(archive);
+  // A late write error (the disk filled up) shows only when closing.
+  bool closed = PlatformCloseFile(output);
+  if (!copied || !closed) {
+    PlatformDeleteFile(record->OutputFile);
+    if (writeFailed || !closed) PlatformDeleteFile(archivePath);
+    return Fail(writeFailed || !closed ? kWriteOutputFailedText : kReadArchiveFailedText);
+  }
+  PlatformDeleteFile(archivePath);
+  ReportBuildDone();
+  return true;
+}

@@ -1,0 +1,43 @@
+// The build job: the temporary archive of the source folder, then the packed
+// executable (stub image, meta data block, archive), reported through the
+// build log.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <string>
+
+#include "project/project.h"
+
+// Failure messages, shown in a box captioned "Failed" after the log's
+// failure report.
+extern const char* const kArchiveFailedText;      // the walk failed
+extern const char* const kCreateOutputFailedText; // the output cannot be created
+extern const char* const kReadArchiveFailedText;  // no archive to copy (empty source)
+extern const char* const kWriteOutputFailedText;  // writing the output failed (disk full)
+extern const char* const kTempNameFailedText;     // no temporary file name
+
+// Builds gProject and gLaunch into gProject.OutputFile. Returns true when the
+// packed executable was written completely and "Completed Successfully." was
+// logged; false after a failure report and its message box. A failure after
+// the output file was created removes it, since it is unusable.
+bool BuildJob();
+
+// The text up to and including the last backslash of path (empty without
+// one). Returns false when cut to fit.
+bool FolderPart(const char* path, char* out, size_t outSize);
+
+// Creates every folder along path from left to right (after NormalisePath);
+// failures, such as a folder that exists, are ignored.
+void CreateFolderPath(const char* path);
+
+// The meta data header with LF line ends, in full (never cut). Returns its
+// length; out holds it and a terminating zero.
+size_t FormatMetaHeader(const ProjectRecord* record, uint32_t zipSize, uint32_t unzipSize,
+                        char* out, size_t outSize);
+
+// ExecFile<i>, CmdLine<i>, WinState<i> with CR line ends for the launch
+// entries before the first empty file text. ExecFile values lose the source
+// folder in front. Grows as needed; each value is at most 2047 characters.
+void FormatLaunchText(const ProjectRecord* record, const LaunchList* launch, std::string* out);
