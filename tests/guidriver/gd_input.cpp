@@ -1,0 +1,134 @@
+// Clicks, text and keys for windows of another process.
+#include "guidriver.h"
+
+#include <string.h>
+
+namespace {
+
+const UINT kAnswerMs = 2000;
+
+LPARAM KeyData(WORD vk, bool up) {
+  UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+  LPARAM data = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16);
+  if (up) data |= (1u << 30) | (1u << 31);
+  return data;
+}
+
+struct ButtonSearch {
+  const char* text;
+  HWND found;
+};
+
+BOOL CALLBACK CheckButton(HWND window, LPARAM param) {
+  ButtonSearch* search = reinterpret_cast<ButtonSearch*>(param);
+  char name[64];
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpiA(name, "Button") != 0) return TRUE;
+  char text[512];
+  GuiReadText(window, text, sizeof text);
+  if (!GuiSameLabel(text, search->text)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+void AddKey(INPUT* input, WORD vk, WORD unicode, bool up) {
+  *input = INPUT{};
+  input->type = INPUT_KEYBOARD;
+  input->ki.wVk = vk;
+  input->ki.wScan = unicode ? unicode : static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+  input->ki.dwFlags = (unicode ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
+}
+
+}  // namespace
+
+bool GuiClickControl(HWND button) {
+  if (!IsWindow(button)) return false;
+  // Posted, not sent: a click that opens a modal box would otherwise hold
+  // the caller until somebody answers the box.
+  return PostMessageA(button, BM_CLICK, 0, 0) != 0;
+}
+
+bool GuiClickButton(HWND parent, int id) {
+  HWND button = GuiFindControl(parent, id);
+  return button && GuiClickControl(button);
+}
+
+bool GuiClickButtonByText(HWND parent, const char* text) {
+  ButtonSearch search = {text, NULL};
+  EnumChildWindows(parent, CheckButton, reinterpret_cast<LPARAM>(&search));
+  return search.found && GuiClickControl(search.found);
+}
+
+bool GuiCommand(HWND parent, int id) {
+  if (!IsWindow(parent)) return false;
+  HWND control = GuiFindControl(parent, id);
+  return PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(control)) != 0;
+}
+
+bool GuiSetText(HWND control, const char* text) {
+  DWORD_PTR result = 0;
+  // WM_SETTEXT is marshalled across processes by the system.
+  if (!SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
+                           SMTO_ABORTIFHUNG, kAnswerMs, &result))
+    return false;
+  return result != 0;
+}
+
+bool GuiPostKey(HWND window, WORD vk) {
+  if (!IsWindow(window)) return false;
+  return PostMessageA(window, WM_KEYDOWN, vk, KeyData(vk, false)) &&
+         PostMessageA(window, WM_KEYUP, vk, KeyData(vk, true));
+}
+
+bool GuiPostChars(HWND window, const char* text) {
+  if (!IsWindow(window)) return false;
+  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c)
+    if (!PostMessageA(window, WM_CHAR, *c, 1)) return false;
+  return true;
+}
+
+bool GuiCloseWindow(HWND window) {
+  if (!IsWindow(window)) return false;
+  return PostMessageA(window, WM_CLOSE, 0, 0) != 0;
+}
+
+bool GuiFocusControl(HWND control) {
+  if (!IsWindow(control)) return false;
+  HWND top = GetAncestor(control, GA_ROOT);
+  DWORD target = GetWindowThreadProcessId(control, NULL);
+  DWORD self = GetCurrentThreadId();
+  SetForegroundWindow(top);
+  // SetFocus acts only on windows of the caller's input state: share the
+  // target thread's for the moment of the call.
+  bool attached = target != self && AttachThreadInput(self, target, TRUE);
+  SetFocus(control);
+  HWND focus = GetFocus();
+  if (attached) AttachThreadInput(self, target, FALSE);
+  return focus == control;
+}
+
+bool GuiPressKeys(const WORD* keys, int count) {
+  for (int i = 0; i < count; ++i) {
+    INPUT input[4];
+    int n = 0;
+    WORD vk = keys[i] & 0xFF;
+    bool shift = (keys[i] & GuiShift) != 0;
+    if (shift) AddKey(&input[n++], VK_SHIFT, 0, false);
+    AddKey(&input[n++], vk, 0, false);
+    AddKey(&input[n++], vk, 0, true);
+    if (shift) AddKey(&input[n++], VK_SHIFT, 0, true);
+    if (SendInput(n, input, sizeof(INPUT)) != static_cast<UINT>(n)) return false;
+  }
+  return true;
+}
+
+bool GuiTypeKeys(const char* text) {
+  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c) {
+    INPUT input[2];
+    AddKey(&input[0], 0, *c, false);
+    AddKey(&input[1], 0, *c, true);
+    if (SendInput(2, input, sizeof(INPUT)) != 2) return false;
+  }
+  return true;
+}

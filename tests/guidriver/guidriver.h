@@ -1,0 +1,268 @@
+// GUI test driver: lets a Windows GoogleTest program start another program
+// under Wine and work its windows the way a user would, from outside its
+// process. Plain functions, results instead of exceptions.
+//
+// Typical use:
+//   GuiProgram app;
+//   ASSERT_TRUE(GuiStartProgram("\"Z:\\...\\packed.exe\" /x", folder, &app.p));
+//   HWND box = GuiWaitWindow("ERROR #", GuiMatchPrefix, app.p.pid, 10000);
+//   GuiMessageBox msg;
+//   ASSERT_TRUE(GuiReadMessageBox(box, &msg));      // msg.caption, msg.text
+//   GuiClickButton(box, IDOK);
+//   DWORD code;
+//   ASSERT_TRUE(GuiWaitProgram(&app.p, 10000, &code));
+//
+// What works under Wine 8 (Xvfb, no window manager), checked by the driver's
+// own tests against sample_app:
+// - Clicks are posted (BM_CLICK to the button, or WM_COMMAND to its parent),
+//   never sent: a click that opens a modal box would block a sent message
+//   until the box is answered.
+// - Posted WM_KEYDOWN/WM_CHAR/WM_KEYUP reach the window they are posted to
+//   without any focus; the target's IsDialogMessage sees them too, so Enter,
+//   Escape and Tab posted to a dialog's control act as if typed.
+// - Real input (SendInput) goes to the focus window of the foreground thread.
+//   GuiFocusControl makes a control of another process the foreground focus
+//   (SetForegroundWindow, then SetFocus through AttachThreadInput); after it,
+//   GuiTypeKeys/GuiPressKeys type into that control.
+// - The screen is captured through GDI: BitBlt from GetDC(NULL) returns what
+//   Xvfb shows. Windows have no frames or title bars: there is no window
+//   manager.
+// - Another process's list view and tree view are read through a buffer
+//   allocated in that process (VirtualAllocEx), since their messages carry
+//   pointers that Windows and Wine do not marshal. Both sides are i686, so
+//   the local LVITEMA/TVITEMA layouts are the target's layouts.
+#ifndef VQ_TESTS_GUIDRIVER_H
+#define VQ_TESTS_GUIDRIVER_H
+
+#include <windows.h>
+#include <commctrl.h>
+#include <stddef.h>
+
+// ---------------------------------------------------------------- processes
+
+// One program started by the driver. All zero when not started.
+struct GuiProcess {
+  HANDLE process;
+  HANDLE thread;
+  DWORD pid;
+};
+
+// Starts commandLine (the program first, quoted when its path has blanks) in
+// workFolder (NULL: the caller's current folder), shown normally.
+// Returns true and fills *out; false when CreateProcessA fails (*out is then
+// all zero and GetLastError tells why).
+bool GuiStartProgram(const char* commandLine, const char* workFolder, GuiProcess* out);
+
+// Waits up to timeoutMs for the program to end.
+// Returns true and sets *exitCode (may be NULL) when it has ended; false when
+// it is still running after timeoutMs or was never started.
+bool GuiWaitProgram(const GuiProcess* program, DWORD timeoutMs, DWORD* exitCode);
+
+// Ends the program if it is still running (TerminateProcess, exit code
+// GuiKilledExitCode), waits for it and closes its handles; *program becomes
+// all zero. Only ever touches the process the driver started.
+// Returns true when the program had already ended by itself; false when it
+// had to be terminated or was never started.
+bool GuiEndProgram(GuiProcess* program);
+const DWORD GuiKilledExitCode = 0xDEAD;
+
+// Owns a GuiProcess for one test: a failed ASSERT that returns early still
+// ends the program, so no stray process keeps the Wine bench busy.
+struct GuiProgram {
+  GuiProcess p = {};
+  GuiProgram() = default;
+  GuiProgram(const GuiProgram&) = delete;
+  GuiProgram& operator=(const GuiProgram&) = delete;
+  ~GuiProgram() { GuiEndProgram(&p); }
+};
+
+// Maps a path relative to the build tree (VQ_BUILD_DIR, a Unix path that
+// Wine shows under Z:) to a Windows path, backslashes throughout:
+// "shots\\a.png" in /work/out gives "Z:\\work\\out\\shots\\a.png".
+// Returns false when VQ_BUILD_DIR is not set or the result does not fit size.
+bool GuiBuildTreePath(const char* relative, char* out, size_t size);
+
+// ------------------------------------------------------------------ windows
+
+// How GuiFindWindow compares captions. GuiMatchHidden may be added to either
+// to accept windows that are not visible (the extractor's progress window is
+// hidden at first); without it only visible windows match.
+enum GuiMatch { GuiMatchExact = 0, GuiMatchPrefix = 1, GuiMatchHidden = 2 };
+
+// The first top-level window whose caption matches (case-sensitive), of
+// process pid (0: any process).
+// Returns the window, or NULL when there is none.
+HWND GuiFindWindow(const char* caption, int match, DWORD pid);
+
+// Polls GuiFindWindow every 25 ms for up to timeoutMs.
+// Returns the window, or NULL when none appeared in time.
+HWND GuiWaitWindow(const char* caption, int match, DWORD pid, DWORD timeoutMs);
+
+// Waits up to timeoutMs for the window to be destroyed.
+// Returns true when it is gone; false when it still exists.
+bool GuiWaitWindowGone(HWND window, DWORD timeoutMs);
+
+// Reads a window's text with WM_GETTEXT (answered by the window's own
+// thread, so an edit box's contents are read, not only captions).
+// Returns true when the whole text fit into size; false when the window does
+// not answer within 2 s, does not exist, or the text was cut (text then holds
+// the cut text; it is always zero-terminated when size > 0).
+bool GuiReadText(HWND window, char* text, size_t size);
+
+// A child window as GuiListControls reports it.
+struct GuiControl {
+  HWND window;
+  int id;              // GetDlgCtrlID
+  char className[64];  // "Button", "Edit", "Static", "SysListView32", ...
+  char text[512];      // WM_GETTEXT, cut to fit
+  bool visible;        // the WS_VISIBLE style of the control itself
+  bool enabled;
+};
+
+// Lists every descendant of parent in the order EnumChildWindows gives
+// (Z order, depth first). Stores at most capacity of them.
+// Returns the number of descendants, which may exceed capacity.
+int GuiListControls(HWND parent, GuiControl* out, int capacity);
+
+// The first descendant of parent with control id id.
+// Returns it, or NULL when there is none.
+HWND GuiFindControl(HWND parent, int id);
+
+// The first descendant whose text equals text either exactly or with its
+// '&' mnemonic markers removed ("&Yes" matches "&Yes" and "Yes"), and whose
+// class is className (case-insensitive; NULL: any class).
+// Returns it, or NULL when there is none.
+HWND GuiFindControlByText(HWND parent, const char* text, const char* className);
+
+// True when label equals text exactly or once the '&' markers of label are
+// removed ("&&" stands for one '&').
+bool GuiSameLabel(const char* label, const char* text);
+
+// A standard message box as the user sees it.
+struct GuiMessageBox {
+  char caption[256];
+  char text[2048];      // the Static control 0xFFFF
+  int buttonCount;
+  int buttonIds[8];     // IDOK, IDCANCEL, IDYES, IDNO, ... in Z order
+  char buttons[8][64];  // their labels, "&Yes", "OK", ...
+};
+
+// Reads a message box (a #32770 window with the Static 0xFFFF).
+// Returns true when box is one; false otherwise (*out is then zeroed).
+bool GuiReadMessageBox(HWND box, GuiMessageBox* out);
+
+// ------------------------------------------------------------------- input
+
+// Posts a click to the button (BM_CLICK); returns at once.
+// Returns false when button is not a window.
+bool GuiClickControl(HWND button);
+
+// Clicks the descendant of parent with id id (BM_CLICK). A message box's
+// buttons carry IDOK, IDYES, ...
+// Returns false when there is no such control.
+bool GuiClickButton(HWND parent, int id);
+
+// Clicks the first button of parent whose label matches text (GuiSameLabel).
+// Returns false when there is no such button.
+bool GuiClickButtonByText(HWND parent, const char* text);
+
+// Posts WM_COMMAND (BN_CLICKED, id) to parent as a button's click would,
+// whether or not such a button exists or is enabled.
+// Returns false when parent is not a window.
+bool GuiCommand(HWND parent, int id);
+
+// Replaces a control's text (WM_SETTEXT; no key events, no EN_CHANGE
+// beyond what the control itself sends).
+// Returns false when the window does not answer or refuses the text.
+bool GuiSetText(HWND control, const char* text);
+
+// Posts one key press (WM_KEYDOWN, then WM_KEYUP) of virtual key vk to
+// window, focus or not; letters and digits also get their WM_CHAR from the
+// target's TranslateMessage.
+// Returns false when window is not a window.
+bool GuiPostKey(HWND window, WORD vk);
+
+// Posts WM_CHAR for every character of text to window (no key down/up).
+// Returns false when window is not a window.
+bool GuiPostChars(HWND window, const char* text);
+
+// Posts WM_CLOSE to window (the close box; a message box takes it as its
+// Cancel, when it has one).
+// Returns false when window is not a window.
+bool GuiCloseWindow(HWND window);
+
+// Makes control the keyboard focus of the foreground window, in whatever
+// process it lives: brings its top-level window to the foreground and sets
+// the focus through the target thread's input state.
+// Returns true when GetFocus, seen from that input state, is control.
+bool GuiFocusControl(HWND control);
+
+// Real key input (SendInput) for the focus window of the foreground thread:
+// one press and release of each virtual key, in order; a key may be combined
+// with Shift by adding GuiShift.
+// Returns false when the system did not take every event.
+bool GuiPressKeys(const WORD* keys, int count);
+const WORD GuiShift = 0x100;
+
+// Types text as real key input (SendInput with KEYEVENTF_UNICODE) into the
+// focus window of the foreground thread. Characters outside 0x20..0x7E are
+// sent as they are.
+// Returns false when the system did not take every event.
+bool GuiTypeKeys(const char* text);
+
+// ------------------------------------------------------ list and tree views
+
+// Number of items of a list view of any process.
+// Returns the count, or -1 when the view does not answer.
+int GuiListViewCount(HWND list);
+
+// Text of item (row) and subItem (column, 0 first) of a list view of any
+// process (LVM_GETITEMTEXTA through the target's memory).
+// Returns true when the text was read and fit into size; false when the
+// target cannot be opened or does not answer, or the text was cut.
+bool GuiListViewText(HWND list, int item, int subItem, char* text, size_t size);
+
+// State bits of an item (LVIS_SELECTED, LVIS_FOCUSED, state image bits).
+// Returns them, or -1 when the view does not answer.
+int GuiListViewState(HWND list, int item);
+
+// One item of a tree view, as GuiReadTreeView reports it.
+struct GuiTreeItem {
+  HTREEITEM handle;  // valid in the target process, for TVM_ messages
+  int level;         // 0 for a root item
+  UINT state;        // TVIS_ bits, state image index in TVIS_STATEIMAGEMASK
+  char text[260];
+};
+
+// Every item of a tree view of any process, depth first, collapsed branches
+// included (whatever has been inserted). Stores at most capacity.
+// Returns the number of items, which may exceed capacity; -1 when the
+// target cannot be opened or an item cannot be read.
+int GuiReadTreeView(HWND tree, GuiTreeItem* out, int capacity);
+
+// Expands (or collapses) one item of a tree view of any process.
+// Returns false when the view does not accept it.
+bool GuiExpandTreeItem(HWND tree, HTREEITEM item, bool expand);
+
+// Selects one item of a tree view of any process (TVM_SELECTITEM, which
+// sends the view's selection notifications).
+// Returns false when the view does not accept it.
+bool GuiSelectTreeItem(HWND tree, HTREEITEM item);
+
+// -------------------------------------------------------------- screenshots
+
+// Writes the whole screen (the Xvfb display) as a 24-bit PNG, creating the
+// file's folder and its parents when missing.
+// Returns false when the screen cannot be read or the file written.
+bool GuiSaveScreenshot(const char* pngPath);
+
+// Writes the screen area covered by window (GetWindowRect) as a PNG.
+// Returns false when window is not a window, or as GuiSaveScreenshot.
+bool GuiSaveWindowShot(HWND window, const char* pngPath);
+
+// Writes width x height pixels, rows top-down, 3 bytes each in R, G, B
+// order, as an 8-bit RGB PNG (deflated with zlib).
+// Returns false when the file cannot be written or memory runs out.
+bool GuiWritePng(const char* pngPath, const unsigned char* rgb, int width, int height);
+
+#endif

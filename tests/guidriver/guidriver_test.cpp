@@ -1,0 +1,409 @@
+// The driver against its own sample program, under Wine.
+#include "guidriver.h"
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+
+const DWORD kWaitMs = 15000;
+const char kSampleCaption[] = "Guidriver Sample";
+
+std::string SamplePath() {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
+  std::string own(path, length);
+  return own.substr(0, own.find_last_of('\\') + 1) + VQ_GUIDRIVER_SAMPLE;
+}
+
+std::string ReadText(HWND window) {
+  char text[2048];
+  GuiReadText(window, text, sizeof text);
+  return text;
+}
+
+std::string ControlText(HWND dialog, int id) { return ReadText(GuiFindControl(dialog, id)); }
+
+// Waits until control id of dialog shows want; returns what it shows last.
+std::string WaitControlText(HWND dialog, int id, const std::string& want) {
+  std::string have;
+  for (int i = 0; i < 200; ++i) {
+    have = ControlText(dialog, id);
+    if (have == want) break;
+    Sleep(25);
+  }
+  return have;
+}
+
+// Starts the sample with args and returns its dialog, or NULL.
+HWND StartSample(GuiProgram* app, const std::string& args, const char* folder = NULL) {
+  std::string line = "\"" + SamplePath() + "\"" + (args.empty() ? "" : " " + args);
+  if (!GuiStartProgram(line.c_str(), folder, &app->p)) return NULL;
+  return GuiWaitWindow(kSampleCaption, GuiMatchExact, app->p.pid, kWaitMs);
+}
+
+DWORD ExitCodeOf(GuiProgram* app) {
+  DWORD code = 0;
+  if (!GuiWaitProgram(&app->p, kWaitMs, &code)) return 0xFFFFFFFF;
+  return code;
+}
+
+enum { kEdit = 101, kAsk = 102, kAnswer = 103, kExit = 104, kList = 105, kTree = 106,
+       kFolder = 107, kArgs = 108, kDisabled = 109, kEnterCount = 110 };
+
+TEST(GuiDriverText, LabelsMatchWithOrWithoutMnemonics) {
+  struct Case { const char* label; const char* text; bool same; };
+  const Case cases[] = {
+      {"&Yes", "&Yes", true},  {"&Yes", "Yes", true},      {"Y&es to All", "Yes to All", true},
+      {"Yes", "&Yes", false},  {"&No", "Yes", false},      {"Save && Exit", "Save & Exit", true},
+      {"&Yes", "Ye", false},   {"&Ye", "Yes", false},      {"", "", true},
+      {"&", "", true},         {"OK", "ok", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(GuiSameLabel(c.label, c.text), c.same) << c.label << " / " << c.text;
+}
+
+TEST(GuiDriverText, BuildTreePathsGoThroughDriveZ) {
+  std::string saved = getenv("VQ_BUILD_DIR") ? getenv("VQ_BUILD_DIR") : "";
+  struct Case { const char* tree; const char* relative; const char* want; };
+  const Case cases[] = {
+      {"/work/out", "shots\\a.png", "Z:\\work\\out\\shots\\a.png"},
+      {"/work/out/", "a.png", "Z:\\work\\out\\a.png"},
+      {"/work/out", "shots/b.png", "Z:\\work\\out\\shots\\b.png"},
+      {"C:\\build", "x", "C:\\build\\x"},
+  };
+  for (const Case& c : cases) {
+    _putenv_s("VQ_BUILD_DIR", c.tree);
+    char path[MAX_PATH];
+    EXPECT_TRUE(GuiBuildTreePath(c.relative, path, sizeof path)) << c.tree;
+    EXPECT_STREQ(path, c.want);
+  }
+  char small[8];
+  _putenv_s("VQ_BUILD_DIR", "/work/out");
+  EXPECT_FALSE(GuiBuildTreePath("shots\\a.png", small, sizeof small));
+  _putenv_s("VQ_BUILD_DIR", saved.c_str());
+}
+
+// Reads a PNG written by GuiWritePng back into RGB rows; empty on failure.
+std::vector<unsigned char> ReadPng(const char* path, int* width, int* height) {
+  std::vector<unsigned char> file;
+  FILE* in = fopen(path, "rb");
+  if (!in) return {};
+  unsigned char block[65536];
+  size_t got;
+  while ((got = fread(block, 1, sizeof block, in)) > 0) file.insert(file.end(), block, block + got);
+  fclose(in);
+  auto big32 = [&](size_t at) {
+    return (unsigned long)file[at] << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+  };
+  if (file.size() < 8 || memcmp(file.data(), "\x89PNG\r\n\x1a\n", 8) != 0) return {};
+  std::vector<unsigned char> packed;
+  for (size_t at = 8; at + 12 <= file.size();) {
+    size_t size = big32(at);
+    if (at + 12 + size > file.size()) return {};
+    if (crc32(0, &file[at + 4], static_cast<uInt>(size + 4)) != big32(at + 8 + size)) return {};
+    if (memcmp(&file[at + 4], "IHDR", 4) == 0) {
+      *width = static_cast<int>(big32(at + 8));
+      *height = static_cast<int>(big32(at + 12));
+    }
+    if (memcmp(&file[at + 4], "IDAT", 4) == 0)
+      packed.insert(packed.end(), &file[at + 8], &file[at + 8] + size);
+    at += 12 + size;
+  }
+  size_t row = static_cast<size_t>(*width) * 3;
+  std::vector<unsigned char> raw((row + 1) * *height);
+  uLongf rawSize = raw.size();
+  if (uncompress(raw.data(), &rawSize, packed.data(), packed.size()) != Z_OK) return {};
+  if (rawSize != raw.size()) return {};
+  std::vector<unsigned char> rgb;
+  for (int y = 0; y < *height; ++y) {
+    if (raw[y * (row + 1)] != 0) return {};
+    rgb.insert(rgb.end(), &raw[y * (row + 1) + 1], &raw[y * (row + 1) + 1] + row);
+  }
+  return rgb;
+}
+
+TEST(GuiDriverPng, WrittenPixelsReadBack) {
+  char path[MAX_PATH];
+  ASSERT_TRUE(GuiBuildTreePath("guidriver\\shots\\pattern.png", path, sizeof path));
+  const int width = 5, height = 3;
+  unsigned char rgb[width * height * 3];
+  for (int i = 0; i < width * height * 3; ++i) rgb[i] = static_cast<unsigned char>(i * 17);
+  ASSERT_TRUE(GuiWritePng(path, rgb, width, height));
+  int w = 0, h = 0;
+  std::vector<unsigned char> back = ReadPng(path, &w, &h);
+  EXPECT_EQ(w, width);
+  EXPECT_EQ(h, height);
+  ASSERT_EQ(back.size(), sizeof rgb);
+  EXPECT_EQ(memcmp(back.data(), rgb, sizeof rgb), 0);
+  EXPECT_FALSE(GuiWritePng(path, rgb, 0, height));
+}
+
+TEST(GuiDriverProcess, ExitCodeWorkingFolderAndArguments) {
+  char folder[MAX_PATH];
+  GetTempPathA(sizeof folder, folder);
+  size_t length = strlen(folder);
+  if (length > 3 && folder[length - 1] == '\\') folder[length - 1] = 0;
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "one \"two three\"", folder);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_STREQ(ControlText(dialog, kFolder).c_str(), folder);
+  EXPECT_EQ(ControlText(dialog, kArgs), "one \"two three\"");
+  ASSERT_TRUE(GuiSetText(GuiFindControl(dialog, kEdit), "42"));
+  EXPECT_EQ(ControlText(dialog, kEdit), "42");
+  ASSERT_TRUE(GuiClickButton(dialog, kExit));
+  EXPECT_EQ(ExitCodeOf(&app), 42u);
+  EXPECT_TRUE(GuiWaitWindowGone(dialog, kWaitMs));
+  EXPECT_TRUE(GuiEndProgram(&app.p));  // it had ended by itself
+}
+
+TEST(GuiDriverProcess, EndTerminatesARunningProgramOnly) {
+  GuiProcess none = {};
+  EXPECT_FALSE(GuiEndProgram(&none));
+  DWORD code = 0;
+  EXPECT_FALSE(GuiWaitProgram(&none, 0, &code));
+  GuiProgram app;
+  ASSERT_NE(StartSample(&app, ""), nullptr);
+  EXPECT_FALSE(GuiWaitProgram(&app.p, 100, &code));  // still running: a timeout
+  HANDLE process = NULL;
+  DuplicateHandle(GetCurrentProcess(), app.p.process, GetCurrentProcess(), &process, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
+  EXPECT_FALSE(GuiEndProgram(&app.p));
+  EXPECT_EQ(app.p.process, nullptr);
+  EXPECT_TRUE(GetExitCodeProcess(process, &code));
+  EXPECT_EQ(code, GuiKilledExitCode);
+  CloseHandle(process);
+  EXPECT_FALSE(GuiStartProgram("\"Z:\\no\\such\\program.exe\"", NULL, &app.p));
+  EXPECT_EQ(app.p.process, nullptr);
+}
+
+TEST(GuiDriverWindows, FindByCaptionPrefixAndProcess) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(GuiFindWindow("Guidriver", GuiMatchPrefix, app.p.pid), dialog);
+  EXPECT_EQ(GuiFindWindow("Guidriver", GuiMatchExact, app.p.pid), nullptr);
+  EXPECT_EQ(GuiFindWindow(kSampleCaption, GuiMatchExact, GetCurrentProcessId()), nullptr);
+  EXPECT_EQ(GuiFindWindow(kSampleCaption, GuiMatchExact, 0), dialog);
+  DWORD start = GetTickCount();
+  EXPECT_EQ(GuiWaitWindow("No such window", GuiMatchExact, 0, 300), nullptr);
+  EXPECT_GE(GetTickCount() - start, 250u);
+  EXPECT_FALSE(GuiWaitWindowGone(dialog, 100));
+  ShowWindowAsync(dialog, SW_HIDE);
+  Sleep(300);
+  EXPECT_EQ(GuiFindWindow(kSampleCaption, GuiMatchExact, app.p.pid), nullptr);
+  EXPECT_EQ(GuiFindWindow(kSampleCaption, GuiMatchExact | GuiMatchHidden, app.p.pid), dialog);
+}
+
+TEST(GuiDriverWindows, ControlsListedWithClassTextAndState) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  GuiControl controls[32];
+  int count = GuiListControls(dialog, controls, 32);
+  ASSERT_GE(count, 12);
+  struct Want { int id; const char* className; const char* text; bool enabled; };
+  const Want wants[] = {
+      {kEdit, "Edit", "", true},           {kAsk, "Button", "&Ask", true},
+      {kExit, "Button", "E&xit", true},    {IDOK, "Button", "OK", true},
+      {kDisabled, "Button", "&Disabled", false},
+      {kAnswer, "Static", "Answer: none", true},
+      {kList, "SysListView32", "", true},  {kTree, "SysTreeView32", "", true},
+  };
+  for (const Want& want : wants) {
+    const GuiControl* found = nullptr;
+    for (int i = 0; i < count && i < 32; ++i)
+      if (controls[i].id == want.id && !found) found = &controls[i];
+    ASSERT_NE(found, nullptr) << want.id;
+    EXPECT_STREQ(found->className, want.className) << want.id;
+    EXPECT_STREQ(found->text, want.text) << want.id;
+    EXPECT_TRUE(found->visible) << want.id;
+    EXPECT_EQ(found->enabled, want.enabled) << want.id;
+    EXPECT_EQ(found->window, GuiFindControl(dialog, want.id));
+  }
+  EXPECT_EQ(GuiListControls(dialog, controls, 2), count);  // counts beyond capacity
+  EXPECT_EQ(GuiFindControlByText(dialog, "Exit", "button"), GuiFindControl(dialog, kExit));
+  EXPECT_EQ(GuiFindControlByText(dialog, "Exit", "Static"), nullptr);
+  EXPECT_EQ(GuiFindControlByText(dialog, "Answer: none", NULL), GuiFindControl(dialog, kAnswer));
+  EXPECT_EQ(GuiFindControl(dialog, 999), nullptr);
+}
+
+TEST(GuiDriverMessageBox, ReadAndAnsweredByClickTextAndKey) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(GuiSetText(GuiFindControl(dialog, kEdit), "tea"));
+  GuiMessageBox notABox;
+  EXPECT_FALSE(GuiReadMessageBox(dialog, &notABox));
+
+  // Answered with a click on the button's id.
+  ASSERT_TRUE(GuiClickButtonByText(dialog, "Ask"));
+  HWND box = GuiWaitWindow("Sample Question", GuiMatchExact, app.p.pid, kWaitMs);
+  ASSERT_NE(box, nullptr);
+  GuiMessageBox message;
+  ASSERT_TRUE(GuiReadMessageBox(box, &message));
+  EXPECT_STREQ(message.caption, "Sample Question");
+  EXPECT_STREQ(message.text, "Do you like tea?");
+  ASSERT_EQ(message.buttonCount, 2);
+  EXPECT_EQ(message.buttonIds[0], IDYES);
+  EXPECT_TRUE(GuiSameLabel(message.buttons[0], "Yes")) << message.buttons[0];
+  EXPECT_EQ(message.buttonIds[1], IDNO);
+  EXPECT_TRUE(GuiSameLabel(message.buttons[1], "No")) << message.buttons[1];
+  ASSERT_TRUE(GuiSaveWindowShot(box, []{
+    static char path[MAX_PATH];
+    GuiBuildTreePath("guidriver\\shots\\message_box.png", path, sizeof path);
+    return path; }()));
+  ASSERT_TRUE(GuiClickButton(box, IDYES));
+  EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
+  EXPECT_EQ(WaitControlText(dialog, kAnswer, "Answer: Yes"), "Answer: Yes");
+
+  // By the label's text.
+  ASSERT_TRUE(GuiClickButton(dialog, kAsk));
+  box = GuiWaitWindow("Sample Question", GuiMatchExact, app.p.pid, kWaitMs);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(GuiClickButtonByText(box, "No"));
+  EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
+  EXPECT_EQ(WaitControlText(dialog, kAnswer, "Answer: No"), "Answer: No");
+
+  // By a key posted to the focused Yes button: Enter presses it.
+  ASSERT_TRUE(GuiCommand(dialog, kAsk));
+  box = GuiWaitWindow("Sample Question", GuiMatchExact, app.p.pid, kWaitMs);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(GuiPostKey(GuiFindControl(box, IDYES), VK_RETURN));
+  EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
+  EXPECT_EQ(WaitControlText(dialog, kAnswer, "Answer: Yes"), "Answer: Yes");
+}
+
+TEST(GuiDriverInput, PostedKeysAndCharacters) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  HWND edit = GuiFindControl(dialog, kEdit);
+  ASSERT_TRUE(GuiPostChars(edit, "ab c"));
+  EXPECT_EQ(WaitControlText(dialog, kEdit, "ab c"), "ab c");
+  ASSERT_TRUE(GuiPostKey(edit, VK_BACK));
+  EXPECT_EQ(WaitControlText(dialog, kEdit, "ab "), "ab ");
+  // Enter through the target's dialog manager: the default button (IDOK).
+  ASSERT_TRUE(GuiPostKey(edit, VK_RETURN));
+  EXPECT_EQ(WaitControlText(dialog, kEnterCount, "Enter: 1"), "Enter: 1");
+  ASSERT_TRUE(GuiPostKey(edit, VK_ESCAPE));
+  EXPECT_EQ(ExitCodeOf(&app), 3u);
+  EXPECT_FALSE(GuiPostKey(edit, VK_RETURN));  // the window is gone
+}
+
+TEST(GuiDriverInput, RealKeysReachTheFocusedControl) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  HWND edit = GuiFindControl(dialog, kEdit);
+  ASSERT_TRUE(GuiFocusControl(edit));
+  ASSERT_TRUE(GuiTypeKeys("Hi 7"));
+  EXPECT_EQ(WaitControlText(dialog, kEdit, "Hi 7"), "Hi 7");
+  const WORD keys[] = {VK_BACK, 'X', 'Y' | GuiShift};
+  ASSERT_TRUE(GuiPressKeys(keys, 3));
+  EXPECT_EQ(WaitControlText(dialog, kEdit, "Hi xY"), "Hi xY");
+  const WORD enter[] = {VK_RETURN};
+  ASSERT_TRUE(GuiPressKeys(enter, 1));
+  EXPECT_EQ(WaitControlText(dialog, kEnterCount, "Enter: 1"), "Enter: 1");
+}
+
+TEST(GuiDriverInput, CloseBoxAndDisabledButton) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  // A click on a disabled button does nothing; the command itself still acts.
+  ASSERT_TRUE(GuiSetText(GuiFindControl(dialog, kEdit), "5"));
+  EXPECT_FALSE(GuiClickButton(dialog, 999));
+  ASSERT_TRUE(GuiCloseWindow(dialog));
+  EXPECT_EQ(ExitCodeOf(&app), 3u);
+  EXPECT_FALSE(GuiCloseWindow(dialog));
+}
+
+TEST(GuiDriverViews, ListViewReadAcrossProcesses) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  HWND list = GuiFindControl(dialog, kList);
+  ASSERT_EQ(GuiListViewCount(list), 3);
+  const char* want[3][2] = {{"alpha.txt", "10"}, {"beta.dat", "2048"}, {"sub\\gamma.exe", "0"}};
+  for (int row = 0; row < 3; ++row)
+    for (int column = 0; column < 2; ++column) {
+      char text[64];
+      EXPECT_TRUE(GuiListViewText(list, row, column, text, sizeof text));
+      EXPECT_STREQ(text, want[row][column]) << row << "," << column;
+    }
+  char small[4];
+  EXPECT_FALSE(GuiListViewText(list, 0, 0, small, sizeof small));
+  EXPECT_STREQ(small, "alp");
+  EXPECT_EQ(GuiListViewState(list, 1) & LVIS_SELECTED, 0);
+}
+
+TEST(GuiDriverViews, TreeViewReadDepthFirstWithStates) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  HWND tree = GuiFindControl(dialog, kTree);
+  GuiTreeItem items[8];
+  ASSERT_EQ(GuiReadTreeView(tree, items, 8), 5);
+  struct Want { const char* text; int level; };
+  const Want wants[] = {{"Root", 0}, {"Alpha", 1}, {"Beta", 1}, {"Gamma", 2}, {"Second root", 0}};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_STREQ(items[i].text, wants[i].text) << i;
+    EXPECT_EQ(items[i].level, wants[i].level) << i;
+  }
+  EXPECT_TRUE(items[0].state & TVIS_EXPANDED);
+  EXPECT_FALSE(items[2].state & TVIS_EXPANDED);
+  EXPECT_EQ(items[2].state & TVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+  EXPECT_EQ(GuiReadTreeView(tree, items, 2), 5);
+
+  ASSERT_TRUE(GuiExpandTreeItem(tree, items[2].handle, true));
+  ASSERT_TRUE(GuiSelectTreeItem(tree, items[3].handle));
+  ASSERT_EQ(GuiReadTreeView(tree, items, 8), 5);
+  EXPECT_TRUE(items[2].state & TVIS_EXPANDED);
+  EXPECT_TRUE(items[3].state & TVIS_SELECTED);
+}
+
+TEST(GuiDriverScreenshot, ScreenAndWindowShowTheSample) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(GuiSetText(GuiFindControl(dialog, kEdit), "screenshot"));
+  Sleep(300);  // let it paint
+  char screenPath[MAX_PATH], windowPath[MAX_PATH];
+  ASSERT_TRUE(GuiBuildTreePath("guidriver\\shots\\screen.png", screenPath, sizeof screenPath));
+  ASSERT_TRUE(GuiBuildTreePath("guidriver\\shots\\sample.png", windowPath, sizeof windowPath));
+  ASSERT_TRUE(GuiSaveScreenshot(screenPath));
+  ASSERT_TRUE(GuiSaveWindowShot(dialog, windowPath));
+  int width = 0, height = 0;
+  std::vector<unsigned char> screen = ReadPng(screenPath, &width, &height);
+  ASSERT_FALSE(screen.empty());
+  EXPECT_EQ(width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  EXPECT_EQ(height, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  RECT area;
+  GetWindowRect(dialog, &area);
+  std::vector<unsigned char> shot = ReadPng(windowPath, &width, &height);
+  ASSERT_FALSE(shot.empty());
+  EXPECT_EQ(width, area.right - area.left);
+  EXPECT_EQ(height, area.bottom - area.top);
+  // The window shot is the screen's pixels under the window, and the window
+  // is drawn: more than one colour in it.
+  bool sameAsScreen = true, severalColours = false;
+  int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const unsigned char* a = &shot[(y * width + x) * 3];
+      const unsigned char* b = &screen[((y + area.top) * screenWidth + x + area.left) * 3];
+      if (memcmp(a, b, 3) != 0) sameAsScreen = false;
+      if (memcmp(a, &shot[0], 3) != 0) severalColours = true;
+    }
+  EXPECT_TRUE(sameAsScreen);
+  EXPECT_TRUE(severalColours);
+  EXPECT_FALSE(GuiSaveWindowShot(NULL, windowPath));
+}
+
+}  // namespace
