@@ -1,6 +1,109 @@
-// Entry of the extractor stub.
+// Entry of the extractor stub: start-up, the run in order, and the exit.
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  return 0;
+#include "extractor/stub.h"
+#include "pathvars/pathvars.h"
+#include "shell/paths.h"
+
+RunState gRun;
+
+// Later loads by name (the shell's helpers, the browse dialog's) come from
+// System32 only, never from the folder the packed executable was started
+// in. The call is missing before Windows 8 without KB2533623: then only the
+// current folder is taken out of the search.
+static void LoadSystemLibrariesSafely() {
+  typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  SetDefaultDllDirectoriesFunction setDirectories =
+      (SetDefaultDllDirectoriesFunction)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories");
+  if (!setDirectories || !setDirectories(0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */))
+    SetDllDirectoryA("");
+}
+
+static void DeleteExtractedItems() {
+  static char from[STUB_TEXT_SIZE];
+  while (const char* path = TopItem(&gRun.items)) {
+    // The shell wants the list ended by two zero bytes.
+    ZeroMemory(from, sizeof from);
+    lstrcpynA(from, path, sizeof from - 1);
+    if (StubPathExists(from)) {
+      SHFILEOPSTRUCTA operation;
+      ZeroMemory(&operation, sizeof operation);
+      operation.wFunc = FO_DELETE;
+      operation.pFrom = from;
+      // Silent, for good (no recycle bin), and without an error box: an item
+      // still in use simply stays.
+      operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+      SHFileOperationA(&operation);
+    }
+    PopItem(&gRun.items);
+  }
+}
+
+void ExitExtractor(bool success) {
+  if (gRun.progress) DestroyWindow(gRun.progress);
+  if (gRun.metaCopy[0]) DeleteFileA(gRun.metaCopy);
+  if (gRun.deleteFiles) DeleteExtractedItems();
+  ExitProcess(success ? 0 : 1);
+}
+
+static void OpenArchive() {
+  gRun.archive = unzOpen(gRun.ownPath);
+  unz_global_info info = {};
+  if (!gRun.archive || unzGetGlobalInfo(gRun.archive, &info) != UNZ_OK) ReportError(17);
+  gRun.entryCount = (uint32_t)info.number_entry;
+}
+
+static void ResolveExtractionFolder() {
+  static char resolved[STUB_TEXT_SIZE];
+  if (ResolvePathVariables(gRun.extractionPath, &kStubPathVarSystem, resolved, sizeof resolved) ==
+      PATHVARS_QUIT)
+    ExitExtractor(false);
+  size_t length = lstrlenA(resolved);
+  if (length == 0 || resolved[length - 1] != '\\') AppendText(resolved, sizeof resolved, "\\");
+  DWORD got = GetFullPathNameA(resolved, sizeof gRun.folder, gRun.folder, nullptr);
+  if (got == 0) ReportError(16);
+  // A folder that does not fit is refused rather than cut: a cut path would
+  // extract somewhere else.
+  if (got >= sizeof gRun.folder) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    ReportError(16);
+  }
+}
+
+static void RunExtractor() {
+  DWORD got = GetModuleFileNameA(nullptr, gRun.ownPath, sizeof gRun.ownPath);
+  if (got == 0) ReportError(1);
+  if (got >= sizeof gRun.ownPath) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    ReportError(1);
+  }
+  ReadMetaData();
+  ResolveExtractionFolder();
+  OpenArchive();
+  if (gRun.showProgress) {
+    CreateProgressWindow();
+    HideProgress();
+  }
+  if (gRun.passwordFlag) AskPassword();
+  ExtractAll();
+  unzClose(gRun.archive);
+  gRun.archive = nullptr;
+  HideProgress();
+  LaunchEntries();
+  if (gRun.deleteFiles) WaitForLaunched();
+  ExitExtractor(true);
+}
+
+// The process starts here, without the C runtime's start-up code, which
+// would cost the stub several kilobytes: the stub has no constructors and no
+// arguments to split, and the runtime DLL readies itself when loaded.
+extern "C" void WINAPI StubEntry() {
+  LoadSystemLibrariesSafely();
+  gRun.instance = GetModuleHandleA(nullptr);
+  INITCOMMONCONTROLSEX controls = {sizeof controls, 0x33F};
+  InitCommonControlsEx(&controls);
+  RunExtractor();
 }

@@ -1,0 +1,137 @@
+// Writing the archive's entries below the extraction folder: names checked,
+// overwrite policy, missing folders, chunked copy with progress, file times,
+// and the zip reader's checksum verdict.
+#include <string.h>
+
+#include "extractor/entry_names.h"
+#include "extractor/stub.h"
+#include "shell/paths.h"
+
+static char* sChunk;  // one read buffer for the whole run
+
+// Creates a folder and its missing parents; failures are left to the
+// caller's next step to notice.
+static void CreateFolderTree(const char* path) {
+  char folder[STUB_PATH_SIZE];
+  if (!NormalisePath(path, folder, sizeof folder)) return;
+  for (char* p = folder; *p; ++p) {
+    if (*p != '\\' || p == folder || p[-1] == ':' || p[-1] == '\\') continue;
+    *p = 0;
+    CreateDirectoryA(folder, nullptr);
+    *p = '\\';
+  }
+  CreateDirectoryA(folder, nullptr);
+}
+
+static HANDLE CreateTarget(const char* path) {
+  return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+}
+
+// Ends the run for an entry whose data is damaged (or the password wrong):
+// what was written of it is useless, so it goes first.
+static void FailEntry(HANDLE target, const char* path, int code) {
+  if (target != INVALID_HANDLE_VALUE) CloseHandle(target);
+  DeleteFileA(path);
+  ReportError(code);
+}
+
+static void ExtractEntry(unzFile archive) {
+  char name[STUB_PATH_SIZE];
+  unz_file_info info;
+  // A name of 260 characters or more would come back without its zero.
+  if (unzGetCurrentFileInfo(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
+      info.size_filename >= sizeof name || !IsEntryNameSafe(name))
+    ReportError(21);
+  name[info.size_filename] = 0;
+
+  char target[STUB_TEXT_SIZE];
+  CopyText(target, sizeof target, gRun.folder);
+  AppendText(target, sizeof target, name);
+
+  int opened = gRun.passwordFlag ? unzOpenCurrentFilePassword(archive, gRun.password)
+                                 : unzOpenCurrentFile(archive);
+  if (opened != UNZ_OK) ReportError(22);
+
+  char path[STUB_PATH_SIZE];
+  DWORD got = GetFullPathNameA(target, sizeof path, path, nullptr);
+  if (got == 0) ReportError(23);
+  if (got >= sizeof path) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    ReportError(23);
+  }
+  // The name's own checks catch what climbs out; this catches what Windows
+  // makes of the rest (device names, trailing dots).
+  if (!IsInsideFolder(path, gRun.folder)) ReportError(21);
+
+  size_t length = lstrlenA(path);
+  bool isFolder = path[length - 1] == '\\';
+  // Folder entries are never questioned.
+  if (gRun.overwriteMode != OVERWRITE_ALL && !isFolder && StubPathExists(path)) {
+    bool skip = gRun.overwriteMode == OVERWRITE_SKIP;
+    if (gRun.overwriteMode == OVERWRITE_ASK) {
+      AskReplace(path);
+      skip = !gRun.replaceAnswer;
+    }
+    if (skip) {
+      gRun.extractedBytes += (uint32_t)info.uncompressed_size;
+      unzCloseCurrentFile(archive);
+      return;
+    }
+  }
+
+  HANDLE file = CreateTarget(path);
+  if (file != INVALID_HANDLE_VALUE) {
+    PushItem(&gRun.items, path);
+  } else {
+    char parent[STUB_PATH_SIZE];
+    CopyText(parent, sizeof parent, path);
+    *strrchr(parent, '\\') = 0;
+    if (!StubPathExists(parent)) {
+      CreateFolderTree(parent);
+      PushItem(&gRun.items, parent);
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      file = CreateTarget(path);
+      // Any failure now ends the run: an entry that was not written must not
+      // pass for extracted.
+      if (file == INVALID_HANDLE_VALUE) ReportError(24);
+    }
+  }
+
+  for (;;) {
+    int n = unzReadCurrentFile(archive, sChunk, STUB_CHUNK_SIZE);
+    if (n < 0) FailEntry(file, path, gRun.passwordFlag ? 27 : 26);
+    if (n == 0) break;
+    DWORD written = 0;
+    if (file == INVALID_HANDLE_VALUE || !WriteFile(file, sChunk, (DWORD)n, &written, nullptr) ||
+        written != (DWORD)n)
+      ReportError(25);
+    gRun.extractedBytes += (uint32_t)n;
+    if (gRun.progress) UpdateProgress();
+  }
+
+  if (file != INVALID_HANDLE_VALUE) {
+    FILETIME local, utc;
+    if (DosDateTimeToFileTime(HIWORD(info.dosDate), LOWORD(info.dosDate), &local) &&
+        LocalFileTimeToFileTime(&local, &utc))
+      SetFileTime(file, nullptr, nullptr, &utc);
+    CloseHandle(file);
+  }
+  // The reader checks the CRC once the whole entry was read: a mismatch
+  // means damaged data or a wrong password that slipped through.
+  if (unzCloseCurrentFile(archive) == UNZ_CRCERROR)
+    FailEntry(INVALID_HANDLE_VALUE, path, gRun.passwordFlag ? 27 : 26);
+}
+
+void ExtractAll() {
+  sChunk = (char*)VirtualAlloc(nullptr, STUB_CHUNK_SIZE, MEM_COMMIT, PAGE_READWRITE);
+  if (!sChunk) ReportError(18);
+  for (uint32_t i = 0; i < gRun.entryCount; ++i) {
+    if (i > 0 && unzGoToNextFile(gRun.archive) != UNZ_OK) ReportError(19);
+    ExtractEntry(gRun.archive);
+  }
+  VirtualFree(sChunk, 0, MEM_RELEASE);
+  sChunk = nullptr;
+}

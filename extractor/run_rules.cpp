@@ -1,0 +1,84 @@
+#include "extractor/run_rules.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+uint32_t ProgressPosition(uint32_t extracted, uint32_t unzipSize) {
+  uint32_t divisor = unzipSize / 100;
+  if (divisor) return extracted / divisor;
+  if (unzipSize == 0) return 100;
+  return (uint32_t)((uint64_t)extracted * 100 / unzipSize);
+}
+
+void FormatPercent(uint32_t position, char* out) {
+  char digits[12];
+  int n = 0;
+  do {
+    digits[n++] = (char)('0' + position % 10);
+    position /= 10;
+  } while (position);
+  *out++ = ' ';
+  while (n) *out++ = digits[--n];
+  *out++ = '%';
+  *out = 0;
+}
+
+int ShowCommandOf(const char* keyword) {
+  static const struct {
+    const char* name;
+    int show;
+  } kStates[] = {{"*HIDEWIN*", 0}, {"*MAXIMIZEWIN*", 3}, {"*MINIMIZEWIN*", 2}};
+  const char* first = strchr(keyword, '*');
+  const char* second = first ? strchr(first + 1, '*') : nullptr;
+  if (!second) return 1;
+  size_t length = (size_t)(second - first) + 1;
+  for (const auto& state : kStates) {
+    if (strlen(state.name) != length) continue;
+    size_t i = 0;
+    while (i < length) {
+      char c = first[i];
+      if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
+      if (c != state.name[i]) break;
+      ++i;
+    }
+    if (i == length) return state.show;
+  }
+  return 1;
+}
+
+bool FolderOfFile(const char* path, char* out, size_t outSize) {
+  if (outSize == 0) return false;
+  const char* slash = strrchr(path, '\\');
+  size_t length = slash ? (size_t)(slash - path) + 1 : 0;
+  bool fits = length < outSize;
+  if (!fits) length = outSize - 1;
+  memcpy(out, path, length);
+  out[length] = 0;
+  return fits;
+}
+
+struct ItemNode {
+  ItemNode* next;
+  char path[1];
+};
+
+bool PushItem(ItemList* list, const char* path) {
+  size_t length = strlen(path);
+  ItemNode* node = (ItemNode*)malloc(sizeof(ItemNode) + length);
+  if (!node) return false;
+  memcpy(node->path, path, length + 1);
+  node->next = list->top;
+  list->top = node;
+  ++list->count;
+  return true;
+}
+
+const char* TopItem(const ItemList* list) { return list->top ? list->top->path : nullptr; }
+
+void PopItem(ItemList* list) {
+  ItemNode* node = list->top;
+  if (!node) return;
+  list->top = node->next;
+  --list->count;
+  free(node);
+}

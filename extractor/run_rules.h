@@ -1,0 +1,42 @@
+// Small rules of the extractor's run that need no system: the progress
+// display, the window-state keywords, the launch folder, the list of what the
+// run created.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+// Progress bar position: extracted / (unzipSize / 100), both divisions
+// truncating. Below 100 bytes that divisor would be 0, so the position is
+// then extracted * 100 / unzipSize, and 100 for a total of 0. Returns the
+// position, which passes 100 when more was written than the total promised.
+uint32_t ProgressPosition(uint32_t extracted, uint32_t unzipSize);
+
+// The percentage text: one blank, the position in decimal, "%" (" 75%").
+// out holds at least 16 bytes.
+void FormatPercent(uint32_t position, char* out);
+
+// Show command for a window-state keyword: the text from its first "*" to
+// the next, upper-cased. Returns 0 for "*HIDEWIN*", 3 for "*MAXIMIZEWIN*",
+// 2 for "*MINIMIZEWIN*", and 1 (show normally) for "*SHOWWIN*" and
+// everything else, the empty text included.
+int ShowCommandOf(const char* keyword);
+
+// The path up to and including its last backslash; empty when it has none.
+// Returns false when the result was cut to fit outSize.
+bool FolderOfFile(const char* path, char* out, size_t outSize);
+
+// Last-in first-out list of the paths the run created.
+struct ItemNode;
+struct ItemList {
+  ItemNode* top;
+  int count;
+};
+
+// Stores a copy of path on top. Returns false when no memory could be had;
+// the path is then not recorded.
+bool PushItem(ItemList* list, const char* path);
+// The newest path, or nullptr when the list is empty.
+const char* TopItem(const ItemList* list);
+// Removes the newest path; nothing happens on an empty list.
+void PopItem(ItemList* list);

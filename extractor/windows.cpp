@@ -1,0 +1,292 @@
+// The extractor's windows, built from templates in memory, and its numbered
+// error messages.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "extractor/stub.h"
+#include "shell/paths.h"
+
+enum {
+  STYLE_A = 0x90C00A04,  // popup, visible, caption, centred, foreground, 3-D look
+  STYLE_B = 0x90C80A04,  // style A with a system menu and close box
+  EX_STATIC_TOOL = 0x20080,
+  EX_STATIC = 0x20000,
+  ICON_PROGRAM = 8001,
+  ICON_PASSWORD = 8002,
+};
+
+// Pixels for 4 x 8 dialog units of the window being initialised.
+static RECT sScale;
+
+// ---------------------------------------------------------------- templates
+
+// A template with no controls, no menu, the default class and no font (the
+// system font sets the dialog unit). The caption goes in as UTF-16.
+static const DLGTEMPLATE* BuildTemplate(const char* caption, short width, short height,
+                                        DWORD style, DWORD exStyle) {
+  static DWORD storage[128];
+  DLGTEMPLATE* dialog = (DLGTEMPLATE*)storage;
+  ZeroMemory(storage, sizeof storage);
+  dialog->style = style;
+  dialog->dwExtendedStyle = exStyle;
+  dialog->cx = width;
+  dialog->cy = height;
+  WORD* words = (WORD*)(dialog + 1);
+  words[0] = 0;  // no menu
+  words[1] = 0;  // default dialog class
+  MultiByteToWideChar(CP_ACP, 0, caption, -1, (WCHAR*)(words + 2),
+                      (int)(sizeof storage - sizeof *dialog) / 2 - 3);
+  return dialog;
+}
+
+static INT_PTR ShowModal(DLGPROC procedure, const char* caption, HWND owner, short width,
+                         short height, DWORD style, DWORD exStyle) {
+  return DialogBoxIndirectParamA(gRun.instance,
+                                 BuildTemplate(caption, width, height, style, exStyle), owner,
+                                 procedure, 0);
+}
+
+// Centres the window in the work area and takes its dialog scale.
+static void BeginWindow(HWND window) {
+  RECT area, box;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  GetWindowRect(window, &box);
+  SetWindowPos(window, nullptr, area.left + (area.right - area.left - (box.right - box.left)) / 2,
+               area.top + (area.bottom - area.top - (box.bottom - box.top)) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetRect(&sScale, 0, 0, 4, 8);
+  MapDialogRect(window, &sScale);
+}
+
+// One visible child control at a position in dialog units, with the default
+// GUI font.
+static HWND AddControl(HWND parent, const char* className, const char* text, DWORD style,
+                       DWORD exStyle, int id, int x, int y, int width, int height) {
+  HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
+                                 x * sScale.right / 4, y * sScale.bottom / 8,
+                                 width * sScale.right / 4, height * sScale.bottom / 8, parent,
+                                 (HMENU)(INT_PTR)id, gRun.instance, nullptr);
+  SendMessageA(control, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
+  return control;
+}
+
+static HWND AddButton(HWND parent, const char* text, int id, int x, int y, int width) {
+  return AddControl(parent, "Button", text, BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, 0, id, x, y,
+                    width, 12);
+}
+
+static HWND AddIcon(HWND parent, int id, int x, int y, HICON icon) {
+  HWND control = AddControl(parent, "Static", "", SS_ICON, 0, id, x, y, 0, 0);
+  SendMessageA(control, STM_SETICON, (WPARAM)icon, 0);
+  return control;
+}
+
+static HICON LoadStubIcon(int id, int size) {
+  return (HICON)LoadImageA(gRun.instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0);
+}
+
+// ---------------------------------------------------------------- progress
+
+static INT_PTR CALLBACK ProgressProcedure(HWND window, UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      BeginWindow(window);
+      AddControl(window, "Static", "Extracting files...", 0, 0, 1, 32, 9, 40, 8);
+      gRun.progressPercent = AddControl(window, "Static", "", SS_CENTER, 0, 1, 72, 9, 15, 8);
+      HWND icon = AddIcon(window, 2, 7, 15, LoadStubIcon(ICON_PROGRAM, 24));
+      MoveWindow(icon, 8, 16, 48, 48, FALSE);
+      gRun.progressBar = AddControl(window, PROGRESS_CLASSA, "", 0, 0, 3, 32, 19, 160, 12);
+      SendMessageA(gRun.progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+      SendMessageA(gRun.progressBar, PBM_SETSTEP, 1, 0);
+      return TRUE;
+    }
+    case WM_CLOSE: DestroyWindow(window); return TRUE;
+    case WM_DESTROY: gRun.progress = nullptr; return FALSE;
+  }
+  return FALSE;
+}
+
+void CreateProgressWindow() {
+  gRun.progress = CreateDialogIndirectParamA(
+      gRun.instance, BuildTemplate("", 199, 38, STYLE_A, EX_STATIC_TOOL), nullptr,
+      ProgressProcedure, 0);
+}
+
+void HideProgress() {
+  if (gRun.progress) ShowWindow(gRun.progress, SW_HIDE);
+}
+
+void UpdateProgress() {
+  HWND window = gRun.progress;
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  ShowWindow(window, SW_SHOW);
+  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.unzipSize);
+  SendMessageA(gRun.progressBar, PBM_SETPOS, position, 0);
+  char percent[16];
+  FormatPercent(position, percent);
+  SetWindowTextA(gRun.progressPercent, percent);
+  UpdateWindow(window);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+// ---------------------------------------------------------------- password
+
+enum { ID_PASSWORD_OK = 6, ID_PASSWORD_CANCEL = 7, ID_PASSWORD_EDIT = 8 };
+
+static INT_PTR CALLBACK PasswordProcedure(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      BeginWindow(window);
+      HICON icon = LoadStubIcon(ICON_PASSWORD, 32);
+      SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)icon);
+      AddControl(window, "Static",
+                 "This executable is password protected. Please enter the password in the box "
+                 "below.",
+                 0, 0, 4, 24, 4, 100, 20);
+      AddControl(window, "Static", "Password:", 0, 0, 5, 24, 32, 28, 8);
+      AddButton(window, "&OK", ID_PASSWORD_OK, 132, 8, 36);
+      AddButton(window, "&Cancel", ID_PASSWORD_CANCEL, 132, 28, 36);
+      HWND edit = AddControl(window, "Edit", "", ES_PASSWORD | ES_AUTOHSCROLL | WS_TABSTOP,
+                             WS_EX_CLIENTEDGE, ID_PASSWORD_EDIT, 52, 29, 77, 12);
+      SendMessageA(edit, EM_SETPASSWORDCHAR, '*', 0);
+      // The password buffer holds 2047 characters; longer input is cut.
+      SendMessageA(edit, EM_LIMITTEXT, STUB_TEXT_SIZE - 1, 0);
+      AddIcon(window, 9, 4, 6, icon);
+      SetFocus(edit);
+      return FALSE;
+    }
+    case WM_COMMAND:
+      // Neither button carries IDOK or IDCANCEL, so Enter and Escape do
+      // nothing here.
+      if (LOWORD(wParam) == ID_PASSWORD_OK) {
+        GetDlgItemTextA(window, ID_PASSWORD_EDIT, gRun.password, sizeof gRun.password);
+        EndDialog(window, 1);
+      } else if (LOWORD(wParam) == ID_PASSWORD_CANCEL) {
+        EndDialog(window, 0);
+      }
+      return TRUE;
+    case WM_CLOSE: EndDialog(window, 0); return TRUE;
+  }
+  return FALSE;
+}
+
+void AskPassword() {
+  if (ShowModal(PasswordProcedure, "Password needed.", gRun.progress, 172, 48, STYLE_B,
+                EX_STATIC) != 1)
+    ExitExtractor(true);
+}
+
+// ---------------------------------------------------------------- replace
+
+enum { ID_REPLACE_YES = 13, ID_REPLACE_NO, ID_REPLACE_YES_ALL, ID_REPLACE_NO_ALL };
+
+static const char* sReplacePath;
+static HICON sReplaceIcon;
+
+static INT_PTR CALLBACK ReplaceProcedure(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      HideProgress();
+      BeginWindow(window);
+      AddControl(window, "Button", "", BS_GROUPBOX, 0, 10, 4, 2, 167, 66);
+      AddControl(window, "Static", "Would you like to replace the following file?", 0, 0, 11, 35,
+                 8, 105, 8);
+      AddControl(window, "Static", sReplacePath, SS_CENTERIMAGE, 0, 12, 27, 18, 137, 25);
+      SHFILEINFOA file;
+      ZeroMemory(&file, sizeof file);
+      SHGetFileInfoA(sReplacePath, FILE_ATTRIBUTE_NORMAL, &file, sizeof file,
+                     SHGFI_ICON | SHGFI_USEFILEATTRIBUTES);
+      sReplaceIcon = file.hIcon;
+      AddIcon(window, 12, 8, 23, sReplaceIcon);
+      AddButton(window, "&Yes", ID_REPLACE_YES, 8, 50, 35);
+      AddButton(window, "&No", ID_REPLACE_NO, 47, 50, 35);
+      AddButton(window, "Y&es to All", ID_REPLACE_YES_ALL, 92, 50, 35);
+      AddButton(window, "N&o to All", ID_REPLACE_NO_ALL, 132, 50, 35);
+      return TRUE;
+    }
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      if (id < ID_REPLACE_YES || id > ID_REPLACE_NO_ALL) return TRUE;
+      gRun.replaceAnswer = id == ID_REPLACE_YES || id == ID_REPLACE_YES_ALL;
+      if (id == ID_REPLACE_YES_ALL) gRun.overwriteMode = OVERWRITE_ALL;
+      if (id == ID_REPLACE_NO_ALL) gRun.overwriteMode = OVERWRITE_SKIP;
+      EndDialog(window, id);
+      return TRUE;
+    }
+    // The system's close command leaves the last answer as it was.
+    case WM_CLOSE: EndDialog(window, 0); return TRUE;
+    case WM_DESTROY:
+      if (sReplaceIcon) DestroyIcon(sReplaceIcon);
+      sReplaceIcon = nullptr;
+      return FALSE;
+  }
+  return FALSE;
+}
+
+void AskReplace(const char* path) {
+  sReplacePath = path;
+  ShowModal(ReplaceProcedure, "Confirm File Replace.", gRun.progress, 175, 73, STYLE_A,
+            EX_STATIC_TOOL);
+}
+
+// ---------------------------------------------------------------- errors
+
+// The fixed sentences; codes without one show the system's text.
+static const char* FixedErrorText(int code) {
+  switch (code) {
+    case 6: return "Failed to find the Meta Data. This archive is likely corrupted.";
+    case 9: return "Failed to find the Compressed Data. This archive is likely corrupted.";
+    case 17: return "Failed to retrieve information about the archive.";
+    case 18: return "Failed to extract the current file.";
+    case 19:
+    case 21: return "Failed to retrieve information about the current file.";
+    case 22: return "Failed to open the current file.";
+    case 26: return "Failed to read the current file.";
+  }
+  return nullptr;
+}
+
+int ReportError(int code) {
+  static char text[STUB_TEXT_SIZE];
+  // First, before any other call can change the last error.
+  DWORD lastError = GetLastError();
+  text[0] = 0;
+  if (code == 27) {
+    CopyText(text, sizeof text, "The password that you typed is not correct.");
+  } else if (code == 28) {
+    CopyText(text, sizeof text, "Are you sure?");
+  } else {
+    const char* fixed = FixedErrorText(code);
+    if (fixed) {
+      CopyText(text, sizeof text, fixed);
+    } else if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                               nullptr, lastError, 0, text, sizeof text - 32, nullptr)) {
+      text[0] = 0;
+    }
+    AppendText(text, sizeof text, "\r\n\r\nPress OK to exit.");
+  }
+
+  char caption[32] = "ERROR #0000";
+  caption[9] = (char)('0' + code / 10);
+  caption[10] = (char)('0' + code % 10);
+  UINT flags = MB_OK | MB_ICONERROR;
+  if (code == 20) flags = MB_OK | MB_ICONWARNING;
+  if (code == 27) {
+    AppendText(caption, sizeof caption, " Wrong password");
+    flags = MB_OK | MB_ICONWARNING;
+  }
+  if (code == 28) {
+    AppendText(caption, sizeof caption, " Quit Program!");
+    flags = MB_YESNO | MB_ICONQUESTION;
+  }
+
+  HideProgress();
+  int answer = MessageBoxA(nullptr, text, caption, flags);
+  if (code == 20 || (code == 28 && answer == IDNO)) return answer;
+  ExitExtractor(false);
+}
