@@ -141,8 +141,8 @@ PlatformFind* PlatformFindFirst(const char* pattern, PlatformFindData* data) {
   if (mask.find_first_of("*?") == std::string::npos) {
     struct stat st;
     if (stat(sys, &st) == 0 && FillFindData(folder, mask.c_str(), data)) return find;
-    delete find;
-    return nullptr;
+    // Otherwise the name may differ in case only: the scan below finds it as
+    // the one entry it matches.
   }
   find->dir = opendir(folder.c_str());
   if (find->dir && NextMatch(find, data)) return find;

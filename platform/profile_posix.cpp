@@ -3,8 +3,8 @@
 // sides:
 // - a line ends at LF; in a stretch with no LF left, at CR;
 // - white space around a line, a name and a value is dropped;
-// - "[name]" runs to the last "]" of its line; a line holding no "=" is a
-//   key without a value (read as missing);
+// - "[name]" runs to the last "]" of its line, blanks inside dropped; a line
+//   holding no "=" is a key without a value (read as missing);
 // - names match regardless of case; only the first section of a name is
 //   searched, and the first key of a name in it wins;
 // - a value enclosed in one pair of " or ' loses that pair when read;
@@ -90,8 +90,11 @@ void ParseProfile(const std::string& text, Profile* profile) {
       const char* close = lineEnd - 1;
       while (close > start && *close != ']') close--;
       if (close > start) {
+        const char* name = start + 1;
+        while (name < close && IsProfileSpace(*name)) name++;
+        while (close > name && IsProfileSpace(close[-1])) close--;
         ProfileSection section;
-        section.name.assign(start + 1, close);
+        section.name.assign(name, close);
         profile->push_back(section);
         haveKey = false;
         start = next;
@@ -193,13 +196,31 @@ int PlatformProfileGetInt(const char* section, const char* key, int defaultValue
   char text[30];
   if (PlatformProfileGetString(section, key, "", text, sizeof text, file) == 0) return defaultValue;
   // The number is read as an unsigned 32-bit value that wraps, sign applied
-  // last; reading stops at the first character that is not a digit.
+  // last; "0x", "0o" and "0b" (lower case only) choose base 16, 8 or 2, and
+  // reading stops at the first character that is no digit of the base.
   const char* p = text;
   while (*p && (unsigned char)*p <= ' ') p++;
   bool minus = false;
   if (*p == '+' || *p == '-') minus = *p++ == '-';
+  uint32_t base = 10;
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'o' || p[1] == 'b')) {
+    base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8 : 2;
+    p += 2;
+  }
   uint32_t total = 0;
-  while (*p >= '0' && *p <= '9') total = total * 10u + (uint32_t)(*p++ - '0');
+  for (;; p++) {
+    uint32_t digit;
+    if (*p >= '0' && *p <= '9')
+      digit = (uint32_t)(*p - '0');
+    else if (*p >= 'a' && *p <= 'z')
+      digit = (uint32_t)(*p - 'a' + 10);
+    else if (*p >= 'A' && *p <= 'Z')
+      digit = (uint32_t)(*p - 'A' + 10);
+    else
+      break;
+    if (digit >= base) break;
+    total = total * base + digit;
+  }
   return (int)(minus ? 0u - total : total);
 }
 

@@ -28,14 +28,12 @@ bool NormalisePath(const char* text, char* out, size_t outSize) {
   bool fits = true;
   // Writes one character, doubled backslashes of a network path included.
   auto put = [&](char c) {
-    int copies = network && c == '\\' ? 2 : 1;
-    for (int i = 0; i < copies; i++) {
-      if (n + 1 >= outSize) {
-        fits = false;
-        return;
-      }
-      out[n++] = c;
+    size_t copies = network && c == '\\' ? 2 : 1;
+    if (n + copies >= outSize) {  // a doubled backslash goes in whole or not at all
+      fits = false;
+      return;
     }
+    for (size_t i = 0; i < copies; i++) out[n++] = c;
   };
   for (size_t i = 0; text[i] && fits; i++) {
     char c = text[i] == '/' ? '\\' : text[i];

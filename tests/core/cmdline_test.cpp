@@ -1,0 +1,170 @@
+#include "shell/cmdline.h"
+
+#include "project/project.h"
+#include "tests/core/scratch.h"
+
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <string.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+TEST(CommandLine, CommandTail) {
+  const struct {
+    const char* line;
+    const char* tail;
+  } cases[] = {
+      {"builder.exe", ""},
+      {"builder.exe ", ""},
+      {"builder.exe C:\\p.vqx", "C:\\p.vqx"},
+      {"builder.exe  \t\r\n\v\f C:\\p.vqx ", "C:\\p.vqx "},
+      {"\"C:\\Program Files\\builder.exe\" \"C:\\My Files\\p.vqx\"", "\"C:\\My Files\\p.vqx\""},
+      {"C:\\Pro\"gram Fi\"les\\b.exe x", "x"},  // a quoted span inside the name
+      {"\"C:\\unclosed quote\\b.exe x", ""},  // the span runs to the end
+      {"b.exe\tx y", "y"},                    // only a blank ends the name
+      {"\"b.exe\"x y", "y"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_STREQ(c.tail, CommandTailOf(c.line)) << c.line;
+}
+
+TEST(CommandLine, CommandTailOfTheProcess) {
+  PlatformSetCommandLine("\"C:\\Tools\\builder.exe\"   \"D:\\a b\\p.vqx\"");
+  EXPECT_STREQ("\"D:\\a b\\p.vqx\"", CommandTail());
+  PlatformSetCommandLine(nullptr);
+#ifdef _WIN32
+  // Back to the system's own line: it names this test program.
+  EXPECT_NE(nullptr, strstr(PlatformCommandLine(), "core_test"));
+#endif
+}
+
+TEST(CommandLine, ProjectPathInTail) {
+  const struct {
+    const char* tail;
+    bool found;
+    const char* path;
+  } cases[] = {
+      {"", false, ""},
+      {"C:\\p.vqx", true, "C:\\p.vqx"},
+      {"\"C:\\My Files\\p.vqx\"", true, "C:\\My Files\\p.vqx"},
+      {"C:\\My Files\\p.vqx  ", true, "C:\\My Files\\p.vqx  "},  // unquoted: taken whole
+      {"\"C:\\a.vqx\" \"C:\\b.vqx\"", true, "C:\\a.vqx"},
+      {"-x \"C:\\a.vqx\" tail", true, "C:\\a.vqx"},
+      {"\"C:\\open ended", true, "C:\\open ended"},
+      {"\"\"", true, ""},
+  };
+  for (const auto& c : cases) {
+    char out[VQ_TEXT_SIZE] = "junk";
+    EXPECT_EQ(c.found, ProjectPathInTail(c.tail, out, sizeof out)) << c.tail;
+    EXPECT_STREQ(c.path, out) << c.tail;
+  }
+  char small[4];
+  EXPECT_FALSE(ProjectPathInTail("C:\\p.vqx", small, sizeof small));
+  EXPECT_STREQ("", small);
+}
+
+struct Loaded {
+  std::unique_ptr<ProjectRecord> record{new ProjectRecord};
+  std::unique_ptr<LaunchList> launch{new LaunchList};
+  Loaded() { InitProject(record.get(), launch.get()); }
+};
+
+TEST(CommandLine, ProjectPathFromCommandLine) {
+  std::string folder = ScratchName("cmd dir") + "\\";
+  ASSERT_TRUE(PlatformCreateFolder(folder.c_str()));
+  std::string path = folder + "my project.vqx";
+  ASSERT_TRUE(WriteRawFile(path, "[Varnoquist]\r\nVersion=1.2\r\nProjectName=From Tail\r\n"));
+
+  RecordedMessageBoxes boxes;
+  const std::string tails[] = {"\"" + path + "\"", path, "\"" + path + "\" \"other.vqx\""};
+  for (const std::string& tail : tails) {
+    Loaded p;
+    EXPECT_TRUE(ProjectPathFromCommandLine(tail.c_str(), p.record.get(), p.launch.get())) << tail;
+    EXPECT_EQ(path, p.record->ProjectFilePath);
+    EXPECT_STREQ("From Tail", p.record->ProjectName);
+  }
+  // Not normalised: a doubled backslash stays as given.
+  std::string doubled = folder + "\\my project.vqx";
+  Loaded d;
+  EXPECT_TRUE(ProjectPathFromCommandLine(doubled.c_str(), d.record.get(), d.launch.get()));
+  EXPECT_EQ(doubled, d.record->ProjectFilePath);
+
+  const std::string misses[] = {"", "\"" + folder + "missing.vqx\"", path + " extra"};
+  for (const std::string& tail : misses) {
+    Loaded p;
+    EXPECT_FALSE(ProjectPathFromCommandLine(tail.c_str(), p.record.get(), p.launch.get())) << tail;
+    EXPECT_STREQ("", p.record->ProjectFilePath);
+    EXPECT_STREQ("Project Name", p.record->ProjectName);
+  }
+  EXPECT_EQ(0, boxes.count());
+}
+
+TEST(CommandLine, OldVersionWarnsAtStartUp) {
+  std::string path = ScratchName("old") + ".vqx";
+  ASSERT_TRUE(WriteRawFile(path, "[Varnoquist]\r\nVersion=1.1\r\n"));
+  RecordedMessageBoxes boxes;
+  Loaded p;
+  EXPECT_TRUE(ProjectPathFromCommandLine(path.c_str(), p.record.get(), p.launch.get()));
+  EXPECT_EQ(1, boxes.count());
+  EXPECT_EQ("Unsupported Project file.", boxes.lastCaption());
+}
+
+#ifdef _WIN32
+// Reads a value back with its type and its stored length.
+bool ReadRegistryValue(const char* keyPath, std::string* text, DWORD* type, DWORD* size) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  char buffer[1024];
+  *size = sizeof buffer;
+  LONG result = RegQueryValueExA(key, "", nullptr, type, (BYTE*)buffer, size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) return false;
+  text->assign(buffer, *size);
+  return true;
+}
+
+TEST(Registry, RegisterProjectTypeWritesTheFourValues) {
+  const char* builder = "C:\\Tools\\builder.exe";
+  // Something else registered first is overwritten.
+  WriteRegistryString(PLATFORM_HKEY_CLASSES_ROOT, ".vqx", "", "someone_else");
+  RegisterProjectType(".vqx", builder, "vqx_ext", "Varnoquist Project File.", builder);
+  const struct {
+    const char* key;
+    const char* text;
+  } expected[] = {
+      {".vqx", "vqx_ext"},
+      {"vqx_ext", "Varnoquist Project File."},
+      {"vqx_ext\\DefaultIcon", "C:\\Tools\\builder.exe"},
+      {"vqx_ext\\shell\\open\\command", "\"C:\\Tools\\builder.exe\" \"%1\""},
+  };
+  for (const auto& e : expected) {
+    std::string text;
+    DWORD type = 0, size = 0;
+    ASSERT_TRUE(ReadRegistryValue(e.key, &text, &type, &size)) << e.key;
+    EXPECT_EQ((DWORD)REG_SZ, type) << e.key;
+    EXPECT_EQ(strlen(e.text) + 1, size) << e.key;  // the zero byte counts
+    EXPECT_EQ(std::string(e.text) + '\0', text) << e.key;
+    char back[256];
+    EXPECT_TRUE(PlatformRegistryGetString(PLATFORM_HKEY_CLASSES_ROOT, e.key, "", back, sizeof back));
+    EXPECT_STREQ(e.text, back);
+  }
+}
+#else
+TEST(Registry, NoRegistryOnPosix) {
+  // The association is a Windows matter; writing it here does nothing and
+  // nothing can be read.
+  WriteRegistryString(PLATFORM_HKEY_CLASSES_ROOT, ".vqx", "", "vqx_ext");
+  char back[16];
+  EXPECT_FALSE(PlatformRegistryGetString(PLATFORM_HKEY_CLASSES_ROOT, ".vqx", "", back, sizeof back));
+  EXPECT_STREQ("", back);
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,243 @@
+#include "platform/platform.h"
+#include "platform/wildcard.h"
+#include "shell/paths.h"
+#include "tests/core/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+std::string Normalised(const char* text, size_t size = VQ_TEXT_SIZE) {
+  char out[VQ_TEXT_SIZE];
+  NormalisePath(text, out, size);
+  return out;
+}
+
+TEST(Paths, NormalisePath) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"C:/a//b\\\\\\c", "C:\\a\\b\\\\c"},
+      {"\\\\srv\\x", "\\\\srv\\\\x"},
+      {"\\\\server\\share\\dir", "\\\\server\\\\share\\\\dir"},
+      {"\\\\server\\\\share", "\\\\server\\\\share"},
+      {"//srv/x", "\\srv\\x"},  // slashes do not make a network path
+      {"C:\\Temp\\", "C:\\Temp\\"},
+      {"C:\\Work\\Demo\\\\setup.exe", "C:\\Work\\Demo\\setup.exe"},
+      {"C:\\Work\\Demo\\\\D:\\Other\\tool.exe", "C:\\Work\\Demo\\D:\\Other\\tool.exe"},
+      {"a\\\\\\\\b", "a\\\\b"},     // four become two
+      {"a\\/\\b", "a\\\\b"},        // mixed: "\/" is a pair, then one more
+      {"\\", "\\"},
+      {"\\\\", "\\\\"},             // one backslash left, doubled again
+      {"\\\\\\", "\\\\\\\\"},       // pair, then one: two, doubled
+      {"", ""},
+      {"  C:\\Mixed Case\\  ", "  C:\\Mixed Case\\  "},
+      {"*AppDir*\\Sub", "*AppDir*\\Sub"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.out, Normalised(c.in)) << c.in;
+}
+
+TEST(Paths, NormalisePathCutsToFit) {
+  char out[6];
+  EXPECT_FALSE(NormalisePath("\\\\srv\\share", out, sizeof out));
+  EXPECT_STREQ("\\\\srv", out);
+  EXPECT_TRUE(NormalisePath("C:/ab", out, sizeof out));
+  EXPECT_STREQ("C:\\ab", out);
+  EXPECT_FALSE(NormalisePath("C:/abc", out, sizeof out));
+  EXPECT_STREQ("C:\\ab", out);
+  // A doubled backslash never goes in half.
+  EXPECT_FALSE(NormalisePath("\\\\ab\\c", out, sizeof out));
+  EXPECT_STREQ("\\\\ab", out);
+}
+
+TEST(Paths, ForceExtension) {
+  const struct {
+    const char* path;
+    const char* ext;
+    const char* out;
+  } cases[] = {
+      {"C:\\Out\\setup.old.bin", ".exe", "C:\\Out\\setup.exe"},
+      {"C:\\Out\\setup", ".exe", "C:\\Out\\setup.exe"},
+      {"C:\\My.Projects\\demo", ".vqx", "C:\\My.Projects\\demo.vqx"},
+      {"C:\\Work\\demo.old.vqx", ".vqx", "C:\\Work\\demo.vqx"},
+      {"demo.vqx", ".vqx", "demo.vqx"},
+      {"C:\\Work\\.hidden", ".vqx", "C:\\Work\\.vqx"},
+      {"C:\\Work\\", ".vqx", "C:\\Work\\.vqx"},
+      {"", ".vqx", ".vqx"},
+  };
+  for (const auto& c : cases) {
+    char out[VQ_TEXT_SIZE];
+    EXPECT_TRUE(ForceExtension(c.path, c.ext, out, sizeof out));
+    EXPECT_STREQ(c.out, out) << c.path;
+  }
+  char small[8];
+  EXPECT_FALSE(ForceExtension("C:\\abcdef", ".vqx", small, sizeof small));
+  EXPECT_EQ(7u, strlen(small));
+}
+
+TEST(Paths, TrimAndBlank) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {" \t\r\n\vtext \t\r\n\v", "text"},
+      {"  in side  ", "in side"},
+      {"\f1.2\f", "\f1.2\f"},  // form feeds are not trimmed
+      {"1.2 ", "1.2"},
+      {"", ""},
+      {" \t ", ""},
+  };
+  for (const auto& c : cases) {
+    char out[64];
+    EXPECT_TRUE(TrimText(c.in, out, sizeof out));
+    EXPECT_STREQ(c.out, out) << c.in;
+    EXPECT_EQ(c.out[0] == '\0', IsBlankText(c.in)) << c.in;
+  }
+}
+
+TEST(Paths, CopyAndAppendReportCutting) {
+  char out[5];
+  EXPECT_TRUE(CopyText(out, sizeof out, "abcd"));
+  EXPECT_FALSE(CopyText(out, sizeof out, "abcde"));
+  EXPECT_STREQ("abcd", out);
+  EXPECT_TRUE(CopyText(out, sizeof out, "ab"));
+  EXPECT_TRUE(AppendText(out, sizeof out, "cd"));
+  EXPECT_FALSE(AppendText(out, sizeof out, "e"));
+  EXPECT_STREQ("abcd", out);
+}
+
+TEST(Paths, WildcardMatch) {
+  const struct {
+    const char* mask;
+    const char* name;
+    bool match;
+  } cases[] = {
+      {"*", "anything.txt", true},   {"*.*", "noext", true},      {"*.txt", "A.TXT", true},
+      {"*.txt", "a.txt.bak", false}, {"?.txt", "ab.txt", false},  {"??.txt", "ab.txt", true},
+      {"a*b*c", "aXbYbZc", true},    {"a*b*c", "aXbYcZ", false},  {"*a", "bbbba", true},
+      {"Setup.EXE", "setup.exe", true}, {"setup", "setup.exe", false}, {"*x*", "", false},
+      {"", "", true},                {"**", "z", true},           {"a?c", "abc", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.match, WildcardMatch(c.mask, c.name)) << c.mask << " " << c.name;
+}
+
+class PathsOnDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = ScratchName("disk") + "\\";
+    ASSERT_TRUE(PlatformCreateFolder(folder.c_str()));
+    ASSERT_TRUE(WriteRawFile(folder + "Setup.exe", std::string(1234, 'x')));
+    ASSERT_TRUE(WriteRawFile(folder + "readme.txt", "hello"));
+    ASSERT_TRUE(PlatformCreateFolder((folder + "Sub Folder").c_str()));
+  }
+  std::string folder;
+};
+
+TEST_F(PathsOnDisk, PathExists) {
+  EXPECT_TRUE(PathExists((folder + "Setup.exe").c_str()));
+  EXPECT_TRUE(PathExists((folder + "Sub Folder").c_str()));
+  EXPECT_TRUE(PathExists(folder.c_str()));  // a folder with its trailing backslash
+  EXPECT_TRUE(PathExists((folder + "*.EXE").c_str()));
+  EXPECT_TRUE(PathExists((folder + "read??.txt").c_str()));
+  EXPECT_TRUE(PathExists((folder + "Sub*").c_str()));
+  EXPECT_FALSE(PathExists((folder + "*.zip").c_str()));
+  EXPECT_FALSE(PathExists((folder + "read?.txt").c_str()));
+  EXPECT_FALSE(PathExists((folder + "missing.exe").c_str()));
+  EXPECT_FALSE(PathExists((folder + "Setup.exe\\inside").c_str()));
+  EXPECT_FALSE(PathExists((folder + "no folder\\*.exe").c_str()));
+  EXPECT_FALSE(PathExists(""));
+}
+
+TEST_F(PathsOnDisk, ListedFileSize) {
+  EXPECT_EQ(1234u, ListedFileSize((folder + "Setup.exe").c_str()));
+  EXPECT_EQ(1234u, ListedFileSize((folder + "setup.EXE").c_str()));
+  EXPECT_EQ(1234u, ListedFileSize((folder + "*.exe").c_str()));
+  EXPECT_EQ(5u, ListedFileSize((folder + "*.txt").c_str()));
+  EXPECT_EQ(0u, ListedFileSize((folder + "Sub Folder").c_str()));
+  EXPECT_EQ(0u, ListedFileSize((folder + "missing").c_str()));
+  EXPECT_EQ(0u, ListedFileSize(""));
+}
+
+TEST_F(PathsOnDisk, FileInfoAndListing) {
+  PlatformFileInfo info;
+  ASSERT_TRUE(PlatformGetFileInfo((folder + "Setup.exe").c_str(), &info));
+  EXPECT_FALSE(info.isFolder);
+  EXPECT_EQ(1234u, info.size);
+  ASSERT_TRUE(PlatformGetFileInfo((folder + "Sub Folder").c_str(), &info));
+  EXPECT_TRUE(info.isFolder);
+  EXPECT_EQ("Setup.exe Sub Folder readme.txt", ListFolder(folder));
+  // A listing without wildcards names the entry as it is on disk.
+  PlatformFindData data;
+  PlatformFind* find = PlatformFindFirst((folder + "Setup.exe").c_str(), &data);
+  ASSERT_NE(nullptr, find);
+  EXPECT_STREQ("Setup.exe", data.name);
+  EXPECT_FALSE(PlatformFindNext(find, &data));
+  PlatformFindClose(find);
+}
+
+TEST_F(PathsOnDisk, ReplaceFile) {
+  std::string from = folder + "new.tmp", to = folder + "readme.txt";
+  ASSERT_TRUE(WriteRawFile(from, "new content"));
+  EXPECT_TRUE(PlatformReplaceFile(from.c_str(), to.c_str()));
+  EXPECT_EQ("new content", ReadRawFile(to));
+  EXPECT_EQ("<missing>", ReadRawFile(from));
+  // Never over a folder: both stay.
+  ASSERT_TRUE(WriteRawFile(from, "again"));
+  EXPECT_FALSE(PlatformReplaceFile(from.c_str(), (folder + "Sub Folder").c_str()));
+  EXPECT_EQ("again", ReadRawFile(from));
+  EXPECT_TRUE(PathExists((folder + "Sub Folder").c_str()));
+}
+
+TEST(Paths, TempFileNames) {
+  char a[PLATFORM_MAX_PATH], b[PLATFORM_MAX_PATH];
+  ASSERT_TRUE(PlatformTempFileName(ScratchFolder().c_str(), "vqxyz", a, sizeof a));
+  ASSERT_TRUE(PlatformTempFileName(ScratchFolder().c_str(), "vqxyz", b, sizeof b));
+  EXPECT_STRNE(a, b);
+  std::string name = std::string(a).substr(ScratchFolder().size());
+  EXPECT_EQ(0u, name.find("vqx")) << name;  // three characters of the prefix
+  EXPECT_EQ(".tmp", name.substr(name.size() - 4));
+  EXPECT_EQ("", ReadRawFile(a));  // created, empty
+  EXPECT_FALSE(PlatformTempFileName((ScratchFolder() + "gone\\").c_str(), "vqx", a, sizeof a));
+}
+
+TEST(Paths, AppFolderAndFileName) {
+  char module[VQ_TEXT_SIZE], folder[VQ_TEXT_SIZE], name[VQ_TEXT_SIZE];
+  ASSERT_TRUE(PlatformModuleFileName(module, sizeof module));
+  ASSERT_TRUE(AppFolder(folder, sizeof folder));
+  ASSERT_TRUE(AppFileName(name, sizeof name));
+  EXPECT_EQ('\\', folder[strlen(folder) - 1]);
+  EXPECT_EQ(std::string(module), std::string(folder) + name);
+  EXPECT_EQ(0u, std::string(name).find("core_test")) << name;
+  EXPECT_EQ(nullptr, strchr(name, '\\'));
+  EXPECT_EQ(nullptr, strchr(module, '/'));
+  EXPECT_TRUE(PathExists(module));
+  char small[4];
+  EXPECT_FALSE(AppFolder(small, sizeof small));
+}
+
+TEST(Paths, SystemPathMapsOnlyAtTheCall) {
+  char out[64];
+  ASSERT_TRUE(PlatformSystemPath("C:\\Work\\a b.txt", out, sizeof out));
+#ifdef _WIN32
+  EXPECT_STREQ("C:\\Work\\a b.txt", out);
+#else
+  EXPECT_STREQ("/Work/a b.txt", out);
+#endif
+  EXPECT_FALSE(PlatformSystemPath("C:\\a long path", out, 5));
+  EXPECT_STREQ("", out);
+}
+
+TEST(Paths, LocalTimeIsPlausible) {
+  PlatformLocalTime t;
+  PlatformGetLocalTime(&t);
+  EXPECT_GE(t.year, 2020);
+  EXPECT_TRUE(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31);
+  EXPECT_TRUE(t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60);
+}
+
+}  // namespace

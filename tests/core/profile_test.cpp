@@ -1,0 +1,209 @@
+// The profile services, against the same table on both sides: natively
+// these run our own reader and writer, under Wine the system's.
+#include "platform/platform.h"
+#include "tests/core/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ReadCase {
+  const char* what;
+  std::string file;  // bytes of the file
+  const char* section;
+  const char* key;
+  const char* defaultText;
+  size_t size;  // buffer size
+  std::string expected;
+};
+
+const ReadCase kReads[] = {
+    {"CR LF lines", "[Varnoquist]\r\nKey=Value\r\nOther=2\r\n", "Varnoquist", "Key", "d", 64, "Value"},
+    {"LF lines", "[Varnoquist]\nKey=Value\nOther=2\n", "Varnoquist", "Other", "d", 64, "2"},
+    {"CR lines", "[Varnoquist]\rKey=Value\rOther=2\r", "Varnoquist", "Other", "d", 64, "2"},
+    {"LF lines then CR lines", "[VQ]\nA=1\nB=2\nC=3\rD=4\rE=5\r", "VQ", "E", "d", 64, "5"},
+    {"LF then CR, last LF key", "[VQ]\nA=1\nB=2\rC=3\r", "VQ", "B", "d", 64, "2"},
+    {"no line end at all", "[Varnoquist]\nKey=last", "Varnoquist", "Key", "d", 64, "last"},
+    {"names ignore case", "[varnoQUIST]\nkEy=v\n", "Varnoquist", "KEY", "d", 64, "v"},
+    {"blanks around name and value", "[S]\n  Key \t=   spaced  value \t \n", "S", "Key", "d", 64,
+     "spaced  value"},
+    {"blanks around wanted names", "[S]\nKey=v\n", " S ", " Key\t", "d", 64, "v"},
+    {"double quotes go", "[S]\nKey=\"quoted\"\n", "S", "Key", "d", 64, "quoted"},
+    {"single quotes go", "[S]\nKey='single'\n", "S", "Key", "d", 64, "single"},
+    {"blanks inside quotes stay", "[S]\nKey=\"  inner  \"\n", "S", "Key", "d", 64, "  inner  "},
+    {"blanks outside quotes go", "[S]\nKey=  \"x\"  \n", "S", "Key", "d", 64, "x"},
+    {"one pair only", "[S]\nKey=\"\"x\"\"\n", "S", "Key", "d", 64, "\"x\""},
+    {"lone quote stays", "[S]\nKey=\"\n", "S", "Key", "d", 64, "\""},
+    {"mismatched quotes stay", "[S]\nKey=\"mixed'\n", "S", "Key", "d", 64, "\"mixed'"},
+    {"empty quotes", "[S]\nKey=\"\"\n", "S", "Key", "d", 64, ""},
+    {"inner quote stays", "[S]\nKey=\"a\"b\"\n", "S", "Key", "d", 64, "a\"b"},
+    {"rest of the line after the first =", "[S]\nKey=a=b = c\n", "S", "Key", "d", 64, "a=b = c"},
+    {"empty value is no default", "[S]\nKey=\nNext=1\n", "S", "Key", "d", 64, ""},
+    {"first of duplicate keys wins", "[S]\nKey=first\nKEY=second\n", "S", "Key", "d", 64, "first"},
+    {"only the first section of a name", "[S]\nA=1\n[T]\nB=2\n[S]\nC=3\n", "S", "C", "d", 64, "d"},
+    {"key before any section", "Key=v\n[S]\nA=1\n", "S", "Key", "d", 64, "d"},
+    {"no section in the file", "Key=v\nOther=w\n", "S", "Key", "dflt", 64, "dflt"},
+    {"line without =", "[S]\nKey\n", "S", "Key", "d", 64, "d"},
+    {"comment line is a key of its own", "[S]\n;Key=v\n", "S", "Key", "d", 64, "d"},
+    {"blank lines between", "[S]\n\n\r\n  \nKey=v\n", "S", "Key", "d", 64, "v"},
+    {"header runs to its last ]", "[S]junk]\nKey=v\n", "S]junk", "Key", "d", 64, "v"},
+    {"text behind the header", "[S] trailing\nKey=v\n", "S", "Key", "d", 64, "v"},
+    {"header with blanks inside", "[ S\t]\nKey=v\n", "S", "Key", "d", 64, "v"},
+    {"no-break space around a value", "[S]\nKey=\xa0v\xa0\n", "S", "Key", "d", 64, "\xa0v\xa0"},
+    {"unclosed header is no section", "[S]\nA=1\n[T\nKey=v\n", "S", "Key", "d", 64, "v"},
+    {"missing key gives the default", "[S]\nA=1\n", "S", "Key", "dflt", 64, "dflt"},
+    {"default loses trailing blanks", "[S]\nA=1\n", "S", "Key", "dflt  ", 64, "dflt"},
+    {"default keeps leading blanks", "[S]\nA=1\n", "S", "Key", "  dflt", 64, "  dflt"},
+    {"default loses its quotes", "[S]\nA=1\n", "S", "Key", "\"q\"", 64, "q"},
+    {"value cut to the buffer", "[S]\nKey=abcdefghij\n", "S", "Key", "d", 5, "abcd"},
+    {"quoted value cut to the buffer", "[S]\nKey=\"abcdef\"\n", "S", "Key", "d", 4, "abc"},
+    {"default cut to the buffer", "[S]\n", "S", "Key", "abcdefgh", 4, "abc"},
+    {"bytes above 127 kept", "[S]\nKey=\xe9t\xe9 \xfc\xff\x80\n", "S", "Key", "d", 64,
+     "\xe9t\xe9 \xfc\xff\x80"},
+    {"NUL ends the value", Bytes("[S]\nKey=ab\0cd\nNext=1\n"), "S", "Key", "d", 64, "ab"},
+    {"NUL ends the name", Bytes("[S]\nKe\0y=v\n"), "S", "Ke", "d", 64, "v"},
+    {"Ctrl-Z is white space", "[S]\nKey=v\x1a", "S", "Key", "d", 64, "v"},
+    {"UTF-8 byte order mark", "\xEF\xBB\xBF[S]\nKey=v\n", "S", "Key", "d", 64, "v"},
+    {"tab and form feed around", "[S]\n\tKey\f=\fv\t\n", "S", "Key", "d", 64, "v"},
+    {"empty file", "", "S", "Key", "dflt", 64, "dflt"},
+};
+
+TEST(Profile, ReadsLikeTheWindowsProfileServices) {
+  for (const ReadCase& c : kReads) {
+    std::string path = ScratchName("read");
+    ASSERT_TRUE(WriteRawFile(path, c.file));
+    char out[64] = "untouched";
+    size_t n = PlatformProfileGetString(c.section, c.key, c.defaultText, out, c.size, path.c_str());
+    EXPECT_EQ(c.expected, std::string(out)) << c.what;
+    EXPECT_EQ(c.expected.size(), n) << c.what;
+  }
+}
+
+TEST(Profile, MissingFileGivesTheDefault) {
+  std::string path = ScratchName("none");
+  char out[64];
+  EXPECT_EQ(4u, PlatformProfileGetString("S", "Key", "dflt  ", out, sizeof out, path.c_str()));
+  EXPECT_STREQ("dflt", out);
+  EXPECT_EQ(7, PlatformProfileGetInt("S", "N", 7, path.c_str()));
+}
+
+TEST(Profile, LongValuesAreCutNeverOverrun) {
+  std::string path = ScratchName("long");
+  std::string value(5000, 'x');
+  value[2046] = 'y';
+  ASSERT_TRUE(WriteRawFile(path, "[S]\r\nKey=" + value + "\r\nNext=1\r\n"));
+  char out[2048 + 16];
+  memset(out, '#', sizeof out);
+  size_t n = PlatformProfileGetString("S", "Key", "", out, 2048, path.c_str());
+  EXPECT_EQ(2047u, n);
+  EXPECT_EQ('y', out[2046]);
+  EXPECT_EQ('\0', out[2047]);
+  EXPECT_EQ('#', out[2048]);  // nothing written past the buffer
+  EXPECT_EQ(1, PlatformProfileGetInt("S", "Next", 0, path.c_str()));
+}
+
+struct IntCase {
+  const char* value;  // nullptr: no such key
+  int defaultValue;
+  int expected;
+};
+
+TEST(Profile, ReadsNumbersLikeGetPrivateProfileInt) {
+  const IntCase cases[] = {
+      {"42", 7, 42},          {"-5", 7, -5},       {"+8", 7, 8},        {"", 7, 7},
+      {nullptr, 7, 7},        {"abc", 7, 0},       {"12abc", 7, 12},    {"\"9\"", 7, 9},
+      {"\" 3\"", 7, 3},       {"0x10", 7, 16},      {"0X10", 7, 0},      {"0xfF", 7, 255},    {"0x", 7, 0},
+      {"-0x10", 7, -16},    {"0o17", 7, 15},     {"0b101", 7, 5},     {"0b2", 7, 0},
+      {"1e3", 7, 1},      {"4294967297", 7, 1}, {"-0", 7, 0},
+      {"2147483647", 7, 2147483647},              {"007", 1, 7},
+  };
+  for (const IntCase& c : cases) {
+    std::string path = ScratchName("int");
+    std::string file = "[S]\n";
+    if (c.value) file += std::string("N=") + c.value + "\n";
+    ASSERT_TRUE(WriteRawFile(path, file));
+    EXPECT_EQ(c.expected, PlatformProfileGetInt("S", "N", c.defaultValue, path.c_str()))
+        << (c.value ? c.value : "(missing)");
+  }
+}
+
+struct WriteStep {
+  const char* section;
+  const char* key;
+  const char* value;
+};
+
+struct WriteCase {
+  const char* what;
+  std::string before;  // "<none>": no file yet
+  std::vector<WriteStep> steps;
+  std::string after;
+};
+
+TEST(Profile, WritesLikeTheWindowsProfileServices) {
+  const WriteCase cases[] = {
+      {"new file, keys in the order written", "<none>",
+       {{"S", "A", "1"}, {"S", "B", "2"}, {"S", "C", ""}},
+       "[S]\r\nA=1\r\nB=2\r\nC=\r\n"},
+      {"a key keeps its place when set again", "<none>",
+       {{"S", "A", "1"}, {"S", "B", "2"}, {"S", "A", "x"}},
+       "[S]\r\nA=x\r\nB=2\r\n"},
+      {"names match regardless of case", "<none>",
+       {{"S", "Key", "1"}, {"s", "KEY", "2"}},
+       "[S]\r\nKey=2\r\n"},
+      {"a new section goes to the end", "<none>",
+       {{"S", "A", "1"}, {"T", "B", "2"}, {"S", "C", "3"}},
+       "[S]\r\nA=1\r\nC=3\r\n[T]\r\nB=2\r\n"},
+      {"leading blanks of a value go", "<none>",
+       {{"S", "A", "  v w"}},
+       "[S]\r\nA=v w\r\n"},
+      {"quotes are written as given", "<none>",
+       {{"S", "A", "\"q\""}},
+       "[S]\r\nA=\"q\"\r\n"},
+      {"an existing file is rewritten in the same form", "[S]\nA = 1\n\n[T]\nB=2\n",
+       {{"S", "C", "3"}},
+       "[S]\r\nA=1\r\nC=3\r\n[T]\r\nB=2\r\n"},
+      {"an empty existing file", "",
+       {{"Varnoquist", "Version", "1.2"}},
+       "[Varnoquist]\r\nVersion=1.2\r\n"},
+  };
+  for (const WriteCase& c : cases) {
+    std::string path = ScratchName("write");
+    if (c.before != "<none>") {
+      ASSERT_TRUE(WriteRawFile(path, c.before));
+    }
+    for (const WriteStep& s : c.steps)
+      EXPECT_TRUE(PlatformProfileWriteString(s.section, s.key, s.value, path.c_str())) << c.what;
+    PlatformProfileFlush(path.c_str());
+    EXPECT_EQ(c.after, ReadRawFile(path)) << c.what;
+  }
+}
+
+TEST(Profile, WriteIntoAMissingFolderFails) {
+  std::string path = ScratchFolder() + "no such folder\\file.ini";
+  EXPECT_FALSE(PlatformProfileWriteString("S", "A", "1", path.c_str()));
+  EXPECT_EQ("<missing>", ReadRawFile(path));
+}
+
+TEST(Profile, WhatIsWrittenReadsBack) {
+  std::string path = ScratchName("back");
+  const char* values[] = {"plain", "", "with = sign", "C:\\Path\\x.exe", "*AppDir*\\Sub",
+                          "\xe4\xf6\xfc"};
+  int i = 0;
+  for (const char* v : values)
+    ASSERT_TRUE(PlatformProfileWriteString("S", ("K" + std::to_string(i++)).c_str(), v, path.c_str()));
+  i = 0;
+  for (const char* v : values) {
+    char out[64];
+    PlatformProfileGetString("S", ("K" + std::to_string(i++)).c_str(), "d", out, sizeof out,
+                             path.c_str());
+    EXPECT_STREQ(v, out);
+  }
+}
+
+}  // namespace

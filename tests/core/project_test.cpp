@@ -1,0 +1,406 @@
+#include "project/project.h"
+
+#include "platform/platform.h"
+#include "tests/core/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// The record and the launch list are big (400 KB of launch text): on the heap.
+struct Project {
+  std::unique_ptr<ProjectRecord> record{new ProjectRecord};
+  std::unique_ptr<LaunchList> launch{new LaunchList};
+  Project() { InitProject(record.get(), launch.get()); }
+  void SetFile(const std::string& path) {
+    CopyText(record->ProjectFilePath, VQ_TEXT_SIZE, path.c_str());
+  }
+  void Load() { LoadProject(record.get(), launch.get()); }
+  bool Save() { return SaveProject(record.get(), launch.get()); }
+  void AddEntry(const char* file, const char* cmd, const char* state) {
+    int i = LaunchCount(launch.get());
+    CopyText(launch->ExecFile[i], VQ_TEXT_SIZE, file);
+    CopyText(launch->CmdLine[i], VQ_TEXT_SIZE, cmd);
+    CopyText(launch->WinState[i], VQ_TEXT_SIZE, state);
+  }
+};
+
+// Loads `text` as a project file into a record that has its start-up values.
+void LoadText(Project* p, const std::string& text) {
+  std::string path = ScratchName("load") + ".vqx";
+  ASSERT_TRUE(WriteRawFile(path, text));
+  p->SetFile(path);
+  p->Load();
+}
+
+TEST(Project, StartUpValues) {
+  Project p;
+  char folder[VQ_TEXT_SIZE];
+  ASSERT_TRUE(AppFolder(folder, sizeof folder));
+  EXPECT_STREQ("1.0", p.record->Version);
+  EXPECT_STREQ("Project Name", p.record->ProjectName);
+  EXPECT_STREQ("", p.record->ProjectFilePath);
+  EXPECT_STREQ("", p.record->SourceFolder);
+  EXPECT_STREQ("", p.record->Password);
+  EXPECT_STREQ("*AppDir*\\SubDirectory", p.record->ExtractionFolder);
+  EXPECT_STREQ("", p.record->IconFile);
+  EXPECT_EQ(std::string(folder) + "Output.exe", p.record->OutputFile);
+  EXPECT_EQ(0, p.record->Checkbox1 | p.record->Checkbox2 | p.record->Checkbox3 |
+                   p.record->CompressLevel | p.record->OverwriteMode);
+  EXPECT_EQ(0, LaunchCount(p.launch.get()));
+}
+
+TEST(Project, RemoveFolderText) {
+  const struct {
+    const char* path;
+    const char* folder;
+    const char* out;
+  } cases[] = {
+      {"C:\\Work\\Demo\\setup.exe", "C:\\Work\\Demo\\", "setup.exe"},
+      {"C:\\Work\\Demo\\bin\\setup.exe", "C:\\Work\\Demo\\", "bin\\setup.exe"},
+      {"D:\\Other\\tool.exe", "C:\\Work\\Demo\\", "D:\\Other\\tool.exe"},
+      {"c:\\work\\demo\\setup.exe", "C:\\Work\\Demo\\", "c:\\work\\demo\\setup.exe"},
+      {"C:\\A\\x\\C:\\A\\y", "C:\\A\\", "x\\y"},  // every occurrence goes
+      {"abab", "ab", ""},
+      {"C:\\Work\\setup.exe", "", "C:\\Work\\setup.exe"},  // nothing to remove
+  };
+  for (const auto& c : cases) {
+    char out[VQ_TEXT_SIZE];
+    EXPECT_TRUE(RemoveFolderText(c.path, c.folder, out, sizeof out));
+    EXPECT_STREQ(c.out, out) << c.path;
+  }
+}
+
+TEST(Project, SavesTheKeysInOrder) {
+  Project p;
+  std::string path = ScratchName("order") + ".vqx";
+  p.SetFile(path);
+  CopyText(p.record->ProjectName, VQ_TEXT_SIZE, "Demo");
+  CopyText(p.record->SourceFolder, VQ_TEXT_SIZE, "C:\\Work\\Demo\\");
+  CopyText(p.record->OutputFile, VQ_TEXT_SIZE, "C:\\Out\\Demo.exe");
+  p.record->Checkbox1 = 1;
+  p.record->CompressLevel = 9;
+  p.AddEntry("C:\\Work\\Demo\\setup.exe", "*Command*", "*ShowWin*");
+  ASSERT_TRUE(p.Save());
+  EXPECT_EQ(
+      "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Demo\r\nSourceFolder=C:\\Work\\Demo\\\r\n"
+      "Password=\r\nExtractionFolder=*AppDir*\\SubDirectory\r\nIconFile=\r\n"
+      "OutputFile=C:\\Out\\Demo.exe\r\nCheckbox1=1\r\nCheckbox2=0\r\nCheckbox3=0\r\n"
+      "CompressLevel=9\r\nOverwriteMode=0\r\nExecFile0=setup.exe\r\nCmdLine0=*Command*\r\n"
+      "WinState0=*ShowWin*\r\n",
+      ReadRawFile(path));
+}
+
+TEST(Project, RoundTripOfEveryField) {
+  Project saved;
+  std::string path = ScratchName("round") + ".vqx";
+  saved.SetFile(path);
+  CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "My Demo \xe9");
+  CopyText(saved.record->SourceFolder, VQ_TEXT_SIZE, "C:\\Work\\Demo\\");
+  CopyText(saved.record->Password, VQ_TEXT_SIZE, "se=cret");
+  CopyText(saved.record->ExtractionFolder, VQ_TEXT_SIZE, "*ProgramFiles*\\Demo");
+  CopyText(saved.record->IconFile, VQ_TEXT_SIZE, "C:\\Icons\\demo.ico");
+  CopyText(saved.record->OutputFile, VQ_TEXT_SIZE, "C:\\Out\\Demo.exe");
+  saved.record->Checkbox1 = 1;
+  saved.record->Checkbox2 = 1;
+  saved.record->Checkbox3 = 1;
+  saved.record->CompressLevel = 7;
+  saved.record->OverwriteMode = 2;
+  saved.AddEntry("C:\\Work\\Demo\\setup.exe", "/quiet *Command*", "*HideWin*");
+  saved.AddEntry("C:\\Work\\Demo\\bin\\tool.exe", "", "*MaximizeWin*");
+  saved.AddEntry("D:\\Other\\tool.exe", "*AppDir*\\x.txt", "*MinimizeWin*");
+  ASSERT_TRUE(saved.Save());
+
+  Project loaded;
+  RecordedMessageBoxes boxes;
+  loaded.SetFile(path);
+  loaded.Load();
+  EXPECT_EQ(0, boxes.count());
+  const ProjectRecord& a = *saved.record;
+  const ProjectRecord& b = *loaded.record;
+  EXPECT_STREQ("1.2", b.Version);
+  EXPECT_STREQ(a.ProjectName, b.ProjectName);
+  EXPECT_STREQ(a.SourceFolder, b.SourceFolder);
+  EXPECT_STREQ(a.Password, b.Password);
+  EXPECT_STREQ(a.ExtractionFolder, b.ExtractionFolder);
+  EXPECT_STREQ(a.IconFile, b.IconFile);
+  EXPECT_STREQ(a.OutputFile, b.OutputFile);
+  EXPECT_EQ(a.Checkbox1, b.Checkbox1);
+  EXPECT_EQ(a.Checkbox2, b.Checkbox2);
+  EXPECT_EQ(a.Checkbox3, b.Checkbox3);
+  EXPECT_EQ(a.CompressLevel, b.CompressLevel);
+  EXPECT_EQ(a.OverwriteMode, b.OverwriteMode);
+  ASSERT_EQ(3, LaunchCount(loaded.launch.get()));
+  EXPECT_STREQ("C:\\Work\\Demo\\setup.exe", loaded.launch->ExecFile[0]);
+  EXPECT_STREQ("C:\\Work\\Demo\\bin\\tool.exe", loaded.launch->ExecFile[1]);
+  // Outside the source folder: stored whole, loaded behind the folder all the same.
+  EXPECT_STREQ("C:\\Work\\Demo\\D:\\Other\\tool.exe", loaded.launch->ExecFile[2]);
+  for (int i = 0; i < 3; i++) {
+    EXPECT_STREQ(saved.launch->WinState[i], loaded.launch->WinState[i]);
+    EXPECT_STREQ(saved.launch->CmdLine[i], loaded.launch->CmdLine[i]);
+  }
+}
+
+TEST(Project, SixtyFourEntries) {
+  Project saved;
+  std::string path = ScratchName("full") + ".vqx";
+  saved.SetFile(path);
+  CopyText(saved.record->SourceFolder, VQ_TEXT_SIZE, "C:\\Src\\");
+  for (int i = 0; i < VQ_MAX_LAUNCH; i++) {
+    char file[64], cmd[32];
+    snprintf(file, sizeof file, "C:\\Src\\dir%d\\prog%d.exe", i % 5, i);
+    snprintf(cmd, sizeof cmd, "-n %d", i);
+    saved.AddEntry(file, cmd, i % 2 ? "*HideWin*" : "*ShowWin*");
+  }
+  ASSERT_EQ(VQ_MAX_LAUNCH, LaunchCount(saved.launch.get()));
+  ASSERT_TRUE(saved.Save());
+  std::string text = ReadRawFile(path);
+  EXPECT_NE(std::string::npos, text.find("\r\nExecFile63=dir3\\prog63.exe\r\nCmdLine63=-n 63\r\n"));
+  EXPECT_EQ(std::string::npos, text.find("ExecFile64"));
+
+  Project loaded;
+  RecordedMessageBoxes boxes;
+  loaded.SetFile(path);
+  loaded.Load();
+  ASSERT_EQ(VQ_MAX_LAUNCH, LaunchCount(loaded.launch.get()));
+  for (int i = 0; i < VQ_MAX_LAUNCH; i++) {
+    EXPECT_STREQ(saved.launch->ExecFile[i], loaded.launch->ExecFile[i]);
+    EXPECT_STREQ(saved.launch->CmdLine[i], loaded.launch->CmdLine[i]);
+    EXPECT_STREQ(saved.launch->WinState[i], loaded.launch->WinState[i]);
+  }
+}
+
+TEST(Project, LaunchListEndsAtTheFirstGap) {
+  Project p;
+  RecordedMessageBoxes boxes;
+  LoadText(&p,
+           "[Varnoquist]\r\nVersion=1.2\r\nSourceFolder=C:\\Work\\Demo\\\r\n"
+           "ExecFile0=a.exe\r\nExecFile1=sub/b.exe\r\nCmdLine1=-x\r\nExecFile3=d.exe\r\n"
+           "ExecFile4=e.exe\r\n");
+  ASSERT_EQ(2, LaunchCount(p.launch.get()));
+  EXPECT_STREQ("C:\\Work\\Demo\\a.exe", p.launch->ExecFile[0]);
+  EXPECT_STREQ("*Command*", p.launch->CmdLine[0]);  // defaults for missing keys
+  EXPECT_STREQ("*ShowWin*", p.launch->WinState[0]);
+  EXPECT_STREQ("C:\\Work\\Demo\\sub\\b.exe", p.launch->ExecFile[1]);
+  EXPECT_STREQ("-x", p.launch->CmdLine[1]);
+  // An empty ExecFile value ends the list too.
+  Project q;
+  LoadText(&q, "[Varnoquist]\nVersion=1.2\nExecFile0=a.exe\nExecFile1=\nExecFile2=c.exe\n");
+  EXPECT_EQ(1, LaunchCount(q.launch.get()));
+}
+
+TEST(Project, LoadingAShorterListEndsTheOldOne) {
+  Project p;
+  for (int i = 0; i < 5; i++) p.AddEntry("C:\\old.exe", "", "*ShowWin*");
+  RecordedMessageBoxes boxes;
+  LoadText(&p, "[Varnoquist]\nVersion=1.2\nSourceFolder=C:\\S\\\nExecFile0=new.exe\n");
+  ASSERT_EQ(1, LaunchCount(p.launch.get()));
+  EXPECT_STREQ("C:\\S\\new.exe", p.launch->ExecFile[0]);
+}
+
+TEST(Project, VersionWarning) {
+  const struct {
+    const char* file;
+    bool warns;
+  } cases[] = {
+      {"[Varnoquist]\nVersion=1.2\n", false},
+      {"[Varnoquist]\nVersion=1.2 \n", false},
+      {"[Varnoquist]\nVersion=\" 1.2\t\"\n", false},  // trimmed after the quotes go
+      {"[Varnoquist]\nVersion=1.20\n", true},
+      {"[Varnoquist]\nVersion=1.1\n", true},
+      {"[Varnoquist]\nVersion=\n", true},
+      {"[Varnoquist]\nProjectName=x\n", true},  // missing: the field still says 1.0
+      {"[Other]\nVersion=1.2\n", true},
+  };
+  for (const auto& c : cases) {
+    Project p;
+    RecordedMessageBoxes boxes;
+    LoadText(&p, c.file);
+    EXPECT_EQ(c.warns ? 1 : 0, boxes.count()) << c.file;
+    if (c.warns) {
+      EXPECT_EQ("The version of the project file you selected may not be fully supported.",
+                boxes.lastText());
+      EXPECT_EQ("Unsupported Project file.", boxes.lastCaption());
+      EXPECT_EQ((unsigned)(PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION), boxes.lastFlags());
+      EXPECT_EQ(PLATFORM_OWNER_ACTIVE_WINDOW, boxes.lastOwner());
+    }
+  }
+  // A missing Version after a file that had one: the field keeps 1.2, no warning.
+  Project p;
+  RecordedMessageBoxes boxes;
+  LoadText(&p, "[Varnoquist]\nVersion=1.2\n");
+  LoadText(&p, "[Varnoquist]\nProjectName=x\n");
+  EXPECT_EQ(0, boxes.count());
+  // The values load all the same when it warns.
+  Project q;
+  LoadText(&q, "[Varnoquist]\nVersion=0.9\nProjectName=Old\nCompressLevel=3\n");
+  EXPECT_STREQ("0.9", q.record->Version);
+  EXPECT_STREQ("Old", q.record->ProjectName);
+  EXPECT_EQ(3, q.record->CompressLevel);
+}
+
+TEST(Project, QuotesAndBlanksAreLostOnReload) {
+  Project saved;
+  std::string path = ScratchName("blanks") + ".vqx";
+  saved.SetFile(path);
+  CopyText(saved.record->Password, VQ_TEXT_SIZE, "  pass word  ");
+  CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "'single'");
+  saved.AddEntry("C:\\a.exe", "\"C:\\My Files\\x.txt\"", "*ShowWin*");
+  saved.AddEntry("C:\\b.exe", " -a -b ", "*ShowWin*");
+  saved.AddEntry("C:\\c.exe", "\"half", "*ShowWin*");
+  ASSERT_TRUE(saved.Save());
+  Project loaded;
+  RecordedMessageBoxes boxes;
+  loaded.SetFile(path);
+  loaded.Load();
+  EXPECT_STREQ("pass word", loaded.record->Password);
+  EXPECT_STREQ("single", loaded.record->ProjectName);
+  EXPECT_STREQ("C:\\My Files\\x.txt", loaded.launch->CmdLine[0]);
+  EXPECT_STREQ("-a -b", loaded.launch->CmdLine[1]);
+  EXPECT_STREQ("\"half", loaded.launch->CmdLine[2]);
+}
+
+TEST(Project, EmptyPasswordIsWrittenAndReadBackEmpty) {
+  Project saved;
+  std::string path = ScratchName("empty") + ".vqx";
+  saved.SetFile(path);
+  ASSERT_TRUE(saved.Save());
+  EXPECT_NE(std::string::npos, ReadRawFile(path).find("\r\nPassword=\r\n"));
+  Project loaded;
+  CopyText(loaded.record->Password, VQ_TEXT_SIZE, "was set");
+  RecordedMessageBoxes boxes;
+  loaded.SetFile(path);
+  loaded.Load();
+  EXPECT_STREQ("", loaded.record->Password);
+}
+
+TEST(Project, MissingKeysKeepTheFieldsExactly) {
+  Project p;
+  CopyText(p.record->ProjectName, VQ_TEXT_SIZE, "\"quoted\" and blank ");
+  CopyText(p.record->Password, VQ_TEXT_SIZE, "keep");
+  p.record->CompressLevel = 5;
+  p.record->OverwriteMode = 1;
+  RecordedMessageBoxes boxes;
+  LoadText(&p, "[Varnoquist]\nVersion=1.2\nPassword=new\nOverwriteMode=\n");
+  EXPECT_STREQ("\"quoted\" and blank ", p.record->ProjectName);
+  EXPECT_STREQ("new", p.record->Password);
+  EXPECT_EQ(5, p.record->CompressLevel);
+  EXPECT_EQ(1, p.record->OverwriteMode);  // an empty number counts as missing
+  EXPECT_STREQ("*AppDir*\\SubDirectory", p.record->ExtractionFolder);
+}
+
+TEST(Project, BadInputLoadsWithoutHarm) {
+  std::string longValue(3000, 'v');
+  std::string binary;
+  for (int i = 0; i < 4096; i++) binary += (char)((i * 131 + 7) & 0xFF);
+  const struct {
+    const char* what;
+    std::string file;
+    const char* name;  // expected ProjectName
+    int level;         // expected CompressLevel
+  } cases[] = {
+      {"binary", binary, "Project Name", 0},
+      {"binary around a valid section",
+       binary + "\n[Varnoquist]\nProjectName=Bin\nCompressLevel=4\n" + binary, "Bin", 4},
+      {"no section", "ProjectName=Loose\nCompressLevel=4\n", "Project Name", 0},
+      {"duplicate keys", "[Varnoquist]\nProjectName=First\nProjectName=Second\n", "First", 0},
+      {"CR line ends", "[Varnoquist]\rProjectName=Cr\rCompressLevel=2\r", "Cr", 2},
+      {"CR LF line ends", "[Varnoquist]\r\nProjectName=CrLf\r\nCompressLevel=2\r\n", "CrLf", 2},
+      {"blanks and quotes", "[Varnoquist]\n  ProjectName  =  ' x '  \nCompressLevel = \"6\"\n",
+       " x ", 6},
+      {"bytes above 127", "[Varnoquist]\nProjectName=\xc4\xd6\xdc\xff\x80\n", "\xc4\xd6\xdc\xff\x80", 0},
+      {"NUL bytes", Bytes("[Varnoquist]\nProjectName=a\0b\nCompressLevel=1\n"), "a", 1},
+  };
+  for (const auto& c : cases) {
+    Project p;
+    RecordedMessageBoxes boxes;
+    LoadText(&p, c.file);
+    EXPECT_STREQ(c.name, p.record->ProjectName) << c.what;
+    EXPECT_EQ(c.level, p.record->CompressLevel) << c.what;
+  }
+  // Values longer than a text buffer are cut to 2047 characters.
+  Project p;
+  RecordedMessageBoxes boxes;
+  LoadText(&p, "[Varnoquist]\nProjectName=" + longValue + "\nSourceFolder=" + longValue +
+                   "\nExecFile0=" + longValue + "\nCmdLine0=" + longValue + "\n");
+  EXPECT_EQ(2047u, strlen(p.record->ProjectName));
+  EXPECT_EQ(2047u, strlen(p.record->SourceFolder));
+  EXPECT_EQ(2047u, strlen(p.launch->CmdLine[0]));
+  EXPECT_EQ(2047u, strlen(p.launch->ExecFile[0]));  // folder + value, cut to fit
+}
+
+TEST(Project, NetworkSourceFolder) {
+  Project p;
+  RecordedMessageBoxes boxes;
+  // A network folder keeps its doubled form through the loader's NormalisePath.
+  LoadText(&p, "[Varnoquist]\nVersion=1.2\nSourceFolder=\\\\srv\\share\\\nExecFile0=a.exe\n");
+  EXPECT_STREQ("\\\\srv\\\\share\\\\a.exe", p.launch->ExecFile[0]);
+}
+
+// The mended save: the new file replaces the old one only when it is whole.
+TEST(ProjectSave, HoldsOnlyTheKeysOfThisSave) {
+  Project p;
+  std::string folder = ScratchName("resave") + "\\";
+  ASSERT_TRUE(PlatformCreateFolder(folder.c_str()));
+  std::string path = folder + "demo.vqx";
+  p.SetFile(path);
+  CopyText(p.record->SourceFolder, VQ_TEXT_SIZE, "C:\\S\\");
+  for (int i = 0; i < 6; i++) p.AddEntry("C:\\S\\x.exe", "", "*ShowWin*");
+  ASSERT_TRUE(WriteRawFile(path, "[Varnoquist]\r\nStale=1\r\n[Other]\r\nKey=2\r\n"));
+  ASSERT_TRUE(p.Save());
+  p.launch->ExecFile[2][0] = '\0';
+  ASSERT_TRUE(p.Save());
+  std::string text = ReadRawFile(path);
+  EXPECT_EQ(std::string::npos, text.find("Stale"));
+  EXPECT_EQ(std::string::npos, text.find("Other"));
+  EXPECT_NE(std::string::npos, text.find("ExecFile1="));
+  EXPECT_EQ(std::string::npos, text.find("ExecFile2="));
+  EXPECT_EQ(std::string::npos, text.find("ExecFile5="));
+  EXPECT_EQ("demo.vqx", ListFolder(folder));  // no temporary file left beside it
+  // Read back at once: what the profile services held of the old file is gone.
+  Project q;
+  RecordedMessageBoxes boxes;
+  q.SetFile(path);
+  q.Load();
+  EXPECT_EQ(2, LaunchCount(q.launch.get()));
+}
+
+TEST(ProjectSave, FailureLeavesTheOldFileUntouched) {
+  std::string folder = ScratchName("fail") + "\\";
+  ASSERT_TRUE(PlatformCreateFolder(folder.c_str()));
+  const std::string old = "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Old\r\n";
+
+  // The project file's name is taken by a folder: the new file cannot take
+  // its place.
+  std::string taken = folder + "taken.vqx";
+  ASSERT_TRUE(PlatformCreateFolder(taken.c_str()));
+  Project p;
+  p.SetFile(taken);
+  EXPECT_FALSE(p.Save());
+  EXPECT_TRUE(PathExists(taken.c_str()));
+  EXPECT_EQ("taken.vqx", ListFolder(folder));  // no temporary file left
+
+  // The folder vanished.
+  p.SetFile(folder + "gone\\demo.vqx");
+  EXPECT_FALSE(p.Save());
+  EXPECT_EQ("taken.vqx", ListFolder(folder));
+
+  // The path's folder is a file.
+  std::string plain = folder + "plain.vqx";
+  ASSERT_TRUE(WriteRawFile(plain, old));
+  p.SetFile(plain + "\\demo.vqx");
+  EXPECT_FALSE(p.Save());
+  EXPECT_EQ(old, ReadRawFile(plain));
+
+  // No path at all.
+  p.SetFile("");
+  EXPECT_FALSE(p.Save());
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "tests/core/scratch.h"
+
+#include "platform/platform.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <vector>
+
+static std::string gFolder;
+
+static void RemoveTree(const std::string& folder) {
+  PlatformFindData data;
+  PlatformFind* find = PlatformFindFirst((folder + "*").c_str(), &data);
+  std::vector<std::pair<std::string, bool>> entries;
+  for (bool more = find != nullptr; more; more = PlatformFindNext(find, &data)) {
+    std::string name = data.name;
+    if (name != "." && name != "..") entries.push_back({name, data.isFolder});
+  }
+  PlatformFindClose(find);
+  for (auto& e : entries) {
+    if (e.second)
+      RemoveTree(folder + e.first + "\\");
+    else
+      PlatformDeleteFile((folder + e.first).c_str());
+  }
+  PlatformRemoveFolder(folder.c_str());
+}
+
+static void RemoveScratch() {
+  if (!gFolder.empty()) RemoveTree(gFolder);
+}
+
+const std::string& ScratchFolder() {
+  if (!gFolder.empty()) return gFolder;
+  char temp[PLATFORM_MAX_PATH], name[PLATFORM_MAX_PATH];
+  if (!PlatformTempFolder(temp, sizeof temp) || !PlatformTempFileName(temp, "vqc", name, sizeof name)) {
+    fprintf(stderr, "no temporary folder\n");
+    abort();
+  }
+  // The empty file reserves the name; the folder beside it is ours.
+  std::string folder = std::string(name) + ".d";
+  PlatformDeleteFile(name);
+  if (!PlatformCreateFolder(folder.c_str())) {
+    fprintf(stderr, "cannot create %s\n", folder.c_str());
+    abort();
+  }
+  gFolder = folder + "\\";
+  atexit(RemoveScratch);
+  return gFolder;
+}
+
+std::string ScratchName(const char* stem) {
+  static int counter = 0;
+  return ScratchFolder() + stem + std::to_string(++counter);
+}
+
+bool WriteRawFile(const std::string& path, const std::string& bytes) {
+  PlatformFile* f = PlatformCreateWrite(path.c_str());
+  if (!f) return false;
+  bool ok = PlatformWriteFile(f, bytes.data(), bytes.size());
+  return PlatformCloseFile(f) && ok;
+}
+
+std::string ReadRawFile(const std::string& path) {
+  PlatformFile* f = PlatformOpenRead(path.c_str());
+  if (!f) return "<missing>";
+  std::string all;
+  char chunk[4096];
+  size_t got = 0;
+  while (PlatformReadFile(f, chunk, sizeof chunk, &got) && got > 0) all.append(chunk, got);
+  PlatformCloseFile(f);
+  return all;
+}
+
+std::string ListFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  PlatformFindData data;
+  PlatformFind* find = PlatformFindFirst((folder + "*").c_str(), &data);
+  for (bool more = find != nullptr; more; more = PlatformFindNext(find, &data)) {
+    std::string name = data.name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  PlatformFindClose(find);
+  std::sort(names.begin(), names.end());
+  std::string joined;
+  for (auto& n : names) joined += (joined.empty() ? "" : " ") + n;
+  return joined;
+}
+
+namespace {
+struct Recorded {
+  int count;
+  std::string text, caption;
+  unsigned flags;
+  int owner;
+} gRecorded;
+
+int RecordMessageBox(PlatformOwner owner, const char* text, const char* caption, unsigned flags) {
+  gRecorded.count++;
+  gRecorded.text = text;
+  gRecorded.caption = caption;
+  gRecorded.flags = flags;
+  gRecorded.owner = owner;
+  return PLATFORM_IDOK;
+}
+}  // namespace
+
+RecordedMessageBoxes::RecordedMessageBoxes() {
+  gRecorded = Recorded{0, "", "", 0, -1};
+  PlatformSetMessageBoxHook(RecordMessageBox);
+}
+RecordedMessageBoxes::~RecordedMessageBoxes() { PlatformSetMessageBoxHook(nullptr); }
+int RecordedMessageBoxes::count() const { return gRecorded.count; }
+std::string RecordedMessageBoxes::lastText() const { return gRecorded.text; }
+std::string RecordedMessageBoxes::lastCaption() const { return gRecorded.caption; }
+unsigned RecordedMessageBoxes::lastFlags() const { return gRecorded.flags; }
+int RecordedMessageBoxes::lastOwner() const { return gRecorded.owner; }

@@ -1,0 +1,36 @@
+// A scratch folder for one test program, with helpers for raw files in it.
+// Paths are program paths (backslashes) on both sides.
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+
+// The folder (with a trailing backslash), created on first use under the
+// system's temporary folder and removed with everything in it at exit.
+const std::string& ScratchFolder();
+// A name in the scratch folder that no other call returns: the profile
+// services cache files by name, so every case gets a file of its own.
+std::string ScratchName(const char* stem);
+bool WriteRawFile(const std::string& path, const std::string& bytes);
+// The file's bytes; "<missing>" when it cannot be read.
+std::string ReadRawFile(const std::string& path);
+// Names of the entries in a folder, "." and ".." left out, sorted.
+std::string ListFolder(const std::string& folder);
+
+// Message boxes shown while one of these lives are recorded, not shown.
+struct RecordedMessageBoxes {
+  RecordedMessageBoxes();
+  ~RecordedMessageBoxes();
+  int count() const;
+  std::string lastText() const;
+  std::string lastCaption() const;
+  unsigned lastFlags() const;
+  int lastOwner() const;
+};
+
+// A string literal's bytes, NULs included.
+template <size_t N>
+std::string Bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
+}
