@@ -1,0 +1,283 @@
+#include "build/archive.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "build/layout.h"
+#include "platform/platform.h"
+#include "shell/buildlog.h"
+#include "tests/build/buildtest.h"
+
+namespace {
+
+// A clock that stands still, so that two archives of the same files can be
+// compared byte for byte.
+PlatformLocalTime gFixedTime = {2026, 3, 14, 15, 9, 26};
+void FixedClock(PlatformLocalTime* now) { *now = gFixedTime; }
+
+std::string FreshFolder(const char* stem) { return ScratchName(stem) + "\\"; }
+
+// Archives folder into a new archive; returns the archive's path ("" when
+// the build failed).
+std::string Archive(const std::string& folder, int level, const char* password = "",
+                    bool reopen = false) {
+  std::string path = ScratchName("archive") + ".zip";
+  ArchiveJob job;
+  InitArchiveJob(&job);
+  job.sourceFolder = folder.c_str();
+  job.archivePath = path.c_str();
+  job.password = password;
+  job.level = level;
+  job.reopenPerFile = reopen;
+  job.clock = FixedClock;
+  ResetBuildLog(nullptr);
+  return BuildSourceArchive(&job) ? path : "";
+}
+
+const std::vector<std::pair<std::string, std::string>> kTree = {
+    {"readme.txt", "read me first\r\n"},
+    {"empty.dat", ""},
+    {"docs\\manual.txt", std::string(70000, 'm') + "end"},
+    {"docs\\img\\logo.bmp", std::string("BM\0\1\2", 5) + std::string(3000, '\xff')},
+    {"z\\y\\x\\deep.bin", std::string(1, '\0')},
+};
+
+TEST(SourceArchive, EveryFileIsOneDeflatedEntryWithBackslashNames) {
+  std::string folder = FreshFolder("tree");
+  MakeTree(folder, kTree);
+  MakeFolder(folder + "emptyfolder\\");
+  for (int level : {0, 6, 9}) {
+    std::string archive = Archive(folder, level);
+    ASSERT_NE(archive, "") << level;
+    std::vector<ZipEntry> entries = ReadZip(archive);
+    ASSERT_EQ(entries.size(), kTree.size()) << level;  // no folder entries
+    for (const auto& file : kTree) {
+      const ZipEntry* found = nullptr;
+      for (const auto& entry : entries) {
+        if (entry.name == file.first) found = &entry;
+      }
+      ASSERT_NE(found, nullptr) << file.first;
+      EXPECT_EQ(found->method, 8) << file.first << " level " << level;
+      EXPECT_EQ(found->flag & 1u, 0u) << file.first;
+      EXPECT_EQ(found->size, file.second.size()) << file.first;
+      EXPECT_TRUE(found->dataOk) << file.first;
+      EXPECT_EQ(found->data, file.second) << file.first;
+    }
+  }
+}
+
+TEST(SourceArchive, EntriesOfTheWalkAreLoggedInOrderWithFullPaths) {
+  std::string folder = FreshFolder("logged");
+  MakeTree(folder, kTree);
+  ASSERT_NE(Archive(folder, 6), "");
+  std::vector<std::string> lines = LogLines();
+  ASSERT_EQ(lines.size(), kTree.size());
+  std::vector<ZipEntry> entries = ReadZip(Archive(folder, 6));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(lines[i], "0|" + folder + entries[i].name);  // same order as the archive
+  }
+}
+
+TEST(SourceArchive, PasswordEncryptsEveryEntryAndDecryptsBack) {
+  std::string folder = FreshFolder("secret");
+  MakeTree(folder, kTree);
+  std::string archive = Archive(folder, 9, "pa ss\"word");
+  ASSERT_NE(archive, "");
+  std::vector<ZipEntry> entries = ReadZip(archive, "pa ss\"word");
+  ASSERT_EQ(entries.size(), kTree.size());
+  for (const auto& entry : entries) {
+    EXPECT_EQ(entry.flag & 1u, 1u) << entry.name;
+    EXPECT_EQ(entry.method, 8) << entry.name;
+    EXPECT_TRUE(entry.dataOk) << entry.name;
+    EXPECT_EQ(entry.compressedSize >= 12, true) << entry.name;  // encryption header
+  }
+  // An empty entry has nothing whose CRC could reveal a wrong password.
+  for (const auto& entry : ReadZip(archive, "wrong")) {
+    if (entry.size > 0) {
+      EXPECT_FALSE(entry.dataOk) << entry.name;
+    }
+  }
+}
+
+TEST(SourceArchive, KeptOpenGivesTheSameArchiveAsReopeningPerFile) {
+  std::string folder = FreshFolder("same");
+  std::vector<std::pair<std::string, std::string>> files = kTree;
+  for (int i = 0; i < 60; ++i) {
+    files.push_back({"many\\f" + std::to_string(i) + ".txt", std::string(i * 37, 'a' + i % 26)});
+  }
+  MakeTree(folder, files);
+  for (int level : {0, 6}) {
+    std::string once = Archive(folder, level, "", false);
+    std::string reopened = Archive(folder, level, "", true);
+    ASSERT_NE(once, "");
+    ASSERT_NE(reopened, "");
+    EXPECT_EQ(ReadRawFile(once), ReadRawFile(reopened)) << "level " << level;
+    EXPECT_EQ(ReadZip(once).size(), files.size());
+  }
+}
+
+TEST(SourceArchive, EntryTimeIsTheClockWithTheYearFromTwoDigits) {
+  struct Case {
+    PlatformLocalTime now;
+    unsigned dosYear, month, day, hour, minute, twoSeconds;
+  } cases[] = {
+      {{2026, 3, 14, 15, 9, 26}, 46, 3, 14, 15, 9, 13},
+      {{1999, 12, 31, 23, 59, 59}, 119, 12, 31, 23, 59, 29},  // read as 2099
+      {{2000, 1, 1, 0, 0, 0}, 20, 1, 1, 0, 0, 0},
+  };
+  std::string folder = FreshFolder("time");
+  MakeTree(folder, {{"a.txt", "a"}});
+  for (const auto& c : cases) {
+    gFixedTime = c.now;
+    std::vector<ZipEntry> entries = ReadZip(Archive(folder, 1));
+    ASSERT_EQ(entries.size(), 1u);
+    uint32_t d = entries[0].dosDate;
+    EXPECT_EQ(d >> 25, c.dosYear) << c.now.year;
+    EXPECT_EQ((d >> 21) & 15, c.month);
+    EXPECT_EQ((d >> 16) & 31, c.day);
+    EXPECT_EQ((d >> 11) & 31, c.hour);
+    EXPECT_EQ((d >> 5) & 63, c.minute);
+    EXPECT_EQ(d & 31, c.twoSeconds);
+  }
+  gFixedTime = {2026, 3, 14, 15, 9, 26};
+}
+
+TEST(SourceArchive, FolderWithOnlyEmptyFoldersLeavesNoArchive) {
+  std::string folder = FreshFolder("hollow");
+  MakeFolder(folder + "a\\b\\");
+  MakeFolder(folder + "c\\");
+  std::string path = ScratchName("none") + ".zip";
+  ArchiveJob job;
+  InitArchiveJob(&job);
+  job.sourceFolder = folder.c_str();
+  job.archivePath = path.c_str();
+  ResetBuildLog(nullptr);
+  EXPECT_TRUE(BuildSourceArchive(&job));
+  EXPECT_FALSE(FileExists(path));
+  EXPECT_EQ(BuildLogLineCount(), 0u);
+}
+
+TEST(SourceArchive, ProgressStaysWithinBoundsForTinyTotals) {
+  std::string folder = FreshFolder("tiny");
+  MakeTree(folder, {{"a", "12"}, {"b", "345"}, {"c", ""}, {"d\\e", "6"}});
+  std::string path = ScratchName("tiny") + ".zip";
+  ArchiveJob job;
+  InitArchiveJob(&job);
+  job.sourceFolder = folder.c_str();
+  job.archivePath = path.c_str();
+  job.showProgress = true;
+  ResetBuildLog(nullptr);
+  ASSERT_TRUE(BuildSourceArchive(&job));
+  EXPECT_EQ(job.total, 6u);
+  EXPECT_EQ(BuildLogProgress(), 100);
+
+  std::string empties = FreshFolder("empties");
+  MakeTree(empties, {{"a", ""}, {"b", ""}});
+  path = ScratchName("empties") + ".zip";
+  InitArchiveJob(&job);
+  job.sourceFolder = empties.c_str();
+  job.archivePath = path.c_str();
+  job.showProgress = true;
+  ASSERT_TRUE(BuildSourceArchive(&job));
+  EXPECT_EQ(BuildLogProgress(), 100);
+}
+
+TEST(SourceArchive, ProgressPositionTable) {
+  const uint64_t cases[][3] = {
+      // done, total, position
+      {0, 0, 100},     {5, 0, 100},       {0, 7, 0},         {3, 7, 42},
+      {7, 7, 100},     {99, 99, 100},     {0, 100, 0},       {50, 100, 50},
+      {100, 100, 100}, {1000, 1099, 100}, {500, 1099, 50},   {1099, 1099, 100},
+      {12, 5, 100},    {4294967295u, 4294967295u, 100},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ProgressPosition(c[0], c[1]), (int)c[2]) << c[0] << " of " << c[1];
+  }
+}
+
+TEST(SourceArchive, SumFolderSizeAddsEveryFileAndRestarts) {
+  std::string folder = FreshFolder("sum");
+  MakeTree(folder, kTree);
+  uint32_t expected = 0;
+  for (const auto& file : kTree) expected += (uint32_t)file.second.size();
+  EXPECT_EQ(SumFolderSize(folder.c_str(), true), expected);
+  EXPECT_EQ(SumFolderSize(folder.c_str(), false), 2 * expected);  // running total
+  std::string bare = folder.substr(0, folder.size() - 1);  // no trailing backslash
+  EXPECT_EQ(SumFolderSize(bare.c_str(), true), expected);
+  EXPECT_EQ(SumFolderSize((folder + "missing\\").c_str(), true), 0u);
+}
+
+TEST(SourceArchive, NamesEndingWithADotAreFilesToo) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows file names cannot end with a dot";
+#endif
+  std::string folder = FreshFolder("dots");
+  MakeTree(folder, {{"notes.", "n"}, {"..hidden", "h"}, {"sub.\\x", "x"}});
+  std::vector<ZipEntry> entries = ReadZip(Archive(folder, 6));
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"..hidden", "notes.", "sub.\\x"}));
+}
+
+TEST(SourceArchive, FileNamePartAndEntryBound) {
+  const char* cases[][2] = {
+      {"C:\\Work\\Demo\\readme.txt", "readme.txt"}, {"readme.txt", "readme.txt"},
+      {"C:\\Work\\", ""},                            {"\\x", "x"},
+  };
+  for (const auto& c : cases) EXPECT_STREQ(FileNamePart(c[0]), c[1]) << c[0];
+  for (uint64_t size : {0ull, 1ull, 65535ull, 1ull << 31, 0xFFFFFFFEull}) {
+    EXPECT_GT(EntrySizeBound(size, 10), size + 30 + 46 + 20) << size;
+    EXPECT_LT(EntrySizeBound(size, 10), size + size / 1000 + 200) << size;
+  }
+}
+
+}  // namespace
+
+#ifndef _WIN32
+#include <unistd.h>
+
+namespace {
+
+// Sparse files: the size is there, the disk blocks are not.
+bool MakeSparse(const std::string& path, uint64_t size) {
+  char file[2048];
+  if (!WriteRawFile(path, "") || !PlatformSystemPath(path.c_str(), file, sizeof file)) return false;
+  return truncate(file, (off_t)size) == 0;
+}
+
+TEST(SourceArchive, FilesThatNeedZip64FailWithTheirLineMarked) {
+  for (uint64_t size : {0xFFFFFFFFull, 0x100000000ull, 0x100000005ull}) {
+    std::string folder = FreshFolder("huge");
+    MakeTree(folder, {{"small.txt", "small"}});
+    ASSERT_TRUE(MakeSparse(folder + "huge.bin", size));
+    std::string path = ScratchName("huge") + ".zip";
+    ArchiveJob job;
+    InitArchiveJob(&job);
+    job.sourceFolder = folder.c_str();
+    job.archivePath = path.c_str();
+    ResetBuildLog(nullptr);
+    EXPECT_FALSE(BuildSourceArchive(&job)) << size;
+    EXPECT_EQ(job.failureText, kFileTooLargeText);
+    std::vector<std::string> lines = LogLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "1|" + folder + "huge.bin");
+    PlatformDeleteFile((folder + "huge.bin").c_str());
+  }
+}
+
+TEST(SourceArchive, SumFolderSizeWrapsAt4GiB) {
+  std::string folder = FreshFolder("wrap");
+  MakeFolder(folder);
+  ASSERT_TRUE(MakeSparse(folder + "a", 0xC0000000ull));
+  ASSERT_TRUE(MakeSparse(folder + "b", 0x40000010ull));
+  EXPECT_EQ(SumFolderSize(folder.c_str(), true), 0x10u);
+  PlatformDeleteFile((folder + "a").c_str());
+  PlatformDeleteFile((folder + "b").c_str());
+}
+
+}  // namespace
+#endif

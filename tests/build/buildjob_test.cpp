@@ -1,0 +1,413 @@
+#include "build/buildjob.h"
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "build/layout.h"
+#include "build/stubimage.h"
+#include "platform/platform.h"
+#include "shell/buildlog.h"
+#include "shell/paths.h"
+#include "tests/build/buildtest.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+std::vector<std::string> gFailures;  // failure messages the job showed
+void KeepFailure(const char* text) { gFailures.push_back(text); }
+const BuildLogSink kTestSink = {nullptr, nullptr, nullptr, KeepFailure};
+
+const std::vector<std::pair<std::string, std::string>> kDemo = {
+    {"setup.exe", "MZ setup"},
+    {"readme.txt", std::string(5000, 'r')},
+    {"bin\\tool.exe", "MZ tool"},
+    {"docs\\empty.txt", ""},
+};
+
+std::string Number(long long value) { return std::to_string(value); }
+
+
+class BuildJobTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RestoreStub();
+    InitProject(&gProject, &gLaunch);
+    gFailures.clear();
+    ResetBuildLog(&kTestSink);
+    source = ScratchName("src") + "\\";
+    output = ScratchName("out") + "\\Demo.exe";
+    CopyText(gProject.ProjectName, VQ_TEXT_SIZE, kTestProject);
+    CopyText(gProject.SourceFolder, VQ_TEXT_SIZE, source.c_str());
+    CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
+    gProject.CompressLevel = 6;
+  }
+  void TearDown() override {
+    RemoveTestTemporaries();
+    RestoreStub();
+    ResetBuildLog(nullptr);
+  }
+  void AddLaunch(int i, const std::string& file, const std::string& cmd, const char* state) {
+    CopyText(gLaunch.ExecFile[i], VQ_TEXT_SIZE, file.c_str());
+    CopyText(gLaunch.CmdLine[i], VQ_TEXT_SIZE, cmd.c_str());
+    CopyText(gLaunch.WinState[i], VQ_TEXT_SIZE, state);
+  }
+  PackedParts Built() {
+    EXPECT_TRUE(BuildJob());
+    EXPECT_TRUE(gFailures.empty());
+    return SplitPacked(ReadRawFile(output));
+  }
+  std::string source, output;
+};
+
+TEST_F(BuildJobTest, LayoutIsStubHeaderArchiveWithoutLaunchEntries) {
+  MakeTree(source, kDemo);
+  gProject.Checkbox1 = 1;
+  gProject.OverwriteMode = 2;
+  std::string bytes;
+  PackedParts parts = Built();
+  bytes = ReadRawFile(output);
+  ASSERT_TRUE(parts.found);
+  EXPECT_EQ(parts.stub, OriginalStub());
+  EXPECT_EQ(parts.stub.size(), gStubImageSize);
+  EXPECT_EQ(parts.launch, "");
+  uint32_t unzipSize = 0;
+  for (const auto& file : kDemo) unzipSize += (uint32_t)file.second.size();
+  EXPECT_EQ(parts.header, "[VQ]\nExtractionPath=*AppDir*\\SubDirectory\nZipSize=" +
+                              Number(parts.archive.size()) + "\nUnZipSize=" + Number(unzipSize) +
+                              "\nProgressBar=1\nDeleteFiles=0\nPassword=0\nOverwrite=2\n");
+  EXPECT_EQ(bytes.size(), gStubImageSize + parts.header.size() + parts.archive.size());
+
+  // Offsets inside the archive count from its own first byte.
+  const std::string& zip = parts.archive;
+  ASSERT_GE(zip.size(), 22u);
+  std::string end = zip.substr(zip.size() - 22);
+  ASSERT_EQ(end.substr(0, 4), std::string("PK\5\6", 4));
+  uint32_t cdSize, cdOffset;
+  memcpy(&cdSize, end.data() + 12, 4);
+  memcpy(&cdOffset, end.data() + 16, 4);
+  EXPECT_EQ(cdOffset + cdSize, zip.size() - 22);
+  EXPECT_EQ(zip.substr(cdOffset, 4), std::string("PK\1\2", 4));
+
+  std::vector<ZipEntry> entries = ReadZip(output);
+  ASSERT_EQ(entries.size(), kDemo.size());
+  for (const auto& entry : entries) {
+    EXPECT_TRUE(entry.dataOk) << entry.name;
+    EXPECT_EQ(entry.method, 8) << entry.name;
+  }
+  // The temporary archive is gone; its name came from the project name.
+  char temp[VQ_TEXT_SIZE];
+  ASSERT_TRUE(PlatformTempFolder(temp, sizeof temp));
+  EXPECT_FALSE(PathExists((std::string(temp) + "vqT*.zip").c_str()));
+  EXPECT_TRUE(PathExists((std::string(temp) + "vqT*.tmp").c_str()));
+}
+
+TEST_F(BuildJobTest, LaunchEntriesFollowTheHeaderWithCarriageReturns) {
+  MakeTree(source, kDemo);
+  AddLaunch(0, source + "setup.exe", "*Command*", "*ShowWin*");
+  AddLaunch(1, source + "bin\\tool.exe", "/quiet \"*AppDir*\\x y\"", "*HideWin*");
+  // Outside the source folder: kept as its full path.
+  AddLaunch(2, "D:\\Other\\tool.exe", "", "*MaximizeWin*");
+  AddLaunch(4, source + "after-the-gap.exe", "x", "*ShowWin*");  // behind the end
+  PackedParts parts = Built();
+  ASSERT_TRUE(parts.found);
+  EXPECT_EQ(parts.launch,
+            "ExecFile0=setup.exe\rCmdLine0=*Command*\rWinState0=*ShowWin*\r"
+            "ExecFile1=bin\\tool.exe\rCmdLine1=/quiet \"*AppDir*\\x y\"\rWinState1=*HideWin*\r"
+            "ExecFile2=D:\\Other\\tool.exe\rCmdLine2=\rWinState2=*MaximizeWin*\r");
+  EXPECT_EQ(parts.header.back(), '\n');
+  EXPECT_EQ(parts.header.find('\r'), std::string::npos);
+}
+
+TEST_F(BuildJobTest, SixtyFourLongLaunchEntriesAreWrittenWhole) {
+  MakeTree(source, {{"a.txt", "a"}});
+  std::string expected;
+  for (int i = 0; i < VQ_MAX_LAUNCH; ++i) {
+    std::string relative = std::string(1900, (char)('a' + i % 26)) + Number(i) + ".exe";
+    std::string cmd = std::string(VQ_TEXT_SIZE - 1 - Number(i).size(), 'c') + Number(i);
+    AddLaunch(i, source + relative, cmd, "*MinimizeWin*");
+    expected += "ExecFile" + Number(i) + "=" + relative + "\rCmdLine" + Number(i) + "=" + cmd +
+                "\rWinState" + Number(i) + "=*MinimizeWin*\r";
+  }
+  PackedParts parts = Built();
+  ASSERT_TRUE(parts.found);
+  EXPECT_GT(expected.size(), 64u * 3900);
+  EXPECT_EQ(parts.launch, expected);
+  EXPECT_EQ(ReadZip(output).size(), 1u);
+}
+
+TEST_F(BuildJobTest, IconOfTheAcceptedSizeReplacesTheStubIcon) {
+  MakeTree(source, {{"a.txt", "a"}});
+  std::string icon = CustomIcon(41);
+  std::string iconPath = ScratchName("icon") + ".ico";
+  WriteRawFile(iconPath, icon);
+  CopyText(gProject.IconFile, VQ_TEXT_SIZE, iconPath.c_str());
+  PackedParts parts = Built();
+  ASSERT_TRUE(parts.found);
+
+  std::string original = OriginalStub();
+  std::string tail = OriginalReference().substr(32);
+  size_t at = original.find(tail);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(parts.stub.size(), original.size());
+  EXPECT_EQ(parts.stub.substr(0, at), original.substr(0, at));
+  EXPECT_EQ(parts.stub.substr(at, tail.size()), icon.substr(32));
+  EXPECT_EQ(parts.stub.substr(at + tail.size()), original.substr(at + tail.size()));
+  // The image's first ten bytes before the replaced part stay the stub's own.
+  EXPECT_EQ(parts.stub.substr(at - 10, 10), OriginalReference().substr(22, 10));
+  // The reference now holds the user's icon, so it still matches the stub.
+  EXPECT_EQ(std::string((const char*)gStubIconReference + 32, tail.size()), icon.substr(32));
+  EXPECT_EQ(std::string((const char*)gStubIconReference, 32), OriginalReference().substr(0, 32));
+}
+
+TEST_F(BuildJobTest, IconOfAnyOtherSizeOrMissingIsIgnored) {
+  MakeTree(source, {{"a.txt", "a"}});
+  for (size_t size : {0u, 2237u, 2239u, 4000u}) {
+    std::string iconPath = ScratchName("icon") + ".ico";
+    WriteRawFile(iconPath, CustomIcon(7).substr(0, size < 2238 ? size : 2238) +
+                               std::string(size > 2238 ? size - 2238 : 0, 'x'));
+    CopyText(gProject.IconFile, VQ_TEXT_SIZE, iconPath.c_str());
+    EXPECT_EQ(Built().stub, OriginalStub()) << size;
+  }
+  CopyText(gProject.IconFile, VQ_TEXT_SIZE, (source + "missing.ico").c_str());
+  EXPECT_EQ(Built().stub, OriginalStub());
+}
+
+TEST_F(BuildJobTest, NFilesGiveNPlusFourLogLinesInOrder) {
+  MakeTree(source, kDemo);
+  ASSERT_TRUE(BuildJob());
+  std::vector<std::string> lines = LogLines();
+  ASSERT_EQ(lines.size(), kDemo.size() + 4);
+  std::vector<ZipEntry> entries = ReadZip(output);
+  for (size_t i = 0; i < kDemo.size(); ++i) EXPECT_EQ(lines[i], "0|" + source + entries[i].name);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+            (std::vector<std::string>{"2|-----", "0|Writing File...", "2|-----",
+                                      "0|Completed Successfully."}));
+  EXPECT_STREQ(BuildLogStatus(), "Completed Successfully.");
+  EXPECT_EQ(BuildLogProgress(), 100);
+}
+
+TEST_F(BuildJobTest, EmptySourceFolderFailsAndLeavesNoOutput) {
+  MakeFolder(source + "only\\empty\\folders\\");
+  EXPECT_FALSE(BuildJob());
+  EXPECT_EQ(gFailures, std::vector<std::string>{"Failed to read compressed data."});
+  EXPECT_EQ(LogLines(), (std::vector<std::string>{"2|-----", "1|Failed."}));
+  EXPECT_STREQ(BuildLogStatus(), "Failed!");
+  EXPECT_FALSE(FileExists(output));
+}
+
+TEST_F(BuildJobTest, MissingOutputFoldersAreCreated) {
+  MakeTree(source, {{"a.txt", "a"}});
+  output = ScratchName("deep") + "\\one\\two\\three\\Demo.exe";
+  CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
+  EXPECT_TRUE(Built().found);
+}
+
+TEST_F(BuildJobTest, EarlierOutputInsideTheSourceFolderIsPacked) {
+  MakeTree(source, {{"a.txt", "a"}});
+  output = source + "out\\Demo.exe";
+  CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
+  ASSERT_TRUE(Built().found);
+  std::string first = ReadRawFile(output);
+  ResetBuildLog(&kTestSink);
+  ASSERT_TRUE(Built().found);
+  std::vector<ZipEntry> entries = ReadZip(output);
+  ASSERT_EQ(entries.size(), 2u);
+  const ZipEntry& packed = entries[0].name == "out\\Demo.exe" ? entries[0] : entries[1];
+  EXPECT_EQ(packed.name, "out\\Demo.exe");
+  EXPECT_EQ(packed.data, first);
+}
+
+TEST_F(BuildJobTest, OutputThatCannotBeCreatedFails) {
+  MakeTree(source, {{"a.txt", "a"}});
+  output = ScratchName("taken");
+  MakeFolder(output + "\\");  // a folder where the file should be
+  CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
+  EXPECT_FALSE(BuildJob());
+  EXPECT_EQ(gFailures, std::vector<std::string>{"Failed to create the output executable."});
+  std::vector<std::string> lines = LogLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "1|Failed.");
+}
+
+TEST_F(BuildJobTest, PasswordEncryptsOnlyWithProtectionOn) {
+  MakeTree(source, kDemo);
+  CopyText(gProject.Password, VQ_TEXT_SIZE, "s3cret");
+  PackedParts parts = Built();
+  EXPECT_NE(parts.header.find("\nPassword=0\n"), std::string::npos);
+  for (const auto& entry : ReadZip(output)) EXPECT_EQ(entry.flag & 1u, 0u) << entry.name;
+
+  gProject.Checkbox3 = 1;
+  ResetBuildLog(&kTestSink);
+  parts = Built();
+  EXPECT_NE(parts.header.find("\nPassword=1\n"), std::string::npos);
+  EXPECT_EQ(parts.header.find("s3cret"), std::string::npos);
+  for (const auto& entry : ReadZip(output, "s3cret")) {
+    EXPECT_EQ(entry.flag & 1u, 1u) << entry.name;
+    EXPECT_TRUE(entry.dataOk) << entry.name;
+  }
+}
+
+TEST_F(BuildJobTest, MetaHeaderTable) {
+  struct Case {
+    const char* extraction;
+    uint32_t zipSize, unzipSize;
+    int progress, deleteFiles, password, overwrite;
+    const char* expected;
+  } cases[] = {
+      {"*AppDir*\\SubDirectory", 512, 900, 1, 0, 0, 1,
+       "[VQ]\nExtractionPath=*AppDir*\\SubDirectory\nZipSize=512\nUnZipSize=900\n"
+       "ProgressBar=1\nDeleteFiles=0\nPassword=0\nOverwrite=1\n"},
+      {"", 0, 0, 0, 1, 1, 2,
+       "[VQ]\nExtractionPath=\nZipSize=0\nUnZipSize=0\nProgressBar=0\nDeleteFiles=1\n"
+       "Password=1\nOverwrite=2\n"},
+      // 2 GiB and more: the signed reading of the 32-bit value.
+      {"C:\\x", 0x80000000u, 0xFFFFFFFFu, 0, 0, 0, 0,
+       "[VQ]\nExtractionPath=C:\\x\nZipSize=-2147483648\nUnZipSize=-1\nProgressBar=0\n"
+       "DeleteFiles=0\nPassword=0\nOverwrite=0\n"},
+  };
+  for (const auto& c : cases) {
+    CopyText(gProject.ExtractionFolder, VQ_TEXT_SIZE, c.extraction);
+    gProject.Checkbox1 = c.progress;
+    gProject.Checkbox2 = c.deleteFiles;
+    gProject.Checkbox3 = c.password;
+    gProject.OverwriteMode = c.overwrite;
+    char header[16384];
+    size_t length = FormatMetaHeader(&gProject, c.zipSize, c.unzipSize, header, sizeof header);
+    EXPECT_EQ(std::string(header, length), c.expected);
+  }
+}
+
+TEST_F(BuildJobTest, LongExtractionFolderKeepsEveryHeaderLine) {
+  std::string longFolder = "*AppDir*\\" + std::string(VQ_TEXT_SIZE - 10, 'x');
+  CopyText(gProject.ExtractionFolder, VQ_TEXT_SIZE, longFolder.c_str());
+  char header[16384];
+  std::string text(header, FormatMetaHeader(&gProject, 1, 2, header, sizeof header));
+  EXPECT_EQ(text, "[VQ]\nExtractionPath=" + longFolder +
+                      "\nZipSize=1\nUnZipSize=2\nProgressBar=0\nDeleteFiles=0\nPassword=0\n"
+                      "Overwrite=0\n");
+}
+
+TEST_F(BuildJobTest, FolderPartAndCreateFolderPath) {
+  const char* cases[][2] = {
+      {"C:\\Out\\Demo.exe", "C:\\Out\\"}, {"Demo.exe", ""}, {"C:\\Out\\", "C:\\Out\\"},
+      {"\\\\srv\\share\\x.exe", "\\\\srv\\share\\"}, {"", ""},
+  };
+  for (const auto& c : cases) {
+    char out[VQ_TEXT_SIZE];
+    EXPECT_TRUE(FolderPart(c[0], out, sizeof out));
+    EXPECT_STREQ(out, c[1]) << c[0];
+  }
+  char small[4];
+  EXPECT_FALSE(FolderPart("C:\\Out\\x", small, sizeof small));
+  EXPECT_STREQ(small, "C:\\");
+
+  std::string base = ScratchName("made");
+  CreateFolderPath((base + "/a//b\\c\\").c_str());
+  EXPECT_TRUE(FileExists(base + "\\a\\b\\c"));
+  CreateFolderPath((base + "\\a\\b\\c\\").c_str());  // existing: no harm
+  CreateFolderPath("");
+  EXPECT_TRUE(FileExists(base + "\\a\\b\\c"));
+}
+
+#ifndef _WIN32
+// Writes beyond this many bytes of any file fail, as on a full disk.
+struct FileSizeLimit {
+  rlimit saved;
+  explicit FileSizeLimit(rlim_t bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
+};
+
+TEST_F(BuildJobTest, WriteFailureFailsTheBuildAndRemovesTheOutput) {
+  MakeTree(source, kDemo);
+  AddLaunch(0, source + "setup.exe", "*Command*", "*ShowWin*");
+  PackedParts parts = Built();
+  ASSERT_TRUE(parts.found);
+  size_t metaEnd = gStubImageSize + parts.header.size() + parts.launch.size();
+  // In the stub, in the meta data block, in the archive copy.
+  for (size_t limit : {gStubImageSize - 1, gStubImageSize + 20, metaEnd + 10}) {
+    ASSERT_LT(parts.archive.size() + 1000, limit);  // the temporary archive fits
+    ResetBuildLog(&kTestSink);
+    gFailures.clear();
+    bool built;
+    {
+      FileSizeLimit full(limit);
+      built = BuildJob();
+    }
+    EXPECT_FALSE(built) << limit;
+    EXPECT_EQ(gFailures, std::vector<std::string>{"Failed to write the output executable."});
+    std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.back(), "1|Failed.");
+    EXPECT_STREQ(BuildLogStatus(), "Failed!");
+    EXPECT_FALSE(FileExists(output)) << limit;
+  }
+}
+
+// Info-ZIP and 7-Zip read the packed file as a zip with a prefix.
+TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
+  MakeTree(source, kDemo);
+  for (int protectedBuild : {0, 1}) {
+    for (int level : {0, 9}) {
+      gProject.Checkbox3 = protectedBuild;
+      gProject.CompressLevel = level;
+      CopyText(gProject.Password, VQ_TEXT_SIZE, "pw 1");
+      ResetBuildLog(&kTestSink);
+      ASSERT_TRUE(Built().found);
+      char packed[2048];
+      ASSERT_TRUE(PlatformSystemPath(output.c_str(), packed, sizeof packed));
+      std::string quoted = std::string("'") + packed + "'";
+      std::string pass = protectedBuild ? "-P 'pw 1' " : "";
+      std::string pass7 = protectedBuild ? "'-ppw 1' " : "";
+      // unzip warns about the stub in front (exit code 1) and tests on.
+      EXPECT_EQ(system(("unzip -t " + pass + quoted +
+                        " 2>&1 | grep -q '^No errors detected in compressed data'")
+                           .c_str()),
+                0)
+          << "unzip, protected " << protectedBuild << " level " << level;
+      EXPECT_EQ(system(("7z t " + pass7 + quoted + " >/dev/null 2>&1").c_str()), 0)
+          << "7z, protected " << protectedBuild << " level " << level;
+      std::string extracted = ScratchName("unzipped");
+      char target[2048];
+      PlatformSystemPath(extracted.c_str(), target, sizeof target);
+      ASSERT_EQ(system(("7z x -y " + pass7 + "-o'" + target + "' " + quoted + " >/dev/null 2>&1")
+                           .c_str()),
+                0);
+      // 7-Zip on Linux keeps the backslashes of the names as they are.
+      for (const auto& file : kDemo) {
+        std::string content;
+        FILE* in = fopen((std::string(target) + "/" + file.first).c_str(), "rb");
+        ASSERT_NE(in, nullptr) << file.first;
+        char chunk[4096];
+        size_t got;
+        while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) content.append(chunk, got);
+        fclose(in);
+        EXPECT_EQ(content, file.second) << file.first;
+      }
+    }
+  }
+}
+
+TEST_F(BuildJobTest, ProjectNameWithoutATemporaryNameFails) {
+  MakeTree(source, {{"a.txt", "a"}});
+  CopyText(gProject.ProjectName, VQ_TEXT_SIZE, "a/b/c");
+  EXPECT_FALSE(BuildJob());
+  EXPECT_EQ(gFailures, std::vector<std::string>{"Failed to create the temporary archive."});
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,86 @@
+#include "shell/buildlog.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+
+#include <string>
+#include <vector>
+
+#include "tests/build/buildtest.h"
+
+namespace {
+
+std::vector<std::string> gSeen;  // what the sink was told, in order
+
+void SeenLine(const char* text, LogMark mark) {
+  gSeen.push_back("line " + std::to_string(mark) + " " + text);
+}
+void SeenProgress(int position) { gSeen.push_back("progress " + std::to_string(position)); }
+void SeenStatus(const char* text) { gSeen.push_back(std::string("status ") + text); }
+void SeenFailure(const char* text) { gSeen.push_back(std::string("failure ") + text); }
+const BuildLogSink kSeenSink = {SeenLine, SeenProgress, SeenStatus, SeenFailure};
+
+TEST(BuildLog, SuccessPutsTheFinalLinesOnTop) {
+  ResetBuildLog(nullptr);
+  AddLogLine("C:\\a", LOG_MARK_SUCCESS);
+  AddLogLine("C:\\b", LOG_MARK_SUCCESS);
+  ReportBuildDone();
+  ASSERT_EQ(BuildLogLineCount(), 4u);
+  EXPECT_STREQ(BuildLogLineText(0), "Completed Successfully.");
+  EXPECT_EQ(BuildLogLineMark(0), LOG_MARK_SUCCESS);
+  EXPECT_STREQ(BuildLogLineText(1), "-----");
+  EXPECT_EQ(BuildLogLineMark(1), LOG_MARK_NONE);
+  EXPECT_STREQ(BuildLogLineText(3), "C:\\a");
+  EXPECT_EQ(BuildLogLineText(4), nullptr);
+  EXPECT_EQ(BuildLogLineMark(4), -1);
+  EXPECT_STREQ(BuildLogStatus(), "Completed Successfully.");
+}
+
+TEST(BuildLog, FailureShowsRedFailedAndStatus) {
+  ResetBuildLog(nullptr);
+  AddLogLine("C:\\a", LOG_MARK_FAILURE);
+  ReportBuildFailed();
+  EXPECT_EQ(LogLines(), (std::vector<std::string>{"1|C:\\a", "2|-----", "1|Failed."}));
+  EXPECT_STREQ(BuildLogStatus(), "Failed!");
+}
+
+TEST(BuildLog, ProgressIsClampedAndResetEmptiesTheLog) {
+  const int cases[][2] = {{-5, 0}, {0, 0}, {37, 37}, {100, 100}, {101, 100}, {100000, 100}};
+  for (const auto& c : cases) {
+    SetBuildProgress(c[0]);
+    EXPECT_EQ(BuildLogProgress(), c[1]) << c[0];
+  }
+  AddLogLine("x", LOG_MARK_SUCCESS);
+  ReportBuildDone();
+  ResetBuildLog(nullptr);
+  EXPECT_EQ(BuildLogLineCount(), 0u);
+  EXPECT_EQ(BuildLogProgress(), 0);
+  EXPECT_STREQ(BuildLogStatus(), "");
+}
+
+TEST(BuildLog, SinkHearsEveryChangeInOrder) {
+  gSeen.clear();
+  ResetBuildLog(&kSeenSink);
+  AddLogLine("f", LOG_MARK_SUCCESS);
+  SetBuildProgress(250);
+  ReportBuildFailed();
+  ShowBuildFailure("Failed to read compressed data.");
+  ResetBuildLog(nullptr);
+  EXPECT_EQ(gSeen, (std::vector<std::string>{"line 0 f", "progress 100", "line 2 -----",
+                                             "line 1 Failed.", "status Failed!",
+                                             "failure Failed to read compressed data."}));
+}
+
+TEST(BuildLog, FailureBoxWithoutSinkIsStopIconWithoutOwner) {
+  ResetBuildLog(nullptr);
+  RecordedMessageBoxes boxes;
+  ShowBuildFailure("Failed to create the output executable.");
+  ASSERT_EQ(boxes.count(), 1);
+  EXPECT_EQ(boxes.lastText(), "Failed to create the output executable.");
+  EXPECT_EQ(boxes.lastCaption(), "Failed");
+  EXPECT_EQ(boxes.lastFlags(), (unsigned)(PLATFORM_MB_OK | PLATFORM_MB_ICONSTOP));
+  EXPECT_EQ(boxes.lastOwner(), PLATFORM_OWNER_NONE);
+}
+
+}  // namespace

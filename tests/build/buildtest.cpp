@@ -1,0 +1,138 @@
+#include "tests/build/buildtest.h"
+
+#include <string.h>
+
+#include "build/layout.h"
+#include "build/stubimage.h"
+#include "platform/platform.h"
+#include "shell/buildlog.h"
+#include "unzip.h"
+
+namespace {
+
+// Copies taken before any test changes the embedded data.
+struct StubCopies {
+  std::string stub, reference;
+  StubCopies()
+      : stub((const char*)gStubImage, gStubImageSize),
+        reference((const char*)gStubIconReference, gStubIconReferenceSize) {}
+};
+const StubCopies& Copies() {
+  static StubCopies copies;
+  return copies;
+}
+const StubCopies& gTakeEarly = Copies();
+
+}  // namespace
+
+const char* const kTestProject = "vqTest";
+
+void RemoveTestTemporaries() {
+  char temp[2048];
+  if (!PlatformTempFolder(temp, sizeof temp)) return;
+  PlatformFindData data;
+  PlatformFind* find = PlatformFindFirst((std::string(temp) + "vqT*").c_str(), &data);
+  std::vector<std::string> names;
+  for (bool more = find != nullptr; more; more = PlatformFindNext(find, &data)) {
+    if (!data.isFolder) names.push_back(data.name);
+  }
+  PlatformFindClose(find);
+  for (const auto& name : names) PlatformDeleteFile((std::string(temp) + name).c_str());
+}
+
+void MakeFolder(const std::string& folder) {
+  for (size_t i = 0; i < folder.size(); ++i) {
+    if (folder[i] == '\\' && i > 0) PlatformCreateFolder(folder.substr(0, i).c_str());
+  }
+  PlatformCreateFolder(folder.c_str());
+}
+
+void MakeTree(const std::string& folder,
+              const std::vector<std::pair<std::string, std::string>>& files) {
+  MakeFolder(folder);
+  for (const auto& file : files) {
+    std::string path = folder + file.first;
+    MakeFolder(path.substr(0, path.rfind('\\') + 1));
+    WriteRawFile(path, file.second);
+  }
+}
+
+bool FileExists(const std::string& path) {
+  PlatformFileInfo info;
+  return PlatformGetFileInfo(path.c_str(), &info);
+}
+
+std::vector<ZipEntry> ReadZip(const std::string& path, const char* password) {
+  std::vector<ZipEntry> entries;
+  char systemPath[2048];
+  if (!PlatformSystemPath(path.c_str(), systemPath, sizeof systemPath)) return entries;
+  unzFile zip = unzOpen64(systemPath);
+  if (!zip) return entries;
+  for (int more = unzGoToFirstFile(zip); more == UNZ_OK; more = unzGoToNextFile(zip)) {
+    unz_file_info64 info;
+    char name[2048];
+    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
+      break;
+    ZipEntry entry{name,         (int)info.compression_method, (unsigned)info.flag,
+                   (uint32_t)info.dosDate, (uint32_t)info.crc, info.compressed_size,
+                   info.uncompressed_size, "", false};
+    if (unzOpenCurrentFilePassword(zip, password) == UNZ_OK) {
+      char chunk[65536];
+      int got;
+      bool readOk = true;
+      while ((got = unzReadCurrentFile(zip, chunk, sizeof chunk)) != 0) {
+        if (got < 0) {
+          readOk = false;
+          break;
+        }
+        entry.data.append(chunk, (size_t)got);
+      }
+      // Closing checks the CRC once everything was read.
+      entry.dataOk = unzCloseCurrentFile(zip) == UNZ_OK && readOk;
+    }
+    entries.push_back(entry);
+  }
+  unzClose(zip);
+  return entries;
+}
+
+PackedParts SplitPacked(const std::string& bytes) {
+  PackedParts parts{false, "", "", "", ""};
+  size_t marker = bytes.find("[VQ]");
+  if (marker == std::string::npos) return parts;
+  size_t archive = bytes.find(std::string("PK\3\4", 4), marker + 4);
+  if (archive == std::string::npos) return parts;
+  parts.found = true;
+  parts.stub = bytes.substr(0, marker);
+  std::string block = bytes.substr(marker, archive - marker);
+  size_t launch = block.find("\nExecFile");
+  launch = launch == std::string::npos ? block.size() : launch + 1;
+  parts.header = block.substr(0, launch);
+  parts.launch = block.substr(launch);
+  parts.archive = bytes.substr(archive);
+  return parts;
+}
+
+std::vector<std::string> LogLines() {
+  std::vector<std::string> lines;
+  for (size_t i = BuildLogLineCount(); i-- > 0;) {
+    lines.push_back(std::to_string(BuildLogLineMark(i)) + "|" + BuildLogLineText(i));
+  }
+  return lines;
+}
+
+void RestoreStub() {
+  memcpy(gStubImage, Copies().stub.data(), gStubImageSize);
+  memcpy(gStubIconReference, Copies().reference.data(), gStubIconReferenceSize);
+}
+
+std::string OriginalStub() { return Copies().stub; }
+std::string OriginalReference() { return Copies().reference; }
+
+std::string CustomIcon(unsigned char seed) {
+  // Directory and bitmap header as the reference has them; new colours,
+  // pixels and mask.
+  std::string icon = Copies().reference.substr(0, 62);
+  for (size_t i = 62; i < VQ_STUB_ICON_FILE_SIZE; ++i) icon.push_back((char)(seed + i * 7));
+  return icon;
+}
