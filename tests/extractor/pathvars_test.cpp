@@ -1,0 +1,274 @@
+// The path variable rules against a made-up computer, so every row of the
+// table and every rule can be checked with known values.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "pathvars/pathvars.h"
+
+namespace {
+
+// The made-up computer: folder values, which paths exist, the arguments, and
+// the answers a user gives to the browse dialog and the quit question.
+struct FakeComputer {
+  std::string module = "C:\\Downloads\\";
+  std::string current = "C:\\Work";
+  std::string windows = "C:\\WINDOWS";
+  std::string system = "C:\\WINDOWS\\system32";
+  std::string temp = "C:\\Temp\\";
+  std::string programFiles = "C:\\Program Files";
+  std::vector<std::pair<std::string, std::string>> shellFolders;
+  std::vector<std::string> existing;
+  std::string tail;
+  std::vector<std::string> browseAnswers;  // "" is a cancel
+  std::vector<bool> quitAnswers;
+  int browseCount = 0;
+  int quitCount = 0;
+};
+FakeComputer gFake;
+
+void Put(const std::string& value, char* out, size_t outSize) {
+  snprintf(out, outSize, "%s", value.c_str());
+}
+void Module(char* out, size_t n) { Put(gFake.module, out, n); }
+void Current(char* out, size_t n) { Put(gFake.current, out, n); }
+void Windows(char* out, size_t n) { Put(gFake.windows, out, n); }
+void System(char* out, size_t n) { Put(gFake.system, out, n); }
+void Temp(char* out, size_t n) { Put(gFake.temp, out, n); }
+void ProgramFiles(char* out, size_t n) { Put(gFake.programFiles, out, n); }
+void Shell(const char* name, char* out, size_t n) {
+  Put("", out, n);
+  for (auto& entry : gFake.shellFolders)
+    if (entry.first == name) Put(entry.second, out, n);
+}
+bool Exists(const char* path) {
+  std::string p = path;
+  while (p.size() > 3 && p.back() == '\\') p.pop_back();
+  for (auto& e : gFake.existing)
+    if (strcasecmp(e.c_str(), p.c_str()) == 0) return true;
+  return false;
+}
+const char* Tail() { return gFake.tail.c_str(); }
+void Browse(char* out, size_t n) {
+  size_t i = gFake.browseCount++;
+  Put(i < gFake.browseAnswers.size() ? gFake.browseAnswers[i] : "", out, n);
+}
+bool Quit() {
+  size_t i = gFake.quitCount++;
+  return i < gFake.quitAnswers.size() ? gFake.quitAnswers[i] : true;
+}
+
+const PathVarSystem kFake = {Module, Current, Windows, System, Temp,  Shell,
+                             ProgramFiles, Exists, Tail, Browse, Quit};
+
+class PathVarsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gFake = FakeComputer();
+    gFake.shellFolders = {
+        {"Desktop", "C:\\Users\\u\\Desktop"},   {"Personal", "C:\\Users\\u\\Documents"},
+        {"Favorites", "C:\\Users\\u\\Fav"},     {"Fonts", "C:\\WINDOWS\\Fonts"},
+        {"Local Settings", "C:\\Users\\u\\LS"}, {"My Music", "C:\\Users\\u\\Music"},
+        {"My Pictures", "C:\\Users\\u\\Pics"},  {"My Video", "C:\\Users\\u\\Video"},
+        {"SendTo", "C:\\Users\\u\\SendTo"},     {"Programs", "C:\\Users\\u\\Programs"},
+        {"Startup", "C:\\Users\\u\\Startup"},   {"AppData", "C:\\Users\\u\\AppData"},
+    };
+    for (auto& entry : gFake.shellFolders) gFake.existing.push_back(entry.second);
+    for (const char* path : {"C:\\Downloads", "C:\\Work", "C:\\WINDOWS", "C:\\WINDOWS\\system32",
+                             "C:\\Temp", "C:\\Program Files", "C:\\",
+                             "C:\\Users\\u\\AppData\\Microsoft\\Internet Explorer\\Quick Launch"})
+      gFake.existing.push_back(path);
+  }
+
+  std::string Resolve(const char* text, PathVarResult expected = PATHVARS_OK) {
+    char out[PATHVARS_TEXT_SIZE];
+    EXPECT_EQ(expected, ResolvePathVariables(text, &kFake, out, sizeof out)) << text;
+    return out;
+  }
+  std::string Local(const char* variable) {
+    char out[PATHVARS_TEXT_SIZE];
+    EXPECT_TRUE(LocalVariablePath(variable, &kFake, out, sizeof out)) << variable;
+    return out;
+  }
+};
+
+TEST_F(PathVarsTest, TableHasTwentyOneRowsWithUpperCaseForms) {
+  for (int i = 0; i < PATHVAR_COUNT; ++i) {
+    std::string upper = kPathVariables[i].name;
+    for (char& c : upper) c = (char)toupper((unsigned char)c);
+    EXPECT_EQ(upper, kPathVariables[i].upperName);
+    EXPECT_EQ(i, FindPathVariable(kPathVariables[i].upperName));
+  }
+  EXPECT_EQ(-1, FindPathVariable("*AppDir*"));  // matching is on the upper-case form
+  EXPECT_EQ(-1, FindPathVariable("APPDIR"));
+}
+
+TEST_F(PathVarsTest, EveryRowResolvesToItsRunTimeSource) {
+  struct Case {
+    const char* text;
+    const char* expected;
+  } cases[] = {
+      {"*AppDir*", "C:\\Downloads\\"},
+      {"*CurDir*", "C:\\Work\\"},
+      {"*Desktop*", "C:\\Users\\u\\Desktop\\"},
+      {"*Documents*", "C:\\Users\\u\\Documents\\"},
+      {"*Favorites*", "C:\\Users\\u\\Fav\\"},
+      {"*Fonts*", "C:\\WINDOWS\\Fonts\\"},
+      {"*LocalSettings*", "C:\\Users\\u\\LS\\"},
+      {"*MyMusic*", "C:\\Users\\u\\Music\\"},
+      {"*MyPictures*", "C:\\Users\\u\\Pics\\"},
+      {"*MyVideo*", "C:\\Users\\u\\Video\\"},
+      {"*ProgramFiles*", "C:\\Program Files\\"},
+      {"*QuickLaunch*", "C:\\Users\\u\\AppData\\Microsoft\\Internet Explorer\\Quick Launch\\"},
+      {"*RootDir*", "C:\\"},
+      {"*SendTo*", "C:\\Users\\u\\SendTo\\"},
+      {"*StartMenu*", "C:\\Users\\u\\Programs\\"},
+      {"*StartUp*", "C:\\Users\\u\\Startup\\"},
+      {"*SysDir*", "C:\\WINDOWS\\system32\\"},
+      {"*TempDir*", "C:\\Temp\\"},
+      {"*WinDir*", "C:\\WINDOWS\\"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.expected, Resolve(c.text)) << c.text;
+}
+
+TEST_F(PathVarsTest, TextRules) {
+  gFake.tail = "-x \"a b\"";
+  struct Case {
+    const char* text;
+    const char* expected;
+  } cases[] = {
+      {"*AppDir*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
+      {"*appdir*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
+      {"*APPDIR*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
+      {"*aPpDiR*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
+      {"*AppDir*a;*APPDIR*b;*appdir*c", "C:\\Downloads\\a;C:\\Downloads\\b;C:\\Downloads\\c"},
+      {"*Nope*\\x", "C:\\Temp\\x"},
+      {"**\\x", "C:\\Temp\\x"},
+      {"/S *TempDir*log.txt", "\\S C:\\Temp\\log.txt"},
+      {"*WinDir*a *TempDir*b", "C:\\WINDOWS\\a C:\\Temp\\b"},
+      {"Files", "Files"},
+      {"a*b", "a*b"},
+      {"C:/x//y", "C:\\x\\y"},
+      {"", ""},
+      {"*Command*", "-x \"a b\""},
+      {"*command* /q", "-x \"a b\" \\q"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.expected, Resolve(c.text)) << c.text;
+}
+
+TEST_F(PathVarsTest, MissingFoldersGiveTheTemporaryFolder) {
+  gFake.shellFolders.clear();  // no Shell Folders values at all
+  gFake.programFiles = "";
+  EXPECT_EQ("C:\\Temp\\", Resolve("*Desktop*"));
+  EXPECT_EQ("C:\\Temp\\x", Resolve("*ProgramFiles*\\x"));
+  // The suffix goes on even to an empty AppData, and that folder is missing.
+  EXPECT_EQ("C:\\Temp\\", Resolve("*QuickLaunch*"));
+  gFake.module = "C:\\Gone\\";
+  EXPECT_EQ("C:\\Temp\\SubDirectory", Resolve("*AppDir*\\SubDirectory"));
+}
+
+TEST_F(PathVarsTest, ValueHoldingAnAsteriskCountsAsMissing) {
+  // Such a value would bring new pairs of asterisks and never let the passes end.
+  gFake.shellFolders = {{"Desktop", "C:\\*"}};
+  gFake.existing.push_back("C:\\*");
+  EXPECT_EQ("C:\\Temp\\a", Resolve("*Desktop*a"));
+}
+
+TEST_F(PathVarsTest, CommandArguments) {
+  gFake.tail = "";
+  EXPECT_EQ("", Resolve("*Command*"));
+  // Variables inside the arguments are resolved in turn.
+  gFake.tail = "*TempDir*out";
+  EXPECT_EQ("C:\\Temp\\out", Resolve("*Command*"));
+  // Arguments holding the token itself stop the resolution with the text as it was.
+  gFake.tail = "/x *COMMAND*";
+  EXPECT_EQ("*Command* *AppDir*", Resolve("*Command* *AppDir*"));
+  gFake.tail = "/x *command*";
+  EXPECT_EQ("C:\\Downloads\\ *Command*", Resolve("*AppDir* *Command*"));
+}
+
+TEST_F(PathVarsTest, BrowseForFolderAsksUntilAFolderOrQuit) {
+  gFake.browseAnswers = {"", "  \t", "C:\\Work"};
+  gFake.quitAnswers = {false, false};
+  EXPECT_EQ("C:\\Work\\Files", Resolve("*BrowseForFolder*\\Files"));
+  EXPECT_EQ(3, gFake.browseCount);
+  EXPECT_EQ(2, gFake.quitCount);
+
+  SetUp();
+  gFake.browseAnswers = {""};
+  gFake.quitAnswers = {true};
+  EXPECT_EQ("", Resolve("*BrowseForFolder*", PATHVARS_QUIT));
+  EXPECT_EQ(1, gFake.browseCount);
+}
+
+TEST_F(PathVarsTest, LongTextIsCutWithoutOverrun) {
+  std::string text(3000, 'a');
+  EXPECT_EQ(std::string(2047, 'a'), Resolve(text.c_str(), PATHVARS_CUT));
+  std::string many;
+  for (int i = 0; i < 200; ++i) many += "*WinDir*";
+  std::string out = Resolve(many.c_str(), PATHVARS_CUT);
+  EXPECT_EQ(2047u, out.size());
+  EXPECT_EQ(0u, out.find("C:\\WINDOWS\\C:\\WINDOWS\\"));
+  char small[8];
+  EXPECT_EQ(PATHVARS_CUT, ResolvePathVariables("*TempDir*", &kFake, small, sizeof small));
+  EXPECT_STREQ("C:\\Temp", small);
+}
+
+TEST_F(PathVarsTest, LocalDisplayValues) {
+  struct Case {
+    const char* variable;
+    const char* expected;
+  } cases[] = {
+      {"*AppDir*", "C:\\Downloads\\"},
+      {"*TempDir*", "C:\\Temp\\"},
+      {"*WinDir*", "C:\\WINDOWS"},
+      {"*RootDir*", "C:\\"},
+      {"*desktop*", "C:\\Users\\u\\Desktop"},
+      {"*BrowseForFolder*", "Display a dialog box for the user to specify a folder."},
+      {"*Command*",
+       "The command line parameter passed to the executable will be used as the extraction "
+       "directory."},
+      {"*QuickLaunch*", "C:\\Users\\u\\AppData\\Microsoft\\Internet Explorer\\Quick Launch"},
+      {"*Nope*", "Unable to find the path on this system!"},
+      {"AppDir", "Unable to find the path on this system!"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.expected, Local(c.variable)) << c.variable;
+
+  gFake.shellFolders.clear();
+  gFake.programFiles = "";
+  EXPECT_EQ("Unable to find the path on this system!", Local("*Desktop*"));
+  EXPECT_EQ("Unable to find the path on this system!", Local("*QuickLaunch*"));
+  EXPECT_EQ("C:\\Program Files", Local("*ProgramFiles*"));
+}
+
+#ifdef _WIN32
+}  // namespace
+#include <windows.h>
+namespace {
+
+// The real registry sources, through a value this test writes itself.
+TEST(ShellFolderRegistry, ReadsValuesAsStored) {
+  const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  HKEY handle;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                           nullptr, &handle, nullptr));
+  const char value[] = "%TEMP%\\vq test";
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegSetValueExA(handle, "VqTestValue", 0, REG_SZ, (const BYTE*)value, sizeof value));
+  char out[2048];
+  EXPECT_TRUE(ReadShellFolder("VqTestValue", out, sizeof out));
+  EXPECT_STREQ(value, out);  // no environment expansion
+  char small[5];
+  EXPECT_FALSE(ReadShellFolder("VqTestValue", small, sizeof small));  // does not fit: empty
+  EXPECT_STREQ("", small);
+  RegDeleteValueA(handle, "VqTestValue");
+  RegCloseKey(handle);
+  EXPECT_FALSE(ReadShellFolder("VqTestValue", out, sizeof out));
+  EXPECT_STREQ("", out);
+}
+#endif
+
+}  // namespace
