@@ -5,8 +5,6 @@
 
 namespace {
 
-const UINT kAnswerMs = 2000;
-
 LPARAM KeyData(WORD vk, bool up) {
   UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
   LPARAM data = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16);
@@ -68,11 +66,8 @@ bool GuiCommand(HWND parent, int id) {
 
 bool GuiSetText(HWND control, const char* text) {
   DWORD_PTR result = 0;
-  // WM_SETTEXT is marshalled across processes by the system.
-  if (!SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
-                           SMTO_ABORTIFHUNG, kAnswerMs, &result))
-    return false;
-  return result != 0;
+  // WM_SETTEXT is one of the messages the system carries across processes.
+  return GuiAsk(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), &result) && result;
 }
 
 bool GuiPostKey(HWND window, WORD vk) {
@@ -124,11 +119,38 @@ bool GuiPressKeys(const WORD* keys, int count) {
 }
 
 bool GuiTypeKeys(const char* text) {
-  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c) {
+  WCHAR wide[1024];
+  int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 1024);
+  if (length <= 0) return false;
+  for (int i = 0; i + 1 < length; ++i) {
     INPUT input[2];
-    AddKey(&input[0], 0, *c, false);
-    AddKey(&input[1], 0, *c, true);
+    AddKey(&input[0], 0, wide[i], false);
+    AddKey(&input[1], 0, wide[i], true);
     if (SendInput(2, input, sizeof(INPUT)) != 2) return false;
   }
   return true;
+}
+
+bool GuiPostClickAt(HWND window, int x, int y, bool twice) {
+  if (!IsWindow(window)) return false;
+  LPARAM at = MAKELPARAM(x, y);
+  bool ok = PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+            PostMessageA(window, WM_LBUTTONUP, 0, at);
+  if (ok && twice)
+    ok = PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at) &&
+         PostMessageA(window, WM_LBUTTONUP, 0, at);
+  return ok;
+}
+
+bool GuiMouseClick(HWND window, int x, int y, bool twice) {
+  POINT at = {x, y};
+  if (!IsWindow(window) || !ClientToScreen(window, &at)) return false;
+  if (!SetCursorPos(at.x, at.y)) return false;
+  INPUT input[4] = {};
+  int count = twice ? 4 : 2;
+  for (int i = 0; i < count; ++i) {
+    input[i].type = INPUT_MOUSE;
+    input[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+  }
+  return SendInput(count, input, sizeof(INPUT)) == static_cast<UINT>(count);
 }

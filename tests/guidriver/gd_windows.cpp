@@ -5,8 +5,6 @@
 
 namespace {
 
-// How long a read may wait for a busy target before it gives up.
-const UINT kAnswerMs = 2000;
 const DWORD kPollMs = 25;
 
 struct WindowSearch {
@@ -72,6 +70,11 @@ struct ChildSearch {
 BOOL CALLBACK CheckChildId(HWND window, LPARAM param) {
   ChildSearch* search = reinterpret_cast<ChildSearch*>(param);
   if (GetDlgCtrlID(window) != search->id) return TRUE;
+  if (search->className) {
+    char name[64];
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpiA(name, search->className) != 0) return TRUE;
+  }
   search->found = window;
   return FALSE;
 }
@@ -122,11 +125,9 @@ bool GuiReadText(HWND window, char* text, size_t size) {
   text[0] = 0;
   if (!IsWindow(window)) return false;
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &length))
-    return false;
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text),
-                           SMTO_ABORTIFHUNG, kAnswerMs, &copied)) {
+  if (!GuiAsk(window, WM_GETTEXTLENGTH, 0, 0, &length)) return false;
+  // WM_GETTEXT is one of the messages the system carries across processes.
+  if (!GuiAsk(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text), NULL)) {
     text[0] = 0;
     return false;
   }
@@ -144,6 +145,23 @@ HWND GuiFindControl(HWND parent, int id) {
   ChildSearch search = {id, NULL, NULL, NULL};
   EnumChildWindows(parent, CheckChildId, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+HWND GuiFindControlOfClass(HWND parent, int id, const char* className) {
+  ChildSearch search = {id, NULL, className, NULL};
+  EnumChildWindows(parent, CheckChildId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    char have[2048];
+    GuiReadText(window, have, sizeof have);
+    if (strcmp(have, text) == 0) return true;
+    if (!IsWindow(window) || GetTickCount() - start >= timeoutMs) return false;
+    Sleep(kPollMs);
+  }
 }
 
 HWND GuiFindControlByText(HWND parent, const char* text, const char* className) {

@@ -128,6 +128,17 @@ int GuiListControls(HWND parent, GuiControl* out, int capacity);
 // Returns it, or NULL when there is none.
 HWND GuiFindControl(HWND parent, int id);
 
+// The first descendant of parent with control id id and class className
+// (case-insensitive). Wine's file dialogs nest a ComboBoxEx32, a ComboBox
+// and an Edit all with id 0x47C: GuiFindControlOfClass(box, 0x47C, "Edit").
+// Returns it, or NULL when there is none.
+HWND GuiFindControlOfClass(HWND parent, int id, const char* className);
+
+// Polls window's text (GuiReadText) every 25 ms until it equals text.
+// Returns true when it did within timeoutMs; false otherwise or when the
+// window is gone.
+bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs);
+
 // The first descendant whose text equals text either exactly or with its
 // '&' mnemonic markers removed ("&Yes" matches "&Yes" and "Yes"), and whose
 // class is className (case-insensitive; NULL: any class).
@@ -150,6 +161,24 @@ struct GuiMessageBox {
 // Reads a message box (a #32770 window with the Static 0xFFFF).
 // Returns true when box is one; false otherwise (*out is then zeroed).
 bool GuiReadMessageBox(HWND box, GuiMessageBox* out);
+
+// ---------------------------------------------------------------- messages
+
+// Sends a message to a window of any process and waits up to 2 s for the
+// answer (SendMessageTimeoutA, SMTO_ABORTIFHUNG). Only for messages whose
+// parameters are plain numbers or that the system carries across processes
+// (WM_GETTEXT, WM_SETTEXT, CB_GETLBTEXT, LB_GETTEXT, ...): BM_GETCHECK,
+// TBM_GETPOS, PBM_GETPOS, CB_GETCURSEL, LVM_GETITEMCOUNT.
+// Returns true and sets *result (may be NULL) when the window answered;
+// false when it is no window or did not answer in time.
+bool GuiAsk(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result);
+
+// Sends a message whose lParam points to a zero-terminated text, with the
+// text copied into the target process first (the browse-for-folder dialog's
+// BFFM_SETSELECTIONA, a combo box's CB_SELECTSTRING, ...).
+// Returns as GuiAsk; false also when the target's memory cannot be reached.
+bool GuiSendTextMessage(HWND window, UINT message, WPARAM wParam, const char* text,
+                        DWORD_PTR* result);
 
 // ------------------------------------------------------------------- input
 
@@ -191,6 +220,17 @@ bool GuiPostChars(HWND window, const char* text);
 // Returns false when window is not a window.
 bool GuiCloseWindow(HWND window);
 
+// Posts a left click (WM_LBUTTONDOWN, WM_LBUTTONUP; with twice, then
+// WM_LBUTTONDBLCLK, WM_LBUTTONUP) at client position (x, y) of window.
+// Returns false when window is not a window.
+bool GuiPostClickAt(HWND window, int x, int y, bool twice);
+
+// Real mouse input: moves the cursor to client position (x, y) of window and
+// clicks the left button once or twice (SendInput). The click goes to
+// whatever window is at that point of the screen.
+// Returns false when window is not a window or the system refused an event.
+bool GuiMouseClick(HWND window, int x, int y, bool twice);
+
 // Makes control the keyboard focus of the foreground window, in whatever
 // process it lives: brings its top-level window to the foreground and sets
 // the focus through the target thread's input state.
@@ -204,9 +244,9 @@ bool GuiFocusControl(HWND control);
 bool GuiPressKeys(const WORD* keys, int count);
 const WORD GuiShift = 0x100;
 
-// Types text as real key input (SendInput with KEYEVENTF_UNICODE) into the
-// focus window of the foreground thread. Characters outside 0x20..0x7E are
-// sent as they are.
+// Types text (system code page) as real key input (SendInput with
+// KEYEVENTF_UNICODE) into the focus window of the foreground thread; at most
+// 1023 characters.
 // Returns false when the system did not take every event.
 bool GuiTypeKeys(const char* text);
 
@@ -225,6 +265,18 @@ bool GuiListViewText(HWND list, int item, int subItem, char* text, size_t size);
 // State bits of an item (LVIS_SELECTED, LVIS_FOCUSED, state image bits).
 // Returns them, or -1 when the view does not answer.
 int GuiListViewState(HWND list, int item);
+
+// Selects and focuses one item (LVM_SETITEMSTATE; the view sends its
+// LVN_ITEMCHANGED notifications as for a user's choice).
+// Returns false when the view does not accept it.
+bool GuiSelectListViewItem(HWND list, int item);
+
+// The rectangle of one cell in the view's client coordinates: the label of
+// column 0, or the whole cell of a later column (LVM_GETSUBITEMRECT). Its
+// centre is where a user clicks: GuiMouseClick(list, (r.left + r.right) / 2,
+// (r.top + r.bottom) / 2, false).
+// Returns false when the view does not answer or has no such cell.
+bool GuiListViewItemRect(HWND list, int item, int subItem, RECT* rect);
 
 // One item of a tree view, as GuiReadTreeView reports it.
 struct GuiTreeItem {
@@ -248,6 +300,13 @@ bool GuiExpandTreeItem(HWND tree, HTREEITEM item, bool expand);
 // sends the view's selection notifications).
 // Returns false when the view does not accept it.
 bool GuiSelectTreeItem(HWND tree, HTREEITEM item);
+
+// The rectangle of one item in the view's client coordinates: its text only,
+// or (textOnly false) the whole row. A check box (state image) sits left of
+// the text: about (r.left - 8, centre) for 16-pixel state images.
+// Returns false when the view does not answer or the item is not visible
+// (inside a collapsed branch).
+bool GuiTreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect);
 
 // -------------------------------------------------------------- screenshots
 

@@ -2,6 +2,7 @@
 #include "guidriver.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -54,7 +55,8 @@ DWORD ExitCodeOf(GuiProgram* app) {
 }
 
 enum { kEdit = 101, kAsk = 102, kAnswer = 103, kExit = 104, kList = 105, kTree = 106,
-       kFolder = 107, kArgs = 108, kDisabled = 109, kEnterCount = 110 };
+       kFolder = 107, kArgs = 108, kDisabled = 109, kEnterCount = 110, kChosen = 111,
+       kSaveAs = 112, kBrowse = 113 };
 
 TEST(GuiDriverText, LabelsMatchWithOrWithoutMnemonics) {
   struct Case { const char* label; const char* text; bool same; };
@@ -366,6 +368,103 @@ TEST(GuiDriverViews, TreeViewReadDepthFirstWithStates) {
   ASSERT_EQ(GuiReadTreeView(tree, items, 8), 5);
   EXPECT_TRUE(items[2].state & TVIS_EXPANDED);
   EXPECT_TRUE(items[3].state & TVIS_SELECTED);
+}
+
+TEST(GuiDriverViews, ItemsChosenByMessageAndByMouse) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  HWND list = GuiFindControl(dialog, kList);
+  ASSERT_TRUE(GuiSelectListViewItem(list, 1));
+  EXPECT_TRUE(GuiListViewState(list, 1) & LVIS_SELECTED);
+  RECT cell;
+  ASSERT_TRUE(GuiListViewItemRect(list, 2, 1, &cell));
+  EXPECT_GT(cell.right, cell.left);
+  EXPECT_GT(cell.bottom, cell.top);
+  RECT label;
+  ASSERT_TRUE(GuiListViewItemRect(list, 2, 0, &label));
+  EXPECT_LE(label.right, cell.left + 1);  // column 0 lies left of column 1
+  EXPECT_EQ(label.top, cell.top);
+  ASSERT_TRUE(GuiMouseClick(list, (label.left + label.right) / 2, (label.top + label.bottom) / 2,
+                            false));
+  for (int i = 0; i < 100 && !(GuiListViewState(list, 2) & LVIS_SELECTED); ++i) Sleep(25);
+  EXPECT_TRUE(GuiListViewState(list, 2) & LVIS_SELECTED);
+  EXPECT_FALSE(GuiListViewState(list, 1) & LVIS_SELECTED);
+  EXPECT_FALSE(GuiListViewItemRect(list, 7, 0, &cell));
+
+  // A click on Alpha's check box ticks it.
+  HWND tree = GuiFindControl(dialog, kTree);
+  GuiTreeItem items[8];
+  ASSERT_EQ(GuiReadTreeView(tree, items, 8), 5);
+  EXPECT_EQ(items[1].state & TVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
+  RECT text;
+  ASSERT_TRUE(GuiTreeItemRect(tree, items[1].handle, true, &text));
+  EXPECT_FALSE(GuiTreeItemRect(tree, items[3].handle, true, &cell));  // Gamma: collapsed
+  ASSERT_TRUE(GuiMouseClick(tree, text.left - 8, (text.top + text.bottom) / 2, false));
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_EQ(GuiReadTreeView(tree, items, 8), 5);
+    if ((items[1].state & TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2)) break;
+    Sleep(25);
+  }
+  EXPECT_EQ(items[1].state & TVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+}
+
+TEST(GuiDriverCommonDialogs, SaveDialogTakesATypedName) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  char name[MAX_PATH];
+  GetTempPathA(sizeof name, name);
+  std::string path = std::string(name) + "guidriver-sample.txt";
+  DeleteFileA(path.c_str());
+
+  // Typed as real keys into the file name box, which has the focus.
+  ASSERT_TRUE(GuiClickButton(dialog, kSaveAs));
+  HWND box = GuiWaitWindow("Save the sample", GuiMatchExact, app.p.pid, kWaitMs);
+  ASSERT_NE(box, nullptr);
+  HWND edit = GuiFindControlOfClass(box, 0x47C, "Edit");
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(GuiFocusControl(edit));
+  ASSERT_TRUE(GuiTypeKeys(path.c_str()));
+  ASSERT_TRUE(GuiWaitText(edit, path.c_str(), kWaitMs));
+  const WORD enter[] = {VK_RETURN};
+  ASSERT_TRUE(GuiPressKeys(enter, 1));
+  EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
+  EXPECT_TRUE(GuiWaitText(GuiFindControl(dialog, kChosen), ("Chosen: " + path).c_str(), kWaitMs));
+
+  // Set as text, then Save clicked; and Cancel.
+  ASSERT_TRUE(GuiClickButton(dialog, kSaveAs));
+  box = GuiWaitWindow("Save the sample", GuiMatchExact, app.p.pid, kWaitMs);
+  ASSERT_NE(box, nullptr);
+  std::string other = std::string(name) + "other.txt";
+  ASSERT_TRUE(GuiSetText(GuiFindControlOfClass(box, 0x47C, "Edit"), other.c_str()));
+  ASSERT_TRUE(GuiClickButtonByText(box, "Save"));
+  EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
+  EXPECT_TRUE(GuiWaitText(GuiFindControl(dialog, kChosen), ("Chosen: " + other).c_str(), kWaitMs));
+  ASSERT_TRUE(GuiClickButton(dialog, kSaveAs));
+  box = GuiWaitWindow("Save the sample", GuiMatchExact, app.p.pid, kWaitMs);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(GuiClickButton(box, IDCANCEL));
+  EXPECT_TRUE(GuiWaitText(GuiFindControl(dialog, kChosen), "Chosen: cancelled", kWaitMs));
+  EXPECT_FALSE(GuiWaitText(GuiFindControl(dialog, kChosen), "Chosen: else", 100));
+}
+
+TEST(GuiDriverCommonDialogs, FolderBrowserGoesToAPathGivenAsText) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(GuiClickButton(dialog, kBrowse));
+  HWND box = GuiWaitWindow("Browse for Folder", GuiMatchExact, app.p.pid, kWaitMs);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ReadText(GuiFindControl(box, 0x3742)), "Pick a sample folder");
+  GuiTreeItem items[64];
+  ASSERT_GE(GuiReadTreeView(GuiFindControl(box, 0x3741), items, 64), 1);
+  EXPECT_STREQ(items[0].text, "Desktop");
+  ASSERT_TRUE(GuiSendTextMessage(box, BFFM_SETSELECTIONA, TRUE, "C:\\windows", NULL));
+  ASSERT_TRUE(GuiClickButton(box, IDOK));
+  EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
+  EXPECT_TRUE(GuiWaitText(GuiFindControl(dialog, kChosen), "Chosen: C:\\windows", kWaitMs))
+      << ControlText(dialog, kChosen);
 }
 
 TEST(GuiDriverScreenshot, ScreenAndWindowShowTheSample) {

@@ -4,10 +4,14 @@
 //   Ask      shows "Sample Question" (Yes/No) and writes the answer into 103
 //   Exit     ends the program with the number typed into the edit box
 //   Enter    (default button IDOK) counts presses in 110
+//   Save As  asks for a file name (GetSaveFileNameA), Browse for a folder
+//            (SHBrowseForFolderA); either writes its result into 111
 //   Escape or the close box: exit code 3
 // Control 107 shows the working folder, 108 the command line's tail.
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -16,7 +20,8 @@ namespace {
 
 enum {
   kEdit = 101, kAsk = 102, kAnswer = 103, kExit = 104, kList = 105, kTree = 106,
-  kFolder = 107, kArgs = 108, kDisabled = 109, kEnterCount = 110
+  kFolder = 107, kArgs = 108, kDisabled = 109, kEnterCount = 110,
+  kSaveAs = 112, kBrowse = 113, kChosen = 111
 };
 
 int gEnterPresses = 0;
@@ -100,6 +105,10 @@ void Initialise(HWND dialog) {
   AddControl(dialog, "Button", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 224, 8, 40, 14);
   AddControl(dialog, "Button", "&Disabled", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, kDisabled,
              268, 8, 40, 14);
+  AddControl(dialog, "Button", "&Save As", WS_TABSTOP | BS_PUSHBUTTON, kSaveAs, 224, 24, 40,
+             14);
+  AddControl(dialog, "Button", "&Browse", WS_TABSTOP | BS_PUSHBUTTON, kBrowse, 268, 24, 40, 14);
+  AddControl(dialog, "Static", "Chosen: none", 0, kChosen, 8, 158, 300, 8);
   AddControl(dialog, "Static", "Answer: none", 0, kAnswer, 8, 26, 120, 8);
   AddControl(dialog, "Static", "Enter: 0", 0, kEnterCount, 136, 26, 60, 8);
   char folder[MAX_PATH] = "";
@@ -128,6 +137,37 @@ void Ask(HWND dialog) {
   SetDlgItemTextA(dialog, kAnswer, answer == IDYES ? "Answer: Yes" : "Answer: No");
 }
 
+void AskSaveName(HWND dialog) {
+  char name[MAX_PATH] = "";
+  OPENFILENAMEA request = {};
+  request.lStructSize = sizeof request;
+  request.hwndOwner = dialog;
+  request.lpstrFilter = "Text Files (*.txt)\0*.txt\0";
+  request.lpstrFile = name;
+  request.nMaxFile = sizeof name;
+  request.lpstrTitle = "Save the sample";
+  request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  char text[MAX_PATH + 16];
+  snprintf(text, sizeof text, "Chosen: %s", GetSaveFileNameA(&request) ? name : "cancelled");
+  SetDlgItemTextA(dialog, kChosen, text);
+}
+
+void AskFolder(HWND dialog) {
+  BROWSEINFOA request = {};
+  request.hwndOwner = dialog;
+  request.lpszTitle = "Pick a sample folder";
+  request.ulFlags = BIF_RETURNONLYFSDIRS;
+  char folder[MAX_PATH] = "";
+  LPITEMIDLIST chosen = SHBrowseForFolderA(&request);
+  if (chosen) {
+    SHGetPathFromIDListA(chosen, folder);
+    CoTaskMemFree(chosen);
+  }
+  char text[MAX_PATH + 16];
+  snprintf(text, sizeof text, "Chosen: %s", chosen ? folder : "cancelled");
+  SetDlgItemTextA(dialog, kChosen, text);
+}
+
 INT_PTR CALLBACK SampleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
@@ -137,6 +177,12 @@ INT_PTR CALLBACK SampleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       switch (LOWORD(wParam)) {
         case kAsk:
           Ask(dialog);
+          return TRUE;
+        case kSaveAs:
+          AskSaveName(dialog);
+          return TRUE;
+        case kBrowse:
+          AskFolder(dialog);
           return TRUE;
         case kExit: {
           char text[64] = "";
@@ -170,12 +216,13 @@ WORD* PutText(WORD* at, const char* text) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&controls);
+  CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);  // the folder browser needs COM
   alignas(4) WORD buffer[256] = {};
   DLGTEMPLATE* dialog = reinterpret_cast<DLGTEMPLATE*>(buffer);
   dialog->style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_SETFONT | DS_CENTER |
                   DS_MODALFRAME;
   dialog->cx = 316;
-  dialog->cy = 162;
+  dialog->cy = 172;
   WORD* at = reinterpret_cast<WORD*>(dialog + 1);
   *at++ = 0;  // no menu
   *at++ = 0;  // the standard dialog class
