@@ -24,7 +24,9 @@ bool PlatformModuleFileName(char* out, size_t outSize);
 // on Windows; on POSIX the arguments joined by blanks, each holding a blank
 // quoted, as set by PlatformSetCommandLine or else read from /proc/self).
 const char* PlatformCommandLine();
-void PlatformSetCommandLine(const char* text);  // POSIX: for tests and cli
+// Replaces the line PlatformCommandLine returns (tests, the headless packer);
+// nullptr gives back the process's own. The text must outlive its use on Windows.
+void PlatformSetCommandLine(const char* text);
 
 // ---------------------------------------------------------------- files
 

@@ -58,7 +58,7 @@ static bool gCommandLineSet = false;
 
 void PlatformSetCommandLine(const char* text) {
   gCommandLine = text ? text : "";
-  gCommandLineSet = true;
+  gCommandLineSet = text != nullptr;  // nullptr: the process's own line again
 }
 
 const char* PlatformCommandLine() {

@@ -64,7 +64,7 @@ for target in load_project normalise_path; do
   work="$out/$target"
   mkdir -p "$work/corpus"
   extra=()
-  [ "$target" = load_project ] && extra=(-dict="$out/project.dict" -max_len=16384)
+  [ "$target" = load_project ] && extra=(-dict="$out/project.dict" -max_len=16384 -len_control=0)
   echo "== running $target for ${seconds}s"
   if ! "$bin" "$work/corpus" "$seeds/$target" -max_total_time="$seconds" \
       -artifact_prefix="$work/" -print_final_stats=1 "${extra[@]}" 2>"$work/log.txt"; then

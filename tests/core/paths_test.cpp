@@ -232,12 +232,4 @@ TEST(Paths, SystemPathMapsOnlyAtTheCall) {
   EXPECT_STREQ("", out);
 }
 
-TEST(Paths, LocalTimeIsPlausible) {
-  PlatformLocalTime t;
-  PlatformGetLocalTime(&t);
-  EXPECT_GE(t.year, 2020);
-  EXPECT_TRUE(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31);
-  EXPECT_TRUE(t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60);
-}
-
 }  // namespace
