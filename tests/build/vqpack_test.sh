@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# vqpack end to end: a project saved on Windows packs here with --source and
+# --output; the console log, the exit codes, the failure text on standard
+# error; Info-ZIP and 7-Zip accept what it wrote.
+#   vqpack_test.sh VQPACK WORKDIR       (VQPACK.exe runs under Wine)
+set -uo pipefail
+vqpack=${1:?vqpack}
+work=${2:?work folder}
+here=$(cd "$(dirname "$0")/../.." && pwd)
+rm -rf "$work"
+mkdir -p "$work/src/bin" "$work/src/docs/img" "$work/empty/sub"
+fail=0
+check() {  # check DESCRIPTION COMMAND...
+  if ! "${@:2}"; then echo "FAIL: $1"; fail=1; fi
+}
+
+wine_mode=0
+case "$vqpack" in *.exe) wine_mode=1 ;; esac
+arg() {  # a path as the packer takes it
+  if [ $wine_mode = 1 ]; then echo "Z:$1" | tr / '\\'; else echo "$1"; fi
+}
+run() {  # run OUT ERR ARGS...: the exit code in $rc
+  local out=$1 err=$2
+  shift 2
+  if [ $wine_mode = 1 ]; then
+    "$here/scripts/wine-run.sh" "$vqpack" "$@" >"$out" 2>"$err"
+  else
+    "$vqpack" "$@" >"$out" 2>"$err"
+  fi
+  rc=$?
+}
+
+printf 'MZ run' >"$work/src/bin/run.exe"
+printf 'read me\r\n' >"$work/src/readme.txt"
+head -c 300000 /dev/urandom >"$work/src/docs/img/noise.bin"
+: >"$work/src/docs/empty.txt"
+
+write_project() {  # write_project FILE CHECKBOX3
+  printf '[Varnoquist]\r\nVersion=1.2\r\nProjectName=vqTest\r\nSourceFolder=C:\\Work\\Demo\\\r\n' >"$1"
+  printf 'Password=pw 1\r\nExtractionFolder=*AppDir*\\Demo\r\nIconFile=\r\n' >>"$1"
+  printf 'OutputFile=C:\\Out\\Demo.exe\r\nCheckbox1=1\r\nCheckbox2=0\r\nCheckbox3=%s\r\n' "$2" >>"$1"
+  printf 'CompressLevel=6\r\nOverwriteMode=0\r\nExecFile0=bin\\run.exe\r\n' >>"$1"
+  printf 'CmdLine0=*Command*\r\nWinState0=*ShowWin*\r\n' >>"$1"
+}
+write_project "$work/demo.vqx" 0
+write_project "$work/locked.vqx" 1
+
+# A Windows project built here: lines as they happen, oldest first.
+run "$work/out.txt" "$work/err.txt" "$(arg "$work/demo.vqx")" --source "$(arg "$work/src")" \
+  --output "$(arg "$work/new/folder/Demo.exe")"
+check "exit code 0 (was $rc)" test "$rc" = 0
+packed="$work/new/folder/Demo.exe"
+check "packed file written" test -s "$packed"
+tr -d '\r' <"$work/out.txt" >"$work/lines.txt"
+check "4 file lines" test "$(grep -c 'src\\' "$work/lines.txt")" = 4
+check "closing lines" diff <(sed -n 5,8p "$work/lines.txt") <(printf -- '-----\nWriting File...\n-----\nCompleted Successfully.\n')
+check "where the output is" grep -q '^Packed executable: .*Demo.exe$' "$work/lines.txt"
+check "no progress bar when not a terminal" bash -c "! grep -q '\[#' '$work/out.txt'"
+check "nothing on stderr" test ! -s "$work/err.txt"
+check "unzip -t" bash -c "unzip -t '$packed' 2>&1 | grep -q '^No errors detected'"
+check "7z t" bash -c "7z t '$packed' >/dev/null 2>&1"
+check "launch entry re-based" grep -q $'ExecFile0=bin\\\\run.exe\rCmdLine0=\\*Command\\*\r' "$packed"
+
+# With the password.
+run "$work/out.txt" "$work/err.txt" "$(arg "$work/locked.vqx")" --source "$(arg "$work/src")" \
+  --output "$(arg "$work/locked.exe")"
+check "protected: exit code 0 (was $rc)" test "$rc" = 0
+check "protected: unzip -t with the password" bash -c "unzip -t -P 'pw 1' '$work/locked.exe' 2>&1 | grep -q '^No errors detected'"
+check "protected: 7z t with the password" bash -c "7z t '-ppw 1' '$work/locked.exe' >/dev/null 2>&1"
+check "protected: 7z t without it fails" bash -c "! 7z t -pwrong '$work/locked.exe' >/dev/null 2>&1"
+
+# Failures: the build's own, then the command line's.
+run "$work/out.txt" "$work/err.txt" "$(arg "$work/demo.vqx")" --source "$(arg "$work/empty")" \
+  --output "$(arg "$work/empty.exe")"
+check "empty source: exit code 1 (was $rc)" test "$rc" = 1
+check "empty source: failure text on stderr" grep -q 'Failed to read compressed data\.' "$work/err.txt"
+check "empty source: final line" bash -c "tail -n 1 '$work/out.txt' | tr -d '\r' | grep -qx '! Failed.'"
+check "empty source: no output left" test ! -e "$work/empty.exe"
+run "$work/out.txt" "$work/err.txt" "$(arg "$work/missing.vqx")"
+check "missing project: exit code 2 (was $rc)" test "$rc" = 2
+check "missing project: said so" grep -q 'project file not found' "$work/err.txt"
+run "$work/out.txt" "$work/err.txt" "$(arg "$work/demo.vqx")" --bogus
+check "unknown option: exit code 2 (was $rc)" test "$rc" = 2
+check "unknown option: usage" grep -q '^usage: vqpack' "$work/err.txt"
+
+# On a terminal the progress bar is drawn in place.
+if [ $wine_mode = 0 ] && command -v script >/dev/null; then
+  script -qec "'$vqpack' '$work/demo.vqx' --source '$work/src' --output '$work/tty.exe'" /dev/null >"$work/tty.txt"
+  check "terminal: progress bar" grep -q '\[#*\.*\] *100%' "$work/tty.txt"
+  check "terminal: still the final line" grep -q 'Completed Successfully\.' "$work/tty.txt"
+fi
+
+# Tidy the system's placeholders of the temporary archive names.
+rm -f "${TMPDIR:-/tmp}"/vqT*.tmp
+[ $fail = 0 ] && echo "vqpack: all checks passed"
+exit $fail
