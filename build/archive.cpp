@@ -36,13 +36,6 @@ bool WithTrailingBackslash(const char* folder, char* out, size_t outSize) {
   return AppendText(out, outSize, "\\");
 }
 
-// path without the source folder in front: the relative form of entry names.
-const char* BelowFolder(const char* path, const char* folder) {
-  size_t length = strlen(folder);
-  if (strncmp(path, folder, length) == 0) return path + length;
-  return path;
-}
-
 bool OpenArchive(ArchiveJob* job) {
   if (job->zip) return true;
   char systemPath[VQ_TEXT_SIZE];
@@ -194,7 +187,7 @@ bool AddFileToArchive(ArchiveJob* job, const char* path, uint64_t listedSize) {
   }
 
   char name[VQ_TEXT_SIZE];
-  const char* relative = BelowFolder(path, job->sourceFolder);
+  const char* relative = PathBelowFolder(path, job->sourceFolder);
   if (!CopyText(name, sizeof name, relative)) return false;
   uint64_t bound = job->sizeBound + EntrySizeBound(size, strlen(name));
   if (bound >= kZip32Limit) {
@@ -255,6 +248,12 @@ uint32_t SumFolderSize(const char* folderText, bool restart) {
   } while (PlatformFindNext(find, &entry));
   PlatformFindClose(find);
   return gSumTotal;
+}
+
+const char* PathBelowFolder(const char* path, const char* folder) {
+  size_t length = strlen(folder);
+  if (length > 0 && strncmp(path, folder, length) == 0) return path + length;
+  return path;
 }
 
 const char* FileNamePart(const char* path) {

@@ -45,12 +45,6 @@ bool TemporaryArchivePath(const char* projectName, char* out, size_t outSize) {
   return ForceExtension(name, ".zip", out, outSize);
 }
 
-const char* BelowFolder(const char* path, const char* folder) {
-  size_t length = strlen(folder);
-  if (length > 0 && strncmp(path, folder, length) == 0) return path + length;
-  return path;
-}
-
 void AppendLaunchLine(std::string* out, const char* key, int index, const char* value) {
   char number[16];
   snprintf(number, sizeof number, "%d", index);
@@ -118,7 +112,7 @@ size_t FormatMetaHeader(const ProjectRecord* record, uint32_t zipSize, uint32_t 
 void FormatLaunchText(const ProjectRecord* record, const LaunchList* launch, std::string* out) {
   out->clear();
   for (int i = 0; i < VQ_MAX_LAUNCH && launch->ExecFile[i][0] != '\0'; ++i) {
-    AppendLaunchLine(out, "ExecFile", i, BelowFolder(launch->ExecFile[i], record->SourceFolder));
+    AppendLaunchLine(out, "ExecFile", i, PathBelowFolder(launch->ExecFile[i], record->SourceFolder));
     AppendLaunchLine(out, "CmdLine", i, launch->CmdLine[i]);
     AppendLaunchLine(out, "WinState", i, launch->WinState[i]);
   }

@@ -21,23 +21,16 @@ void SeenStatus(const char* text) { gSeen.push_back(std::string("status ") + tex
 void SeenFailure(const char* text) { gSeen.push_back(std::string("failure ") + text); }
 const BuildLogSink kSeenSink = {SeenLine, SeenProgress, SeenStatus, SeenFailure};
 
-TEST(BuildLog, SuccessPutsTheFinalLinesOnTop) {
+TEST(BuildLog, FinalLinesGoOnTopWithTheirMarksAndStatus) {
   ResetBuildLog(nullptr);
   AddLogLine("C:\\a", LOG_MARK_SUCCESS);
-  AddLogLine("C:\\b", LOG_MARK_SUCCESS);
   ReportBuildDone();
-  ASSERT_EQ(BuildLogLineCount(), 4u);
-  EXPECT_STREQ(BuildLogLineText(0), "Completed Successfully.");
-  EXPECT_EQ(BuildLogLineMark(0), LOG_MARK_SUCCESS);
-  EXPECT_STREQ(BuildLogLineText(1), "-----");
-  EXPECT_EQ(BuildLogLineMark(1), LOG_MARK_NONE);
-  EXPECT_STREQ(BuildLogLineText(3), "C:\\a");
-  EXPECT_EQ(BuildLogLineText(4), nullptr);
-  EXPECT_EQ(BuildLogLineMark(4), -1);
+  EXPECT_EQ(LogLines(), (std::vector<std::string>{"0|C:\\a", "2|-----", "0|Completed Successfully."}));
+  EXPECT_STREQ(BuildLogLineText(0), "Completed Successfully.");  // newest first
+  EXPECT_EQ(BuildLogLineText(3), nullptr);
+  EXPECT_EQ(BuildLogLineMark(3), -1);
   EXPECT_STREQ(BuildLogStatus(), "Completed Successfully.");
-}
 
-TEST(BuildLog, FailureShowsRedFailedAndStatus) {
   ResetBuildLog(nullptr);
   AddLogLine("C:\\a", LOG_MARK_FAILURE);
   ReportBuildFailed();
