@@ -9,9 +9,10 @@ int gConsoleBar = -1;  // the position drawn, -1 while no bar is shown
 
 const int kBarWidth = 40;
 
+// Blanks rather than an escape sequence: older Windows consoles print those.
 void ClearBar() {
   if (gConsoleBar < 0) return;
-  fputs("\r\033[K", gConsoleOut);
+  fprintf(gConsoleOut, "\r%*s\r", kBarWidth + 8, "");
   gConsoleBar = -1;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "build/buildjob.h"
 #include "build/buildthread.h"
@@ -60,6 +61,23 @@ TEST_F(Win32BuildTest, JobRunsOnItsOwnThreadStartedThroughMsvcrt) {
   EXPECT_STREQ(BuildLogStatus(), "Completed Successfully.");
   EXPECT_EQ(BuildLogLineCount(), 2u + 4u);
   EXPECT_EQ(ReadZip(output).size(), 2u);
+}
+
+std::vector<std::string> gFailures;
+void KeepFailure(const char* text) { gFailures.push_back(text); }
+const BuildLogSink kFailureSink = {nullptr, nullptr, nullptr, KeepFailure};
+
+TEST_F(Win32BuildTest, OutputHeldWithoutWriteSharingFailsAndStays) {
+  MakeTree(output.substr(0, output.rfind('\\') + 1), {{"Demo.exe", "earlier build"}});
+  HANDLE held = CreateFileA(output.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  gFailures.clear();
+  ResetBuildLog(&kFailureSink);
+  EXPECT_FALSE(BuildJob());
+  CloseHandle(held);
+  EXPECT_EQ(gFailures, std::vector<std::string>{"Failed to create the output executable."});
+  EXPECT_STREQ(BuildLogStatus(), "Failed!");
+  EXPECT_EQ(ReadRawFile(output), "earlier build");
 }
 
 // The bytes of a resource of the packed executable, as the loader finds them.
