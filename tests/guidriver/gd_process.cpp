@@ -22,9 +22,6 @@ bool GuiStartProgram(const char* commandLine, const char* workFolder, GuiProcess
   out->process = info.hProcess;
   out->thread = info.hThread;
   out->pid = info.dwProcessId;
-  // A GUI program is ready for input once its first message loop waits; the
-  // windows themselves are found by polling, so a failure here is no matter.
-  WaitForInputIdle(info.hProcess, 5000);
   return true;
 }
 
@@ -71,4 +68,16 @@ bool GuiBuildTreePath(const char* relative, char* out, size_t size) {
     if (!put(*c)) return false;
   out[used] = 0;
   return true;
+}
+
+bool GuiSetWineManagedWindows(bool managed) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, NULL, 0, KEY_SET_VALUE,
+                      NULL, &key, NULL) != ERROR_SUCCESS)
+    return false;
+  const char* value = managed ? "Y" : "N";
+  bool ok = RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), 2) ==
+            ERROR_SUCCESS;
+  RegCloseKey(key);
+  return ok;
 }

@@ -1,4 +1,5 @@
 // Screenshots: a GDI copy of the screen, written as PNG with zlib.
+#include "gd_capture.h"
 #include "guidriver.h"
 
 #include <stdio.h>
@@ -41,7 +42,8 @@ void MakeParentFolders(const char* path) {
   }
 }
 
-// Copies a screen rectangle into top-down RGB rows. Caller frees the result.
+}  // namespace
+
 unsigned char* CaptureScreen(int left, int top, int width, int height) {
   if (width <= 0 || height <= 0) return NULL;
   HDC screen = GetDC(NULL);
@@ -76,6 +78,8 @@ unsigned char* CaptureScreen(int left, int top, int width, int height) {
   ReleaseDC(NULL, screen);
   return rgb;
 }
+
+namespace {
 
 bool SaveScreenArea(int left, int top, int width, int height, const char* pngPath) {
   unsigned char* rgb = CaptureScreen(left, top, width, height);

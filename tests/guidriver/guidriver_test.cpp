@@ -56,7 +56,7 @@ DWORD ExitCodeOf(GuiProgram* app) {
 
 enum { kEdit = 101, kAsk = 102, kAnswer = 103, kExit = 104, kList = 105, kTree = 106,
        kFolder = 107, kArgs = 108, kDisabled = 109, kEnterCount = 110, kChosen = 111,
-       kSaveAs = 112, kBrowse = 113 };
+       kSaveAs = 112, kBrowse = 113, kMessage = 114 };
 
 TEST(GuiDriverText, LabelsMatchWithOrWithoutMnemonics) {
   struct Case { const char* label; const char* text; bool same; };
@@ -184,6 +184,52 @@ TEST(GuiDriverProcess, EndTerminatesARunningProgramOnly) {
   EXPECT_EQ(app.p.process, nullptr);
 }
 
+// The prefix's X11 Driver "Managed" value, "" when unset.
+std::string ManagedSetting() {
+  char value[8] = "";
+  DWORD size = sizeof value;
+  if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", RRF_RT_REG_SZ,
+                   NULL, value, &size) != ERROR_SUCCESS)
+    return "";
+  return value;
+}
+
+void RestoreManagedSetting(const std::string& value) {
+  if (!value.empty()) {
+    GuiSetWineManagedWindows(value == "Y");
+    return;
+  }
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, KEY_SET_VALUE, &key) ==
+      ERROR_SUCCESS) {
+    RegDeleteValueA(key, "Managed");
+    RegCloseKey(key);
+  }
+}
+
+TEST(GuiDriverProcess, UnmanagedWindowsCloseWithoutWaiting) {
+  std::string saved = ManagedSetting();
+  ASSERT_TRUE(GuiSetWineManagedWindows(false));
+  EXPECT_EQ(ManagedSetting(), "N");
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  if (dialog) {
+    ASSERT_TRUE(GuiClickButton(dialog, kAsk));
+    HWND box = GuiWaitWindow("Sample Question", GuiMatchExact, app.p.pid, kWaitMs);
+    ASSERT_NE(box, nullptr);
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(GuiClickButton(box, IDNO));
+    EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
+    // Managed, Wine waits 2 s for a window manager that the bench lacks.
+    EXPECT_LT(GetTickCount() - start, 1500u);
+  }
+  ASSERT_TRUE(GuiSetWineManagedWindows(true));
+  EXPECT_EQ(ManagedSetting(), "Y");
+  RestoreManagedSetting(saved);
+  EXPECT_EQ(ManagedSetting(), saved);
+  ASSERT_NE(dialog, nullptr);
+}
+
 TEST(GuiDriverWindows, FindByCaptionPrefixAndProcess) {
   GuiProgram app;
   HWND dialog = StartSample(&app, "");
@@ -279,6 +325,43 @@ TEST(GuiDriverMessageBox, ReadAndAnsweredByClickTextAndKey) {
   ASSERT_TRUE(GuiPostKey(GuiFindControl(box, IDYES), VK_RETURN));
   EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
   EXPECT_EQ(WaitControlText(dialog, kAnswer, "Answer: Yes"), "Answer: Yes");
+}
+
+TEST(GuiDriverMessageBox, IconsToldApart) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  struct Case { const char* kind; const char* caption; int icon; };
+  const Case cases[] = {{"error", "ERROR #", MB_ICONERROR},
+                        {"warning", "Sample Warning", MB_ICONWARNING},
+                        {"info", "Sample Info", MB_ICONINFORMATION},
+                        {"plain", "Sample Plain", 0}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(GuiSetText(GuiFindControl(dialog, kEdit), c.kind));
+    ASSERT_TRUE(GuiClickButton(dialog, kMessage));
+    HWND box = GuiWaitWindow(c.caption, GuiMatchPrefix, app.p.pid, kWaitMs);
+    ASSERT_NE(box, nullptr) << c.kind;
+    GuiMessageBox message;
+    ASSERT_TRUE(GuiReadMessageBox(box, &message));
+    EXPECT_EQ(std::string(message.text), std::string("Message: ") + c.kind);
+    ASSERT_EQ(message.buttonCount, 1) << c.kind;
+    EXPECT_EQ(message.buttonIds[0], IDOK);
+    Sleep(200);  // let it paint
+    EXPECT_EQ(GuiMessageBoxIcon(box), c.icon) << c.kind;
+    ASSERT_TRUE(GuiClickButton(box, IDOK));
+    EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
+    EXPECT_TRUE(GuiWaitText(GuiFindControl(dialog, kAnswer), "Answer: 1", kWaitMs)) << c.kind;
+    ASSERT_TRUE(GuiSetText(GuiFindControl(dialog, kAnswer), "Answer: none"));
+  }
+  // The question box of Ask.
+  ASSERT_TRUE(GuiClickButton(dialog, kAsk));
+  HWND box = GuiWaitWindow("Sample Question", GuiMatchExact, app.p.pid, kWaitMs);
+  ASSERT_NE(box, nullptr);
+  Sleep(200);
+  EXPECT_EQ(GuiMessageBoxIcon(box), MB_ICONQUESTION);
+  EXPECT_EQ(GuiMessageBoxIcon(dialog), 0);  // no icon control at all
+  ASSERT_TRUE(GuiClickButton(box, IDNO));
+  EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
 }
 
 TEST(GuiDriverInput, PostedKeysAndCharacters) {

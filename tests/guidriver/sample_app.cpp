@@ -2,6 +2,8 @@
 // box, a list view and a tree view, built like the extractor's windows from
 // an in-memory template with its controls created on initialisation.
 //   Ask      shows "Sample Question" (Yes/No) and writes the answer into 103
+//   Message  shows a message box whose kind the edit box names: "error"
+//            (caption "ERROR #0042"), "warning", "info", else no icon
 //   Exit     ends the program with the number typed into the edit box
 //   Enter    (default button IDOK) counts presses in 110
 //   Save As  asks for a file name (GetSaveFileNameA), Browse for a folder
@@ -21,7 +23,7 @@ namespace {
 enum {
   kEdit = 101, kAsk = 102, kAnswer = 103, kExit = 104, kList = 105, kTree = 106,
   kFolder = 107, kArgs = 108, kDisabled = 109, kEnterCount = 110,
-  kSaveAs = 112, kBrowse = 113, kChosen = 111
+  kSaveAs = 112, kBrowse = 113, kChosen = 111, kMessage = 114
 };
 
 int gEnterPresses = 0;
@@ -108,6 +110,8 @@ void Initialise(HWND dialog) {
   AddControl(dialog, "Button", "&Save As", WS_TABSTOP | BS_PUSHBUTTON, kSaveAs, 224, 24, 40,
              14);
   AddControl(dialog, "Button", "&Browse", WS_TABSTOP | BS_PUSHBUTTON, kBrowse, 268, 24, 40, 14);
+  AddControl(dialog, "Button", "&Message", WS_TABSTOP | BS_PUSHBUTTON, kMessage, 180, 24, 40,
+             14);
   AddControl(dialog, "Static", "Chosen: none", 0, kChosen, 8, 158, 300, 8);
   AddControl(dialog, "Static", "Answer: none", 0, kAnswer, 8, 26, 120, 8);
   AddControl(dialog, "Static", "Enter: 0", 0, kEnterCount, 136, 26, 60, 8);
@@ -135,6 +139,24 @@ void Ask(HWND dialog) {
   snprintf(question, sizeof question, "Do you like %s?", text);
   int answer = MessageBoxA(dialog, question, "Sample Question", MB_YESNO | MB_ICONQUESTION);
   SetDlgItemTextA(dialog, kAnswer, answer == IDYES ? "Answer: Yes" : "Answer: No");
+}
+
+void ShowMessage(HWND dialog) {
+  char kind[64] = "";
+  GetDlgItemTextA(dialog, kEdit, kind, sizeof kind);
+  struct Kind { const char* name; const char* caption; UINT type; };
+  const Kind kinds[] = {{"error", "ERROR #0042", MB_ICONERROR},
+                        {"warning", "Sample Warning", MB_ICONWARNING},
+                        {"info", "Sample Info", MB_ICONINFORMATION}};
+  Kind chosen = {"", "Sample Plain", 0};
+  for (const Kind& k : kinds)
+    if (strcmp(kind, k.name) == 0) chosen = k;
+  char text[128];
+  snprintf(text, sizeof text, "Message: %s", kind);
+  // No owner, as the extractor's error boxes.
+  int answer = MessageBoxA(NULL, text, chosen.caption, MB_OK | chosen.type);
+  snprintf(text, sizeof text, "Answer: %d", answer);
+  SetDlgItemTextA(dialog, kAnswer, text);
 }
 
 void AskSaveName(HWND dialog) {
@@ -177,6 +199,9 @@ INT_PTR CALLBACK SampleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       switch (LOWORD(wParam)) {
         case kAsk:
           Ask(dialog);
+          return TRUE;
+        case kMessage:
+          ShowMessage(dialog);
           return TRUE;
         case kSaveAs:
           AskSaveName(dialog);
