@@ -4,6 +4,10 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#ifndef _WIN32
+#include <ftw.h>
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <vector>
@@ -28,8 +32,24 @@ static void RemoveTree(const std::string& folder) {
   PlatformRemoveFolder(folder.c_str());
 }
 
+#ifndef _WIN32
+static int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+  return remove(path);
+}
+#endif
+
 static void RemoveScratch() {
-  if (!gFolder.empty()) RemoveTree(gFolder);
+  if (gFolder.empty()) return;
+#ifndef _WIN32
+  // Natively, tools such as 7z may leave names holding a backslash, which no
+  // program path can reach: the folder goes by its system path.
+  char sys[4096];
+  if (PlatformSystemPath(gFolder.c_str(), sys, sizeof sys)) {
+    nftw(sys, RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+    return;
+  }
+#endif
+  RemoveTree(gFolder);
 }
 
 const std::string& ScratchFolder() {

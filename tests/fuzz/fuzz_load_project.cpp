@@ -13,6 +13,8 @@ static int Silent(PlatformOwner, const char*, const char*, unsigned) { return PL
 
 static char gPath[64];
 
+static void RemoveFile() { PlatformDeleteFile(gPath); }
+
 static void CheckText(const char* text) {
   if (memchr(text, '\0', VQ_TEXT_SIZE) == nullptr) abort();
 }
@@ -21,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!gPath[0]) {
     snprintf(gPath, sizeof gPath, "\\tmp\\vq-fuzz-%d.vqx", (int)getpid());
     PlatformSetMessageBoxHook(Silent);
+    atexit(RemoveFile);
   }
   PlatformFile* f = PlatformCreateWrite(gPath);
   if (!f) abort();
