@@ -36,7 +36,8 @@ struct PlatformFileInfo {
 };
 
 // Attributes of a file or folder. Returns false when the path does not exist
-// or cannot be examined.
+// or cannot be examined. On POSIX the name must match in case; listings
+// (PlatformFindFirst) find it in any case, as Windows does.
 bool PlatformGetFileInfo(const char* path, PlatformFileInfo* info);
 
 // Directory listing with a pattern: the last path component may hold "*" and
