@@ -57,11 +57,53 @@ bool GuiClickButtonByText(HWND parent, const char* text) {
   return search.found && GuiClickControl(search.found);
 }
 
-bool GuiCommand(HWND parent, int id) {
+bool GuiCommand(HWND parent, int id) { return GuiNotifyCommand(parent, id, BN_CLICKED); }
+
+bool GuiNotifyCommand(HWND parent, int id, WORD code) {
   if (!IsWindow(parent)) return false;
   HWND control = GuiFindControl(parent, id);
-  return PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+  return PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, code),
                       reinterpret_cast<LPARAM>(control)) != 0;
+}
+
+int GuiComboCount(HWND combo) {
+  DWORD_PTR count = 0;
+  if (!GuiAsk(combo, CB_GETCOUNT, 0, 0, &count) || static_cast<LRESULT>(count) == CB_ERR)
+    return -1;
+  return static_cast<int>(count);
+}
+
+bool GuiComboText(HWND combo, int index, char* text, size_t size) {
+  if (size) text[0] = 0;
+  DWORD_PTR length = 0;
+  if (!GuiAsk(combo, CB_GETLBTEXTLEN, index, 0, &length) ||
+      static_cast<LRESULT>(length) == CB_ERR || length >= 1024)
+    return false;
+  // Wine 8 hands CB_GETLBTEXTA from another process back in UTF-16; asked
+  // for UTF-16, every system answers alike, and the text is converted here.
+  WCHAR wide[1024];
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide),
+                           SMTO_ABORTIFHUNG, 2000, &copied) ||
+      static_cast<LRESULT>(copied) == CB_ERR)
+    return false;
+  wide[copied < 1024 ? copied : 1023] = 0;
+  int needed = WideCharToMultiByte(CP_ACP, 0, wide, -1, NULL, 0, NULL, NULL);
+  if (needed <= 0 || static_cast<size_t>(needed) > size) return false;
+  return WideCharToMultiByte(CP_ACP, 0, wide, -1, text, static_cast<int>(size), NULL, NULL) > 0;
+}
+
+bool GuiSelectComboItem(HWND combo, const char* text) {
+  DWORD_PTR index = 0;
+  // The system carries CB_SELECTSTRING's text across processes itself.
+  if (!GuiAsk(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text),
+              &index) ||
+      static_cast<LRESULT>(index) == CB_ERR)
+    return false;
+  HWND parent = GetParent(combo);
+  int id = GetDlgCtrlID(combo);
+  return PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(combo)) != 0;
 }
 
 bool GuiSetText(HWND control, const char* text) {

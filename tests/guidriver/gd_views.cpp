@@ -94,6 +94,46 @@ bool GuiListViewText(HWND list, int item, int subItem, char* text, size_t size) 
   return ok;
 }
 
+int GuiListViewImage(HWND list, int item) {
+  RemoteBlock block;
+  if (!OpenRemote(list, sizeof(LVITEMA), &block)) return -2;
+  LVITEMA request = {};
+  request.mask = LVIF_IMAGE;
+  request.iItem = item;
+  LVITEMA answer = {};
+  DWORD_PTR done = 0;
+  bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
+            AskWithRemote(list, &block, LVM_GETITEMA, 0, &done) && done &&
+            ReadRemote(&block, 0, &answer, sizeof answer);
+  CloseRemote(&block);
+  return ok ? answer.iImage : -2;
+}
+
+int GuiListViewColumnCount(HWND list) {
+  DWORD_PTR header = 0;
+  DWORD_PTR count = 0;
+  if (!Ask(list, LVM_GETHEADER, 0, 0, &header) || !header ||
+      !Ask(reinterpret_cast<HWND>(header), HDM_GETITEMCOUNT, 0, 0, &count))
+    return -1;
+  return static_cast<int>(count);
+}
+
+bool GuiListViewColumnText(HWND list, int column, char* text, size_t size) {
+  if (size) text[0] = 0;
+  RemoteBlock block;
+  if (!OpenRemote(list, sizeof(LVCOLUMNA) + kTextSize, &block)) return false;
+  LVCOLUMNA request = {};
+  request.mask = LVCF_TEXT;
+  request.pszText = block.base + sizeof(LVCOLUMNA);
+  request.cchTextMax = kTextSize;
+  DWORD_PTR done = 0;
+  bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
+            AskWithRemote(list, &block, LVM_GETCOLUMNA, column, &done) && done &&
+            ReadRemoteText(&block, sizeof request, kTextSize, text, size);
+  CloseRemote(&block);
+  return ok;
+}
+
 int GuiListViewState(HWND list, int item) {
   DWORD_PTR state = 0;
   if (!Ask(list, LVM_GETITEMSTATE, item, ~0u, &state)) return -1;

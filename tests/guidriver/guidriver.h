@@ -187,8 +187,11 @@ bool GuiReadMessageBox(HWND box, GuiMessageBox* out);
 bool GuiAsk(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result);
 
 // Sends a message whose lParam points to a zero-terminated text, with the
-// text copied into the target process first (the browse-for-folder dialog's
-// BFFM_SETSELECTIONA, a combo box's CB_SELECTSTRING, ...).
+// text copied into the target process first: for messages from WM_USER up,
+// which the system passes on unchanged (the browse-for-folder dialog's
+// BFFM_SETSELECTIONA). Not for the system's own messages with texts
+// (WM_SETTEXT, CB_SELECTSTRING, LB_FINDSTRING, ...): the system copies those
+// itself, from the caller's memory, so use GuiAsk with a local text.
 // Returns as GuiAsk; false also when the target's memory cannot be reached.
 bool GuiSendTextMessage(HWND window, UINT message, WPARAM wParam, const char* text,
                         DWORD_PTR* result);
@@ -220,6 +223,30 @@ bool GuiClickButtonByText(HWND parent, const char* text);
 // whether or not such a button exists or is enabled.
 // Returns false when parent is not a window.
 bool GuiCommand(HWND parent, int id);
+
+// Posts WM_COMMAND (code, id) to parent as control id's notification would
+// (EN_KILLFOCUS, CBN_SELENDOK, ...).
+// Returns false when parent is not a window.
+bool GuiNotifyCommand(HWND parent, int id, WORD code);
+
+// Number of items in a combo box's list (CB_GETCOUNT).
+// Returns the count, or -1 when the box does not answer.
+int GuiComboCount(HWND combo);
+
+// Text of one item of a combo box's list (CB_GETLBTEXT, asked in UTF-16:
+// Wine 8 answers the ANSI form across processes in UTF-16), in the system
+// code page.
+// Returns false when there is no such item, it does not answer, or the text
+// does not fit into size.
+bool GuiComboText(HWND combo, int index, char* text, size_t size);
+
+// Selects the first item whose text begins with text (CB_SELECTSTRING,
+// case-insensitive) and posts CBN_SELCHANGE to the box's parent, as a
+// choice in the list does. Other notifications (CBN_SELENDOK, CBN_CLOSEUP)
+// are the caller's, with GuiNotifyCommand; real keys (GuiFocusControl,
+// then GuiPressKeys VK_DOWN) make the box send its own.
+// Returns false when no item matches or the box does not answer.
+bool GuiSelectComboItem(HWND combo, const char* text);
 
 // Replaces a control's text (WM_SETTEXT; no key events, no EN_CHANGE
 // beyond what the control itself sends).
@@ -286,6 +313,19 @@ bool GuiListViewText(HWND list, int item, int subItem, char* text, size_t size);
 // State bits of an item (LVIS_SELECTED, LVIS_FOCUSED, state image bits).
 // Returns them, or -1 when the view does not answer.
 int GuiListViewState(HWND list, int item);
+
+// Image index of an item (LVM_GETITEMA, LVIF_IMAGE); -1 is I_IMAGECALLBACK.
+// Returns the index, or -2 when the view does not answer.
+int GuiListViewImage(HWND list, int item);
+
+// Number of columns (items of the view's header control).
+// Returns the count, or -1 when the view or its header does not answer.
+int GuiListViewColumnCount(HWND list);
+
+// Heading of one column (LVM_GETCOLUMNA).
+// Returns false when there is no such column, the view does not answer, or
+// the text does not fit into size.
+bool GuiListViewColumnText(HWND list, int column, char* text, size_t size);
 
 // Selects and focuses one item (LVM_SETITEMSTATE; the view sends its
 // LVN_ITEMCHANGED notifications as for a user's choice).

@@ -56,7 +56,7 @@ DWORD ExitCodeOf(GuiProgram* app) {
 
 enum { kEdit = 101, kAsk = 102, kAnswer = 103, kExit = 104, kList = 105, kTree = 106,
        kFolder = 107, kArgs = 108, kDisabled = 109, kEnterCount = 110, kChosen = 111,
-       kSaveAs = 112, kBrowse = 113, kMessage = 114 };
+       kSaveAs = 112, kBrowse = 113, kMessage = 114, kCombo = 115, kComboChoice = 116 };
 
 TEST(GuiDriverText, LabelsMatchWithOrWithoutMnemonics) {
   struct Case { const char* label; const char* text; bool same; };
@@ -426,6 +426,56 @@ TEST(GuiDriverViews, ListViewReadAcrossProcesses) {
   EXPECT_FALSE(GuiListViewText(list, 0, 0, small, sizeof small));
   EXPECT_STREQ(small, "alp");
   EXPECT_EQ(GuiListViewState(list, 1) & LVIS_SELECTED, 0);
+}
+
+TEST(GuiDriverViews, ListViewColumnsAndImages) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  HWND list = GuiFindControl(dialog, kList);
+  ASSERT_EQ(GuiListViewColumnCount(list), 2);
+  const char* headings[] = {"Name", "Size"};
+  for (int column = 0; column < 2; ++column) {
+    char text[32];
+    EXPECT_TRUE(GuiListViewColumnText(list, column, text, sizeof text));
+    EXPECT_STREQ(text, headings[column]);
+  }
+  char text[32];
+  EXPECT_FALSE(GuiListViewColumnText(list, 5, text, sizeof text));
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(GuiListViewImage(list, row), row % 2) << row;
+  EXPECT_EQ(GuiListViewImage(list, 9), -2);
+  EXPECT_EQ(GuiListViewColumnCount(GuiFindControl(dialog, kEdit)), -1);  // not a list view
+}
+
+TEST(GuiDriverInput, ComboBoxReadAndChosen) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  HWND combo = GuiFindControl(dialog, kCombo);
+  HWND choice = GuiFindControl(dialog, kComboChoice);
+  ASSERT_EQ(GuiComboCount(combo), 4);
+  const char* states[] = {"*ShowWin*", "*HideWin*", "*MaximizeWin*", "*MinimizeWin*"};
+  for (int i = 0; i < 4; ++i) {
+    char text[32];
+    EXPECT_TRUE(GuiComboText(combo, i, text, sizeof text));
+    EXPECT_STREQ(text, states[i]);
+  }
+  char small[4];
+  EXPECT_FALSE(GuiComboText(combo, 0, small, sizeof small));
+  EXPECT_FALSE(GuiComboText(combo, 4, small, sizeof small));
+
+  ASSERT_TRUE(GuiSelectComboItem(combo, "*Maxi"));
+  EXPECT_TRUE(GuiWaitText(choice, "Combo: *MaximizeWin*", kWaitMs)) << ReadText(choice);
+  DWORD_PTR selected = 0;
+  ASSERT_TRUE(GuiAsk(combo, CB_GETCURSEL, 0, 0, &selected));
+  EXPECT_EQ(selected, 2u);
+  EXPECT_FALSE(GuiSelectComboItem(combo, "*Nothing*"));
+
+  // Real keys: the box moves its selection and notifies by itself.
+  ASSERT_TRUE(GuiFocusControl(combo));
+  const WORD down[] = {VK_DOWN};
+  ASSERT_TRUE(GuiPressKeys(down, 1));
+  EXPECT_TRUE(GuiWaitText(choice, "Combo: *MinimizeWin*", kWaitMs)) << ReadText(choice);
 }
 
 TEST(GuiDriverViews, TreeViewReadDepthFirstWithStates) {

@@ -8,6 +8,7 @@
 //   Enter    (default button IDOK) counts presses in 110
 //   Save As  asks for a file name (GetSaveFileNameA), Browse for a folder
 //            (SHBrowseForFolderA); either writes its result into 111
+//   the combo box's choice is shown in 116
 //   Escape or the close box: exit code 3
 // Control 107 shows the working folder, 108 the command line's tail.
 #include <windows.h>
@@ -23,7 +24,8 @@ namespace {
 enum {
   kEdit = 101, kAsk = 102, kAnswer = 103, kExit = 104, kList = 105, kTree = 106,
   kFolder = 107, kArgs = 108, kDisabled = 109, kEnterCount = 110,
-  kSaveAs = 112, kBrowse = 113, kChosen = 111, kMessage = 114
+  kSaveAs = 112, kBrowse = 113, kChosen = 111, kMessage = 114,
+  kCombo = 115, kComboChoice = 116
 };
 
 int gEnterPresses = 0;
@@ -50,10 +52,16 @@ void FillList(HWND list) {
     column.pszText = const_cast<char*>(columns[i]);
     SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
+  // Two images, so that rows can show different ones (0, 1, 0).
+  HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 0);
+  ImageList_AddIcon(images, LoadIconA(NULL, IDI_INFORMATION));
+  ImageList_AddIcon(images, LoadIconA(NULL, IDI_ERROR));
+  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
   const char* rows[][2] = {{"alpha.txt", "10"}, {"beta.dat", "2048"}, {"sub\\gamma.exe", "0"}};
   for (int i = 0; i < 3; ++i) {
     LVITEMA item = {};
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iImage = i % 2;
     item.iItem = i;
     item.pszText = const_cast<char*>(rows[i][0]);
     SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
@@ -110,15 +118,22 @@ void Initialise(HWND dialog) {
   AddControl(dialog, "Button", "&Save As", WS_TABSTOP | BS_PUSHBUTTON, kSaveAs, 224, 24, 40,
              14);
   AddControl(dialog, "Button", "&Browse", WS_TABSTOP | BS_PUSHBUTTON, kBrowse, 268, 24, 40, 14);
-  AddControl(dialog, "Button", "&Message", WS_TABSTOP | BS_PUSHBUTTON, kMessage, 180, 24, 40,
+  AddControl(dialog, "Button", "Me&ssage", WS_TABSTOP | BS_PUSHBUTTON, kMessage, 180, 24, 40,
              14);
+  HWND combo = AddControl(dialog, "ComboBox", "", WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST,
+                          kCombo, 196, 36, 60, 60);
+  const char* states[] = {"*ShowWin*", "*HideWin*", "*MaximizeWin*", "*MinimizeWin*"};
+  for (const char* state : states)
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(state));
+  SendMessageA(combo, CB_SETCURSEL, 0, 0);
+  AddControl(dialog, "Static", "Combo: *ShowWin*", 0, kComboChoice, 196, 52, 112, 8);
   AddControl(dialog, "Static", "Chosen: none", 0, kChosen, 8, 158, 300, 8);
   AddControl(dialog, "Static", "Answer: none", 0, kAnswer, 8, 26, 120, 8);
-  AddControl(dialog, "Static", "Enter: 0", 0, kEnterCount, 136, 26, 60, 8);
+  AddControl(dialog, "Static", "Enter: 0", 0, kEnterCount, 136, 26, 40, 8);
   char folder[MAX_PATH] = "";
   GetCurrentDirectoryA(sizeof folder, folder);
-  AddControl(dialog, "Static", folder, 0, kFolder, 8, 38, 300, 8);
-  AddControl(dialog, "Static", CommandTail(), 0, kArgs, 8, 50, 300, 8);
+  AddControl(dialog, "Static", folder, 0, kFolder, 8, 38, 184, 8);
+  AddControl(dialog, "Static", CommandTail(), 0, kArgs, 8, 50, 184, 8);
   HWND list = AddControl(dialog, "SysListView32", "", WS_BORDER | LVS_REPORT, kList, 8, 64, 150,
                          90);
   FillList(list);
@@ -199,6 +214,15 @@ INT_PTR CALLBACK SampleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       switch (LOWORD(wParam)) {
         case kAsk:
           Ask(dialog);
+          return TRUE;
+        case kCombo:
+          if (HIWORD(wParam) == CBN_SELCHANGE) {
+            char text[64] = "Combo: ";
+            int index = static_cast<int>(SendDlgItemMessageA(dialog, kCombo, CB_GETCURSEL, 0, 0));
+            SendDlgItemMessageA(dialog, kCombo, CB_GETLBTEXT, index,
+                                reinterpret_cast<LPARAM>(text + 7));
+            SetDlgItemTextA(dialog, kComboChoice, text);
+          }
           return TRUE;
         case kMessage:
           ShowMessage(dialog);
