@@ -64,8 +64,19 @@ static void ReadNumber(const char* key, int* field, const char* file) {
   *field = PlatformProfileGetInt(kSection, key, *field, file);
 }
 
+// The profile services look for a bare file name ("demo.vqx") in the Windows
+// folder, not in the current one where the user named it (on the command
+// line, say): such a name is read and written as ".\demo.vqx".
+static void ProfileFileName(const char* path, char* out, size_t outSize) {
+  bool drive = ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':';
+  bool bare = !drive && !strchr(path, '\\') && !strchr(path, '/');
+  CopyText(out, outSize, bare ? ".\\" : "");
+  AppendText(out, outSize, path);
+}
+
 void LoadProject(ProjectRecord* record, LaunchList* launch) {
-  const char* file = record->ProjectFilePath;
+  char file[VQ_TEXT_SIZE + 2];
+  ProfileFileName(record->ProjectFilePath, file, sizeof file);
   ReadText("Version", record->Version, file);
   ReadText("ProjectName", record->ProjectName, file);
   ReadText("SourceFolder", record->SourceFolder, file);
@@ -164,6 +175,8 @@ bool SaveProject(const ProjectRecord* record, const LaunchList* launch) {
   ok = ok && PlatformReplaceFile(temp, path);
   if (!ok) PlatformDeleteFile(temp);
   // What the profile services held of the old file is stale now.
-  PlatformProfileFlush(path);
+  char file[VQ_TEXT_SIZE + 2];
+  ProfileFileName(path, file, sizeof file);
+  PlatformProfileFlush(file);
   return ok;
 }

@@ -343,6 +343,22 @@ TEST(Project, NetworkSourceFolder) {
   EXPECT_STREQ("\\\\srv\\\\share\\\\a.exe", p.launch->ExecFile[0]);
 }
 
+TEST(Project, BareFileNameIsTheCurrentFolders) {
+  // Not the Windows folder, where the profile services would look for it.
+  Project saved;
+  saved.SetFile("core-bare-name.vqx");
+  CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "Bare");
+  ASSERT_TRUE(saved.Save());
+  EXPECT_NE(std::string::npos, ReadRawFile(".\\core-bare-name.vqx").find("ProjectName=Bare"));
+  Project loaded;
+  RecordedMessageBoxes boxes;
+  loaded.SetFile("core-bare-name.vqx");
+  loaded.Load();
+  EXPECT_STREQ("Bare", loaded.record->ProjectName);
+  EXPECT_EQ(0, boxes.count());
+  EXPECT_TRUE(PlatformDeleteFile("core-bare-name.vqx"));
+}
+
 // The mended save: the new file replaces the old one only when it is whole.
 TEST(ProjectSave, HoldsOnlyTheKeysOfThisSave) {
   Project p;
