@@ -9,18 +9,20 @@
 
 static char* sChunk;  // one read buffer for the whole run
 
-// Creates a folder and its missing parents; failures are left to the
-// caller's next step to notice.
+// Creates a folder and its missing parents, recording each folder it
+// creates so that delete files removes them all, not only the deepest.
+// Failures are left to the caller's next step to notice.
 static void CreateFolderTree(const char* path) {
   char folder[STUB_PATH_SIZE];
   if (!NormalisePath(path, folder, sizeof folder)) return;
-  for (char* p = folder; *p; ++p) {
-    if (*p != '\\' || p == folder || p[-1] == ':' || p[-1] == '\\') continue;
+  for (char* p = folder;; ++p) {
+    if (*p && (*p != '\\' || p == folder || p[-1] == ':' || p[-1] == '\\')) continue;
+    char end = *p;
     *p = 0;
-    CreateDirectoryA(folder, nullptr);
-    *p = '\\';
+    if (CreateDirectoryA(folder, nullptr)) PushItem(&gRun.items, folder);
+    *p = end;
+    if (!end) break;
   }
-  CreateDirectoryA(folder, nullptr);
 }
 
 static HANDLE CreateTarget(const char* path) {
@@ -87,10 +89,7 @@ static void ExtractEntry(unzFile archive) {
     char parent[STUB_PATH_SIZE];
     CopyText(parent, sizeof parent, path);
     *strrchr(parent, '\\') = 0;
-    if (!StubPathExists(parent)) {
-      CreateFolderTree(parent);
-      PushItem(&gRun.items, parent);
-    }
+    if (!StubPathExists(parent)) CreateFolderTree(parent);
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       file = CreateTarget(path);
