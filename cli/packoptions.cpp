@@ -95,5 +95,14 @@ bool ApplyPackOverrides(const PackOptions* options, ProjectRecord* record, Launc
     return Refuse(error, errorSize, "icon path too long: ", record->IconFile);
   }
   CopyText(record->IconFile, sizeof record->IconFile, path);
+
+  // What the options page would not let through.
+  if (record->CompressLevel < 0 || record->CompressLevel > 9) {
+    return Refuse(error, errorSize, "the compression level is not 0 to 9", "");
+  }
+  if (record->Checkbox3 == 1 && record->Password[0] == '\0') {
+    return Refuse(error, errorSize, "password protection is on, but the project has no password",
+                  "");
+  }
   return true;
 }

@@ -22,7 +22,8 @@ bool ParsePackArguments(int argc, char** argv, PackOptions* options, char* error
 // NormalisePath, the source folder with a trailing backslash. A source
 // override re-bases every launch entry below the old source folder to the
 // same place below the new one; an output override replaces OutputFile.
-// Returns false with a reason in error when there is no source folder or a
-// path does not fit its buffer.
+// Returns false with a reason in error when there is no source folder, a
+// path does not fit its buffer, or a setting is one the wizard's options page
+// refuses (a level outside 0..9, protection on without a password).
 bool ApplyPackOverrides(const PackOptions* options, ProjectRecord* record, LaunchList* launch,
                         char* error, size_t errorSize);

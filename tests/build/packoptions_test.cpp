@@ -107,11 +107,27 @@ TEST_F(PackOverrides, ProjectPathsAloneGetTheWizardsForm) {
   }
 }
 
-TEST_F(PackOverrides, NoSourceFolderIsRefused) {
+TEST_F(PackOverrides, WhatTheWizardRefusesIsRefused) {
   std::string error;
   EXPECT_FALSE(Apply(nullptr, nullptr, &error));
   EXPECT_EQ(error, "the project names no source folder");
   EXPECT_FALSE(Apply(" \t", nullptr, &error));
+  const struct {
+    int level, protection;
+    const char* password;
+    const char* error;
+  } cases[] = {
+      {0, 0, "", ""}, {9, 1, "x", ""}, {10, 0, "", "the compression level is not 0 to 9"},
+      {-1, 0, "", "the compression level is not 0 to 9"},
+      {6, 1, "", "password protection is on, but the project has no password"},
+  };
+  for (const auto& c : cases) {
+    gProject.CompressLevel = c.level;
+    gProject.Checkbox3 = c.protection;
+    CopyText(gProject.Password, VQ_TEXT_SIZE, c.password);
+    EXPECT_EQ(Apply("C:\\src", nullptr, &error), c.error[0] == '\0') << c.level;
+    EXPECT_EQ(error, c.error);
+  }
 }
 
 TEST_F(PackOverrides, LaunchEntryTooLongBelowTheNewSourceIsRefused) {
