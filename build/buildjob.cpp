@@ -30,9 +30,15 @@ bool Fail(const char* text) {
 
 // The output is unusable once a failure cut it short.
 bool FailAndRemoveOutput(PlatformFile* output, const char* outputPath, const char* text) {
-  PlatformCloseFile(output);
+  if (output) PlatformCloseFile(output);
   PlatformDeleteFile(outputPath);
   return Fail(text);
+}
+
+// A write failure is most likely a full disk: the temporary archive goes too.
+bool FailWriting(PlatformFile* output, const char* outputPath, const char* archivePath) {
+  PlatformDeleteFile(archivePath);
+  return FailAndRemoveOutput(output, outputPath, kWriteOutputFailedText);
 }
 
 // The temporary archive's path: a unique name from the project name's first
@@ -150,7 +156,7 @@ bool BuildJob() {
                     record->IconFile);
   }
   if (!PlatformWriteFile(output, gStubImage, gStubImageSize)) {
-    return FailAndRemoveOutput(output, record->OutputFile, kWriteOutputFailedText);
+    return FailWriting(output, record->OutputFile, archivePath);
   }
 
   uint32_t zipSize = ListedFileSize(archivePath);
@@ -161,7 +167,7 @@ bool BuildJob() {
   FormatLaunchText(record, &gLaunch, &launchText);
   if (!PlatformWriteFile(output, header, headerLength) ||
       (!launchText.empty() && !PlatformWriteFile(output, launchText.data(), launchText.size()))) {
-    return FailAndRemoveOutput(output, record->OutputFile, kWriteOutputFailedText);
+    return FailWriting(output, record->OutputFile, archivePath);
   }
 
   unsigned char* buffer = (unsigned char*)malloc(VQ_COPY_PIECE_SIZE);
@@ -179,11 +185,8 @@ bool BuildJob() {
   PlatformCloseFile(archive);
   // A late write error (the disk filled up) shows only when closing.
   bool closed = PlatformCloseFile(output);
-  if (!copied || !closed) {
-    PlatformDeleteFile(record->OutputFile);
-    if (writeFailed || !closed) PlatformDeleteFile(archivePath);
-    return Fail(writeFailed || !closed ? kWriteOutputFailedText : kReadArchiveFailedText);
-  }
+  if (writeFailed || !closed) return FailWriting(nullptr, record->OutputFile, archivePath);
+  if (!copied) return FailAndRemoveOutput(nullptr, record->OutputFile, kReadArchiveFailedText);
   PlatformDeleteFile(archivePath);
   ReportBuildDone();
   return true;

@@ -352,6 +352,9 @@ TEST_F(BuildJobTest, WriteFailureFailsTheBuildAndRemovesTheOutput) {
     EXPECT_EQ(lines.back(), "1|Failed.");
     EXPECT_STREQ(BuildLogStatus(), "Failed!");
     EXPECT_FALSE(FileExists(output)) << limit;
+    char temp[VQ_TEXT_SIZE];
+    ASSERT_TRUE(PlatformTempFolder(temp, sizeof temp));
+    EXPECT_FALSE(PathExists((std::string(temp) + "vqT*.zip").c_str())) << limit;
   }
 }
 
