@@ -27,6 +27,10 @@ BOOL CALLBACK CheckTopWindow(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &pid);
     if (pid != search->pid) return TRUE;
   }
+  if (search->match & GuiMatchDialog) {
+    char name[16];
+    if (!GetClassNameA(window, name, sizeof name) || strcmp(name, "#32770") != 0) return TRUE;
+  }
   char caption[1024];
   // GetWindowTextA does not send to other processes: it reads the caption the
   // system keeps, which is what a top-level window shows, and a hung target

@@ -1,16 +1,28 @@
 // GUI test driver: lets a Windows GoogleTest program start another program
 // under Wine and work its windows the way a user would, from outside its
-// process. Plain functions, results instead of exceptions.
+// process. Plain functions, results instead of exceptions. Link
+// vq_guidriver (win32 preset only).
 //
-// Typical use:
-//   GuiProgram app;
+// Typical use, an error box answered:
+//   GuiProgram app;  // ends the program when the test leaves, pass or fail
 //   ASSERT_TRUE(GuiStartProgram("\"Z:\\...\\packed.exe\" /x", folder, &app.p));
 //   HWND box = GuiWaitWindow("ERROR #", GuiMatchPrefix, app.p.pid, 10000);
+//   ASSERT_NE(box, nullptr);
 //   GuiMessageBox msg;
-//   ASSERT_TRUE(GuiReadMessageBox(box, &msg));      // msg.caption, msg.text
+//   ASSERT_TRUE(GuiReadMessageBox(box, &msg));  // msg.caption, msg.text
+//   EXPECT_EQ(GuiMessageBoxIcon(box), MB_ICONERROR);
 //   GuiClickButton(box, IDOK);
 //   DWORD code;
 //   ASSERT_TRUE(GuiWaitProgram(&app.p, 10000, &code));
+// A dialog built by the program: GuiWaitWindow by its caption, then
+// GuiFindControl(dialog, id) for each control, GuiSetText/GuiClickButton on
+// them. A wizard page replaced by the next one with the same caption:
+// GuiWaitWindowGone(oldPage, ...) and then GuiWaitWindow again.
+// The standard dialogs under Wine 8: a file dialog's name box is
+// GuiFindControlOfClass(box, 0x47C, "Edit"), its OK button IDOK; the
+// browse-for-folder dialog ("Browse for Folder") has its prompt in 0x3742,
+// its tree in 0x3741, goes to a path with GuiSendTextMessage(box,
+// BFFM_SETSELECTIONA, TRUE, path, NULL), and takes IDOK or IDCANCEL.
 //
 // What works under Wine 8 (Xvfb, no window manager), checked by the driver's
 // own tests against sample_app:
@@ -18,18 +30,22 @@
 //   never sent: a click that opens a modal box would block a sent message
 //   until the box is answered.
 // - Posted WM_KEYDOWN/WM_CHAR/WM_KEYUP reach the window they are posted to
-//   without any focus; the target's IsDialogMessage sees them too, so Enter,
-//   Escape and Tab posted to a dialog's control act as if typed.
+//   without any focus; the target's IsDialogMessage sees them too, so Enter
+//   and Escape posted to a dialog's control act as if typed.
 // - Real input (SendInput) goes to the focus window of the foreground thread.
 //   GuiFocusControl makes a control of another process the foreground focus
 //   (SetForegroundWindow, then SetFocus through AttachThreadInput); after it,
-//   GuiTypeKeys/GuiPressKeys type into that control.
+//   GuiTypeKeys/GuiPressKeys type into that control. Real mouse clicks
+//   (GuiMouseClick) land on whatever window is at that point.
 // - The screen is captured through GDI: BitBlt from GetDC(NULL) returns what
-//   Xvfb shows. Windows have no frames or title bars: there is no window
-//   manager.
+//   Xvfb shows. Managed windows (Wine's default) have no frames or captions
+//   in the picture, as there is no window manager to draw them; with
+//   GuiSetWineManagedWindows(false) Wine draws them itself.
+// - Hiding or destroying a managed top-level window costs 2 s (Wine waits
+//   for a window manager): see GuiSetWineManagedWindows.
 // - Another process's list view and tree view are read through a buffer
 //   allocated in that process (VirtualAllocEx), since their messages carry
-//   pointers that Windows and Wine do not marshal. Both sides are i686, so
+//   pointers that neither system carries across. Both sides are i686, so
 //   the local LVITEMA/TVITEMA layouts are the target's layouts.
 #ifndef VQ_TESTS_GUIDRIVER_H
 #define VQ_TESTS_GUIDRIVER_H
@@ -97,10 +113,14 @@ bool GuiBuildTreePath(const char* relative, char* out, size_t size);
 
 // ------------------------------------------------------------------ windows
 
-// How GuiFindWindow compares captions. GuiMatchHidden may be added to either
-// to accept windows that are not visible (the extractor's progress window is
-// hidden at first); without it only visible windows match.
-enum GuiMatch { GuiMatchExact = 0, GuiMatchPrefix = 1, GuiMatchHidden = 2 };
+// How GuiFindWindow compares captions: GuiMatchExact or GuiMatchPrefix, to
+// which these may be added:
+// - GuiMatchHidden accepts windows that are not visible (the extractor's
+//   progress window is hidden at first); without it only visible ones match.
+// - GuiMatchDialog accepts only dialogs (class "#32770": dialog boxes,
+//   message boxes, common dialogs), which tells a window with an empty
+//   caption from the hidden helper windows a process may own.
+enum GuiMatch { GuiMatchExact = 0, GuiMatchPrefix = 1, GuiMatchHidden = 2, GuiMatchDialog = 4 };
 
 // The first top-level window whose caption matches (case-sensitive), of
 // process pid (0: any process).

@@ -238,6 +238,9 @@ TEST(GuiDriverWindows, FindByCaptionPrefixAndProcess) {
   EXPECT_EQ(GuiFindWindow("Guidriver", GuiMatchExact, app.p.pid), nullptr);
   EXPECT_EQ(GuiFindWindow(kSampleCaption, GuiMatchExact, GetCurrentProcessId()), nullptr);
   EXPECT_EQ(GuiFindWindow(kSampleCaption, GuiMatchExact, 0), dialog);
+  EXPECT_EQ(GuiFindWindow("", GuiMatchPrefix | GuiMatchDialog, app.p.pid), dialog);
+  EXPECT_EQ(GuiFindWindow("", GuiMatchExact | GuiMatchDialog | GuiMatchHidden, app.p.pid),
+            nullptr);
   DWORD start = GetTickCount();
   EXPECT_EQ(GuiWaitWindow("No such window", GuiMatchExact, 0, 300), nullptr);
   EXPECT_GE(GetTickCount() - start, 250u);
