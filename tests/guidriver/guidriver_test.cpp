@@ -246,7 +246,7 @@ TEST(GuiDriverWindows, FindByCaptionPrefixAndProcess) {
   EXPECT_GE(GetTickCount() - start, 250u);
   EXPECT_FALSE(GuiWaitWindowGone(dialog, 100));
   ShowWindowAsync(dialog, SW_HIDE);
-  Sleep(300);
+  for (int i = 0; i < 200 && IsWindowVisible(dialog); ++i) Sleep(25);
   EXPECT_EQ(GuiFindWindow(kSampleCaption, GuiMatchExact, app.p.pid), nullptr);
   EXPECT_EQ(GuiFindWindow(kSampleCaption, GuiMatchExact | GuiMatchHidden, app.p.pid), dialog);
 }
@@ -330,6 +330,17 @@ TEST(GuiDriverMessageBox, ReadAndAnsweredByClickTextAndKey) {
   EXPECT_EQ(WaitControlText(dialog, kAnswer, "Answer: Yes"), "Answer: Yes");
 }
 
+// A box's icon, polled until it is want (it is painted after the box shows)
+// or 2 s pass; returns the last answer.
+int WaitIcon(HWND box, int want) {
+  int icon = GuiMessageBoxIcon(box);
+  for (int i = 0; i < 80 && icon != want; ++i) {
+    Sleep(25);
+    icon = GuiMessageBoxIcon(box);
+  }
+  return icon;
+}
+
 TEST(GuiDriverMessageBox, IconsToldApart) {
   GuiProgram app;
   HWND dialog = StartSample(&app, "");
@@ -349,8 +360,7 @@ TEST(GuiDriverMessageBox, IconsToldApart) {
     EXPECT_EQ(std::string(message.text), std::string("Message: ") + c.kind);
     ASSERT_EQ(message.buttonCount, 1) << c.kind;
     EXPECT_EQ(message.buttonIds[0], IDOK);
-    Sleep(200);  // let it paint
-    EXPECT_EQ(GuiMessageBoxIcon(box), c.icon) << c.kind;
+    EXPECT_EQ(WaitIcon(box, c.icon), c.icon) << c.kind;
     ASSERT_TRUE(GuiClickButton(box, IDOK));
     EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
     EXPECT_TRUE(GuiWaitText(GuiFindControl(dialog, kAnswer), "Answer: 1", kWaitMs)) << c.kind;
@@ -360,8 +370,7 @@ TEST(GuiDriverMessageBox, IconsToldApart) {
   ASSERT_TRUE(GuiClickButton(dialog, kAsk));
   HWND box = GuiWaitWindow("Sample Question", GuiMatchExact, app.p.pid, kWaitMs);
   ASSERT_NE(box, nullptr);
-  Sleep(200);
-  EXPECT_EQ(GuiMessageBoxIcon(box), MB_ICONQUESTION);
+  EXPECT_EQ(WaitIcon(box, MB_ICONQUESTION), MB_ICONQUESTION);
   EXPECT_EQ(GuiMessageBoxIcon(dialog), 0);  // no icon control at all
   ASSERT_TRUE(GuiClickButton(box, IDNO));
   EXPECT_TRUE(GuiWaitWindowGone(box, kWaitMs));
