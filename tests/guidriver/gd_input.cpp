@@ -1,6 +1,7 @@
 // Clicks, text and keys for windows of another process.
 #include "guidriver.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -161,16 +162,18 @@ bool GuiPressKeys(const WORD* keys, int count) {
 }
 
 bool GuiTypeKeys(const char* text) {
-  WCHAR wide[1024];
-  int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 1024);
+  int length = MultiByteToWideChar(CP_ACP, 0, text, -1, NULL, 0);
   if (length <= 0) return false;
-  for (int i = 0; i + 1 < length; ++i) {
+  WCHAR* wide = static_cast<WCHAR*>(malloc(length * sizeof(WCHAR)));
+  bool ok = wide && MultiByteToWideChar(CP_ACP, 0, text, -1, wide, length) == length;
+  for (int i = 0; ok && i + 1 < length; ++i) {
     INPUT input[2];
     AddKey(&input[0], 0, wide[i], false);
     AddKey(&input[1], 0, wide[i], true);
-    if (SendInput(2, input, sizeof(INPUT)) != 2) return false;
+    ok = SendInput(2, input, sizeof(INPUT)) == 2;
   }
-  return true;
+  free(wide);
+  return ok;
 }
 
 bool GuiPostClickAt(HWND window, int x, int y, bool twice) {

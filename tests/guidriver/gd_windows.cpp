@@ -1,6 +1,7 @@
 // Finding windows and reading what they show.
 #include "guidriver.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -158,14 +159,20 @@ HWND GuiFindControlOfClass(HWND parent, int id, const char* className) {
 }
 
 bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs) {
+  // Room for one character more than wanted, so that a longer text shows as
+  // cut instead of matching.
+  size_t size = strlen(text) + 2;
+  char* have = static_cast<char*>(malloc(size));
+  if (!have) return false;
   DWORD start = GetTickCount();
+  bool same = false;
   for (;;) {
-    char have[2048];
-    GuiReadText(window, have, sizeof have);
-    if (strcmp(have, text) == 0) return true;
-    if (!IsWindow(window) || GetTickCount() - start >= timeoutMs) return false;
+    same = GuiReadText(window, have, size) && strcmp(have, text) == 0;
+    if (same || !IsWindow(window) || GetTickCount() - start >= timeoutMs) break;
     Sleep(kPollMs);
   }
+  free(have);
+  return same;
 }
 
 HWND GuiFindControlByText(HWND parent, const char* text, const char* className) {

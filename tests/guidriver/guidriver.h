@@ -313,8 +313,7 @@ bool GuiPressKeys(const WORD* keys, int count);
 const WORD GuiShift = 0x100;
 
 // Types text (system code page) as real key input (SendInput with
-// KEYEVENTF_UNICODE) into the focus window of the foreground thread; at most
-// 1023 characters.
+// KEYEVENTF_UNICODE) into the focus window of the foreground thread.
 // Returns false when the system did not take every event.
 bool GuiTypeKeys(const char* text);
 

@@ -407,6 +407,11 @@ TEST(GuiDriverInput, RealKeysReachTheFocusedControl) {
   const WORD enter[] = {VK_RETURN};
   ASSERT_TRUE(GuiPressKeys(enter, 1));
   EXPECT_EQ(WaitControlText(dialog, kEnterCount, "Enter: 1"), "Enter: 1");
+  // Long texts too (a password of 3000 characters, say).
+  ASSERT_TRUE(GuiSetText(edit, ""));
+  std::string longText(3000, 'k');
+  ASSERT_TRUE(GuiTypeKeys(longText.c_str()));
+  EXPECT_TRUE(GuiWaitText(edit, longText.c_str(), kWaitMs));
 }
 
 TEST(GuiDriverInput, CloseBoxAndDisabledButton) {
@@ -536,6 +541,14 @@ TEST(GuiDriverViews, ItemsChosenByMessageAndByMouse) {
   EXPECT_TRUE(GuiListViewState(list, 2) & LVIS_SELECTED);
   EXPECT_FALSE(GuiListViewState(list, 1) & LVIS_SELECTED);
   EXPECT_FALSE(GuiListViewItemRect(list, 7, 0, &cell));
+  // A posted click selects as well, without moving the pointer.
+  ASSERT_TRUE(GuiListViewItemRect(list, 0, 0, &label));
+  ASSERT_TRUE(GuiPostClickAt(list, (label.left + label.right) / 2, (label.top + label.bottom) / 2,
+                             false));
+  for (int i = 0; i < 100 && !(GuiListViewState(list, 0) & LVIS_SELECTED); ++i) Sleep(25);
+  EXPECT_TRUE(GuiListViewState(list, 0) & LVIS_SELECTED);
+  EXPECT_FALSE(GuiListViewState(list, 2) & LVIS_SELECTED);
+  EXPECT_FALSE(GuiPostClickAt(NULL, 1, 1, false));
 
   // A click on Alpha's check box ticks it.
   HWND tree = GuiFindControl(dialog, kTree);
