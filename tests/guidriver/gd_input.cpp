@@ -199,3 +199,50 @@ bool GuiMouseClick(HWND window, int x, int y, bool twice) {
   }
   return SendInput(count, input, sizeof(INPUT)) == static_cast<UINT>(count);
 }
+
+bool GuiPostDrag(HWND window, int fromX, int fromY, int toX, int toY) {
+  if (!IsWindow(window)) return false;
+  return PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(fromX, fromY)) &&
+         PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, toY)) &&
+         PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(toX, toY));
+}
+
+namespace {
+
+// One mouse event at a screen point, coordinates in the 0..65535 range that
+// absolute SendInput takes over the primary screen.
+INPUT MouseAt(POINT at, DWORD flags) {
+  int width = GetSystemMetrics(SM_CXSCREEN);
+  int height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = (at.x * 65536 + width / 2) / width;
+  input.mi.dy = (at.y * 65536 + height / 2) / height;
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
+}  // namespace
+
+bool GuiMouseDrag(HWND window, int fromX, int fromY, int toX, int toY) {
+  POINT from = {fromX, fromY};
+  POINT to = {toX, toY};
+  if (!IsWindow(window) || !ClientToScreen(window, &from) || !ClientToScreen(window, &to))
+    return false;
+  INPUT input = MouseAt(from, 0);
+  bool ok = SendInput(1, &input, sizeof input) == 1;
+  input = MouseAt(from, MOUSEEVENTF_LEFTDOWN);
+  ok = ok && SendInput(1, &input, sizeof input) == 1;
+  // Several steps, paced, so that the target sees a movement under way as a
+  // hand makes it, not one jump.
+  const int kSteps = 8;
+  for (int step = 1; ok && step <= kSteps; ++step) {
+    Sleep(10);
+    POINT at = {from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps};
+    input = MouseAt(at, 0);
+    ok = SendInput(1, &input, sizeof input) == 1;
+  }
+  Sleep(10);
+  input = MouseAt(to, MOUSEEVENTF_LEFTUP);
+  return SendInput(1, &input, sizeof input) == 1 && ok;
+}

@@ -299,6 +299,20 @@ bool GuiPostClickAt(HWND window, int x, int y, bool twice);
 // Returns false when window is not a window or the system refused an event.
 bool GuiMouseClick(HWND window, int x, int y, bool twice);
 
+// Posts a drag with the left button: WM_LBUTTONDOWN at client position
+// (fromX, fromY), WM_MOUSEMOVE (MK_LBUTTON) and WM_LBUTTONUP at (toX, toY).
+// Suits windows that read the positions from the messages (a splitter);
+// not those that ask for the cursor or track the mouse in a loop of their
+// own.
+// Returns false when window is not a window.
+bool GuiPostDrag(HWND window, int fromX, int fromY, int toX, int toY);
+
+// Real mouse input: presses the left button at client position
+// (fromX, fromY) of window, moves to (toX, toY) in 8 paced steps and
+// releases it there (SendInput, absolute positions on the screen).
+// Returns false when window is not a window or the system refused an event.
+bool GuiMouseDrag(HWND window, int fromX, int fromY, int toX, int toY);
+
 // Makes control the keyboard focus of the foreground window, in whatever
 // process it lives: brings its top-level window to the foreground and sets
 // the focus through the target thread's input state.

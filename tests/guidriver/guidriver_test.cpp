@@ -464,6 +464,47 @@ TEST(GuiDriverViews, ListViewColumnsAndImages) {
   EXPECT_EQ(GuiListViewColumnCount(GuiFindControl(dialog, kEdit)), -1);  // not a list view
 }
 
+// Width of a list view column.
+int ColumnWidth(HWND list, int column) {
+  DWORD_PTR width = 0;
+  GuiAsk(list, LVM_GETCOLUMNWIDTH, column, 0, &width);
+  return static_cast<int>(width);
+}
+
+// Polls until column 0 of list is about want pixels wide; returns the last.
+int WaitColumnWidth(HWND list, int want) {
+  int width = ColumnWidth(list, 0);
+  for (int i = 0; i < 100 && abs(width - want) > 2; ++i) {
+    Sleep(25);
+    width = ColumnWidth(list, 0);
+  }
+  return width;
+}
+
+TEST(GuiDriverInput, ColumnDividerDraggedByMouse) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  HWND list = GuiFindControl(dialog, kList);
+  DWORD_PTR header = 0;
+  ASSERT_TRUE(GuiAsk(list, LVM_GETHEADER, 0, 0, &header));
+  HWND headerWindow = reinterpret_cast<HWND>(header);
+  RECT headerArea;
+  ASSERT_TRUE(GetClientRect(headerWindow, &headerArea));
+  int middle = headerArea.bottom / 2;
+  int width = ColumnWidth(list, 0);
+  ASSERT_GT(width, 20);
+  // Real input: the header tracks the pointer while the button is down.
+  ASSERT_TRUE(GuiMouseDrag(headerWindow, width, middle, width + 40, middle));
+  int wider = WaitColumnWidth(list, width + 40);
+  EXPECT_NEAR(wider, width + 40, 2);
+  // Posted: the header takes the positions from the messages.
+  ASSERT_TRUE(GuiPostDrag(headerWindow, wider, middle, wider - 30, middle));
+  EXPECT_NEAR(WaitColumnWidth(list, wider - 30), wider - 30, 2);
+  EXPECT_FALSE(GuiPostDrag(NULL, 0, 0, 1, 1));
+  EXPECT_FALSE(GuiMouseDrag(NULL, 0, 0, 1, 1));
+}
+
 TEST(GuiDriverInput, ComboBoxReadAndChosen) {
   GuiProgram app;
   HWND dialog = StartSample(&app, "");
