@@ -30,12 +30,24 @@ BOOL CALLBACK CheckButton(HWND window, LPARAM param) {
   return FALSE;
 }
 
+// The keys of the cursor block, which share their scan codes with the
+// number pad and are told apart by the extended flag.
+bool IsExtendedKey(WORD vk) {
+  switch (vk) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
+    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE:
+      return true;
+  }
+  return false;
+}
+
 void AddKey(INPUT* input, WORD vk, WORD unicode, bool up) {
   *input = INPUT{};
   input->type = INPUT_KEYBOARD;
   input->ki.wVk = vk;
   input->ki.wScan = unicode ? unicode : static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-  input->ki.dwFlags = (unicode ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
+  input->ki.dwFlags = (unicode ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0) |
+                      (!unicode && IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
 }
 
 }  // namespace
@@ -147,15 +159,18 @@ bool GuiFocusControl(HWND control) {
 }
 
 bool GuiPressKeys(const WORD* keys, int count) {
+  const struct { WORD flag; WORD vk; } modifiers[] = {
+      {GuiShift, VK_SHIFT}, {GuiCtrl, VK_CONTROL}, {GuiAlt, VK_MENU}};
   for (int i = 0; i < count; ++i) {
-    INPUT input[4];
+    INPUT input[8];
     int n = 0;
     WORD vk = keys[i] & 0xFF;
-    bool shift = (keys[i] & GuiShift) != 0;
-    if (shift) AddKey(&input[n++], VK_SHIFT, 0, false);
+    for (const auto& modifier : modifiers)
+      if (keys[i] & modifier.flag) AddKey(&input[n++], modifier.vk, 0, false);
     AddKey(&input[n++], vk, 0, false);
     AddKey(&input[n++], vk, 0, true);
-    if (shift) AddKey(&input[n++], VK_SHIFT, 0, true);
+    for (int m = 2; m >= 0; --m)
+      if (keys[i] & modifiers[m].flag) AddKey(&input[n++], modifiers[m].vk, 0, true);
     if (SendInput(n, input, sizeof(INPUT)) != static_cast<UINT>(n)) return false;
   }
   return true;

@@ -321,10 +321,13 @@ bool GuiFocusControl(HWND control);
 
 // Real key input (SendInput) for the focus window of the foreground thread:
 // one press and release of each virtual key, in order; a key may be combined
-// with Shift by adding GuiShift.
+// with Shift, Ctrl or Alt by adding GuiShift, GuiCtrl or GuiAlt ('X' |
+// GuiAlt presses a dialog's "E&xit").
 // Returns false when the system did not take every event.
 bool GuiPressKeys(const WORD* keys, int count);
 const WORD GuiShift = 0x100;
+const WORD GuiCtrl = 0x200;
+const WORD GuiAlt = 0x400;
 
 // Types text (system code page) as real key input (SendInput with
 // KEYEVENTF_UNICODE) into the focus window of the foreground thread.
@@ -412,6 +415,11 @@ bool GuiSaveScreenshot(const char* pngPath);
 // Writes the screen area covered by window (GetWindowRect) as a PNG.
 // Returns false when window is not a window, or as GuiSaveScreenshot.
 bool GuiSaveWindowShot(HWND window, const char* pngPath);
+
+// Colour of the screen at client position (x, y) of window, as shown (a
+// red outline drawn on a list view's cell is seen here, not in any state).
+// Returns false when window is not a window or the screen cannot be read.
+bool GuiPixelAt(HWND window, int x, int y, COLORREF* colour);
 
 // Writes width x height pixels, rows top-down, 3 bytes each in R, G, B
 // order, as an 8-bit RGB PNG (deflated with zlib).

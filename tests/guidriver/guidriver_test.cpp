@@ -407,11 +407,27 @@ TEST(GuiDriverInput, RealKeysReachTheFocusedControl) {
   const WORD enter[] = {VK_RETURN};
   ASSERT_TRUE(GuiPressKeys(enter, 1));
   EXPECT_EQ(WaitControlText(dialog, kEnterCount, "Enter: 1"), "Enter: 1");
+  // Ctrl+Left moves back one word: the next key lands before "xY".
+  const WORD wordBack[] = {VK_LEFT | GuiCtrl, 'Q'};
+  ASSERT_TRUE(GuiPressKeys(wordBack, 2));
+  EXPECT_EQ(WaitControlText(dialog, kEdit, "Hi qxY"), "Hi qxY");
   // Long texts too (a password of 3000 characters, say).
   ASSERT_TRUE(GuiSetText(edit, ""));
   std::string longText(3000, 'k');
   ASSERT_TRUE(GuiTypeKeys(longText.c_str()));
   EXPECT_TRUE(GuiWaitText(edit, longText.c_str(), kWaitMs));
+}
+
+TEST(GuiDriverInput, AltPressesAButtonByItsMnemonic) {
+  GuiProgram app;
+  HWND dialog = StartSample(&app, "");
+  ASSERT_NE(dialog, nullptr);
+  HWND edit = GuiFindControl(dialog, kEdit);
+  ASSERT_TRUE(GuiSetText(edit, "17"));
+  ASSERT_TRUE(GuiFocusControl(edit));
+  const WORD exitKeys[] = {'X' | GuiAlt};
+  ASSERT_TRUE(GuiPressKeys(exitKeys, 1));
+  EXPECT_EQ(ExitCodeOf(&app), 17u);
 }
 
 TEST(GuiDriverInput, CloseBoxAndDisabledButton) {
@@ -701,6 +717,16 @@ TEST(GuiDriverScreenshot, ScreenAndWindowShowTheSample) {
     }
   EXPECT_TRUE(sameAsScreen);
   EXPECT_TRUE(severalColours);
+  // Single pixels: the dialog's face, and the list view's empty window area.
+  COLORREF colour = 0;
+  ASSERT_TRUE(GuiPixelAt(dialog, 3, 3, &colour));
+  EXPECT_EQ(colour, GetSysColor(COLOR_BTNFACE));
+  HWND list = GuiFindControl(dialog, kList);
+  RECT listArea;
+  GetClientRect(list, &listArea);
+  ASSERT_TRUE(GuiPixelAt(list, listArea.right - 4, listArea.bottom - 4, &colour));
+  EXPECT_EQ(colour, GetSysColor(COLOR_WINDOW));
+  EXPECT_FALSE(GuiPixelAt(NULL, 0, 0, &colour));
   EXPECT_FALSE(GuiSaveWindowShot(NULL, windowPath));
 }
 
