@@ -62,7 +62,8 @@ bool GuiBuildTreePath(const char* relative, char* out, size_t size) {
   if (unix && !(put('Z') && put(':'))) return false;
   for (const char* c = tree; *c; ++c)
     if (!put(*c)) return false;
-  if (used && out[used - 1] != '\\' && relative[0] && relative[0] != '\\' && relative[0] != '/')
+  while (*relative == '\\' || *relative == '/') ++relative;
+  if (used && out[used - 1] != '\\' && relative[0])
     if (!put('\\')) return false;
   for (const char* c = relative; *c; ++c)
     if (!put(*c)) return false;

@@ -32,11 +32,11 @@ BOOL CALLBACK CheckTopWindow(HWND window, LPARAM param) {
     char name[16];
     if (!GetClassNameA(window, name, sizeof name) || strcmp(name, "#32770") != 0) return TRUE;
   }
-  char caption[1024];
+  char caption[1024] = "";
   // GetWindowTextA does not send to other processes: it reads the caption the
   // system keeps, which is what a top-level window shows, and a hung target
   // cannot stall the search.
-  if (GetWindowTextA(window, caption, sizeof caption) < 0) return TRUE;
+  GetWindowTextA(window, caption, sizeof caption);
   if (!CaptionMatches(caption, search->caption, search->match)) return TRUE;
   search->found = window;
   return FALSE;

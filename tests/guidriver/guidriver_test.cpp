@@ -78,6 +78,8 @@ TEST(GuiDriverText, BuildTreePathsGoThroughDriveZ) {
       {"/work/out/", "a.png", "Z:\\work\\out\\a.png"},
       {"/work/out", "shots/b.png", "Z:\\work\\out\\shots\\b.png"},
       {"C:\\build", "x", "C:\\build\\x"},
+      {"/work/out/", "\\shots\\c.png", "Z:\\work\\out\\shots\\c.png"},
+      {"/work/out", "", "Z:\\work\\out"},
   };
   for (const Case& c : cases) {
     _putenv_s("VQ_BUILD_DIR", c.tree);
