@@ -380,7 +380,7 @@ struct GuiTreeItem {
   HTREEITEM handle;  // valid in the target process, for TVM_ messages
   int level;         // 0 for a root item
   UINT state;        // TVIS_ bits, state image index in TVIS_STATEIMAGEMASK
-  char text[260];
+  char text[260];    // cut to fit
 };
 
 // Every item of a tree view of any process, depth first, collapsed branches
