@@ -31,6 +31,10 @@ case "$cmd" in
       wineboot -i >/dev/null 2>&1 || true
     fi
     wineserver -w || true
+    # A persistent server of our own, detached from our output: a server that
+    # a test's first Wine process started would inherit that test's pipes and
+    # keep ctest waiting on it until every other test had ended.
+    setsid wineserver -p </dev/null >/dev/null 2>&1 || true
     ;;
   stop)
     wineserver -k 2>/dev/null || true
