@@ -30,11 +30,17 @@ case "$cmd" in
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineboot -i >/dev/null 2>&1 || true
     fi
-    wineserver -w || true
+    # A persistent server left running (a bench started by hand) never ends:
+    # do not wait for it for ever.
+    timeout 30 wineserver -w || true
     # A persistent server of our own, detached from our output: a server that
     # a test's first Wine process started would inherit that test's pipes and
     # keep ctest waiting on it until every other test had ended.
     setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+    # The first Wine process of a server starts the prefix's services
+    # (services.exe, winedevice.exe, ...), which then live as long as the
+    # server: start them here, detached, or they hold the first test's pipes.
+    setsid wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     ;;
   stop)
     wineserver -k 2>/dev/null || true
