@@ -94,6 +94,13 @@ PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system
 bool LocalVariablePath(const char* variable, const PathVarSystem* system, char* out,
                        size_t outSize);
 
+#ifdef _WIN32
+// The computer the builder runs on, for LocalVariablePath: its own folder,
+// current folder, system folders, and the registry read into 260 bytes (a
+// longer value counts as missing). It never browses and has no arguments.
+extern const PathVarSystem kLocalPathVarSystem;
+#endif
+
 // One text value of HKEY_CURRENT_USER
 // Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders, as stored
 // (no environment expansion). Writes the empty text when the key or value is

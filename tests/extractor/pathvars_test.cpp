@@ -269,6 +269,50 @@ TEST(ShellFolderRegistry, ReadsValuesAsStored) {
   EXPECT_FALSE(ReadShellFolder("VqTestValue", out, sizeof out));
   EXPECT_STREQ("", out);
 }
+
+std::string LocalOf(const char* variable) {
+  char out[PATHVARS_TEXT_SIZE];
+  EXPECT_TRUE(LocalVariablePath(variable, &kLocalPathVarSystem, out, sizeof out));
+  return out;
+}
+
+TEST(LocalVariables, ShowTheBuildersComputer) {
+  char windows[MAX_PATH], system[MAX_PATH], temp[MAX_PATH], module[MAX_PATH], current[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  GetSystemDirectoryA(system, MAX_PATH);
+  GetTempPathA(MAX_PATH, temp);
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  *(strrchr(module, '\\') + 1) = 0;
+  GetCurrentDirectoryA(MAX_PATH, current);
+  EXPECT_EQ(windows, LocalOf("*WinDir*"));
+  EXPECT_EQ(system, LocalOf("*SysDir*"));
+  EXPECT_EQ(temp, LocalOf("*TempDir*"));  // with its trailing backslash
+  EXPECT_EQ(std::string(windows, 3), LocalOf("*RootDir*"));
+  EXPECT_EQ(module, LocalOf("*appdir*"));
+  EXPECT_EQ(current, LocalOf("*CurDir*"));
+
+  // A Shell Folders value as stored, and one too long for the builder's
+  // 260 bytes, which shows as missing.
+  const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  HKEY handle;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                           nullptr, &handle, nullptr));
+  char saved[2048] = "";
+  DWORD savedSize = sizeof saved;
+  bool had = RegQueryValueExA(handle, "My Video", nullptr, nullptr, (BYTE*)saved, &savedSize) == 0;
+  std::string value = "C:/Videos//Mine";
+  RegSetValueExA(handle, "My Video", 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+  EXPECT_EQ("C:\\Videos\\Mine", LocalOf("*MyVideo*"));
+  value = "C:\\" + std::string(300, 'v');
+  RegSetValueExA(handle, "My Video", 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+  EXPECT_EQ("Unable to find the path on this system!", LocalOf("*MyVideo*"));
+  if (had) {
+    RegSetValueExA(handle, "My Video", 0, REG_SZ, (const BYTE*)saved, (DWORD)strlen(saved) + 1);
+  } else {
+    RegDeleteValueA(handle, "My Video");
+  }
+  RegCloseKey(handle);
+}
 #endif
 
 }  // namespace
