@@ -250,8 +250,9 @@ TEST_F(PasswordRun, RightPasswordExtracts) {
   HWND edit = GuiFindControl(dialog, 8);
   ASSERT_TRUE(edit);
   EXPECT_TRUE(GuiSetText(edit, "open sesame"));
-  // Enter does nothing: neither button is the dialog's OK.
+  // Enter and Escape do nothing: neither button is the dialog's OK or Cancel.
   EXPECT_TRUE(GuiPostKey(edit, VK_RETURN));
+  EXPECT_TRUE(GuiPostKey(edit, VK_ESCAPE));
   Sleep(700);
   EXPECT_TRUE(IsWindow(dialog));  // and the delay let it finish painting
   EXPECT_TRUE(GuiSaveWindowShot(dialog, ShotPath("password-dialog").c_str()));
@@ -480,6 +481,85 @@ TEST_F(LaunchRun, StartFailureIsAWarningAndTheRunGoesOn) {
   ProbeLog log;
   for (int i = 0; i < 100 && !(log = Log("p1.exe")).found; ++i) Sleep(100);
   EXPECT_TRUE(log.found);
+}
+
+// Every row of the variable table at once, in a launch entry's command
+// line, with the registry values of the prefix pointed at folders of ours.
+TEST_F(LaunchRun, EveryVariableInACommandLine) {
+  struct Saved {
+    HKEY root;
+    const char* key;
+    const char* name;
+    std::string value;
+    bool had;
+  };
+  const char* shellKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const char* versionKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+  struct Row {
+    const char* variable;
+    const char* valueName;  // Shell Folders value, or nullptr
+  } rows[] = {{"*Desktop*", "Desktop"},        {"*Documents*", "Personal"},
+              {"*Favorites*", "Favorites"},    {"*Fonts*", "Fonts"},
+              {"*LocalSettings*", "Local Settings"}, {"*MyMusic*", "My Music"},
+              {"*MyPictures*", "My Pictures"}, {"*MyVideo*", "My Video"},
+              {"*SendTo*", "SendTo"},          {"*StartMenu*", "Programs"},
+              {"*StartUp*", "Startup"},        {"*QuickLaunch*", "AppData"},
+              {"*ProgramFiles*", nullptr}};
+  std::vector<Saved> saved;
+  auto set = [&](HKEY root, const char* key, const char* name, const std::string& value) {
+    HKEY handle;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                             &handle, nullptr));
+    char old[1024] = "";
+    DWORD size = sizeof old;
+    bool had = RegQueryValueExA(handle, name, nullptr, nullptr, (BYTE*)old, &size) == 0;
+    saved.push_back({root, key, name, old, had});
+    RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+    RegCloseKey(handle);
+  };
+  std::string line, expected;
+  for (const Row& row : rows) {
+    std::string target = folder + "\\sf\\" + (row.valueName ? row.valueName : "ProgramFiles");
+    MakeFolders(target);
+    if (row.valueName) {
+      set(HKEY_CURRENT_USER, shellKey, row.valueName, target);
+    } else {
+      set(HKEY_LOCAL_MACHINE, versionKey, "ProgramFilesDir", target);
+    }
+    if (strcmp(row.variable, "*QuickLaunch*") == 0) {
+      target += "\\Microsoft\\Internet Explorer\\Quick Launch";
+      MakeFolders(target);
+    }
+    line += std::string(row.variable) + "|";
+    expected += target + "\\|";
+  }
+  char windows[MAX_PATH], system[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  GetSystemDirectoryA(system, MAX_PATH);
+  MakeFolders(folder + "\\cwd");
+  line += "*AppDir*|*CurDir*|*RootDir*|*SysDir*|*TempDir*|*WinDir*";
+  expected += folder + "\\|" + folder + "\\cwd\\|" + std::string(windows, 3) + "|" + system +
+              "\\|" + tmp + "\\|" + windows + "\\";
+
+  MetaData meta;
+  meta.deleteFiles = 1;  // so the extractor waits for the probe
+  meta.launches = {{"probe.exe", line, "*HideWin*"}};
+  std::string exe = Pack("packed.exe", meta, {{"probe.exe", probe}});
+  Start(exe, "", folder + "\\cwd");
+  EXPECT_EQ(0u, Finish());
+  EXPECT_EQ(expected, Log("probe.exe").args);
+
+  for (const Saved& s : saved) {
+    HKEY handle;
+    if (RegOpenKeyExA(s.root, s.key, 0, KEY_ALL_ACCESS, &handle) != 0) continue;
+    if (s.had) {
+      RegSetValueExA(handle, s.name, 0, REG_SZ, (const BYTE*)s.value.c_str(),
+                     (DWORD)s.value.size() + 1);
+    } else {
+      RegDeleteValueA(handle, s.name);
+    }
+    RegCloseKey(handle);
+  }
 }
 
 // ---------------------------------------------------------------- delete files
