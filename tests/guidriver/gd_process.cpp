@@ -14,11 +14,34 @@ bool GuiStartProgram(const char* commandLine, const char* workFolder, GuiProcess
     return false;
   }
   memcpy(line, commandLine, length + 1);
+  // The program's standard handles are the null device, not ours: under Wine
+  // a started program, and the desktop and service processes Wine may start
+  // from it and keep running, would otherwise hold the test's output pipes
+  // open, and ctest waits for those until its timeout.
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+  HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             OPEN_EXISTING, 0, NULL);
+  HANDLE output = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                              OPEN_EXISTING, 0, NULL);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  bool quiet = input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE;
+  if (quiet) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+  }
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, workFolder, &startup, &info))
+  BOOL started =
+      CreateProcessA(NULL, line, NULL, NULL, quiet, 0, NULL, workFolder, &startup, &info);
+  DWORD error = GetLastError();
+  if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+  if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+  if (!started) {
+    SetLastError(error);
     return false;
+  }
   out->process = info.hProcess;
   out->thread = info.hThread;
   out->pid = info.dwProcessId;

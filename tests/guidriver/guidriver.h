@@ -64,7 +64,12 @@ struct GuiProcess {
 };
 
 // Starts commandLine (the program first, quoted when its path has blanks) in
-// workFolder (NULL: the caller's current folder), shown normally.
+// workFolder (NULL: the caller's current folder), shown normally, with the
+// null device as its standard input, output and error: under Wine, a started
+// program and the desktop and service processes Wine starts from it and
+// keeps running would otherwise hold the test's output pipes, and ctest
+// would wait for them until its timeout. (A test that starts programs with
+// CreateProcessA itself should do the same.)
 // Returns true and fills *out; false when CreateProcessA fails (*out is then
 // all zero and GetLastError tells why).
 bool GuiStartProgram(const char* commandLine, const char* workFolder, GuiProcess* out);
