@@ -759,15 +759,23 @@ TEST_F(ExtractorRun, ProgressWindowShowsWhileWriting) {
     if (!progress) Sleep(5);
   }
   ASSERT_TRUE(progress) << "the progress window never showed";
-  GuiControl controls[8];
-  int n = GuiListControls(progress, controls, 8);
-  EXPECT_TRUE(GuiSaveWindowShot(progress, ShotPath("progress-window").c_str()));
-  bool sawCaption = false, sawPercent = false;
-  for (int i = 0; i < n && i < 8; ++i) {
-    std::string text = controls[i].text;
-    if (text == "Extracting files...") sawCaption = true;
-    if (text.size() >= 3 && text[0] == ' ' && text.back() == '%') sawPercent = true;
+  // The extractor answers only between chunks, so a text may come back
+  // empty once; look again while it runs. The picture is taken once a
+  // percentage shows.
+  bool sawCaption = false, sawPercent = false, shot = false;
+  for (int round = 0; round < 100 && !(sawCaption && sawPercent) && IsWindow(progress); ++round) {
+    GuiControl controls[8];
+    int n = GuiListControls(progress, controls, 8);
+    for (int i = 0; i < n && i < 8; ++i) {
+      std::string text = controls[i].text;
+      if (text == "Extracting files...") sawCaption = true;
+      if (text.size() >= 3 && text[0] == ' ' && text.back() == '%') sawPercent = true;
+    }
+    if (sawPercent && !shot && IsWindowVisible(progress))
+      shot = GuiSaveWindowShot(progress, ShotPath("progress-window").c_str());
+    Sleep(20);
   }
+  EXPECT_TRUE(shot);
   EXPECT_TRUE(sawCaption);
   EXPECT_TRUE(sawPercent);
   EXPECT_EQ(0u, Finish(120000));
