@@ -13,7 +13,8 @@ function(vq_add_gtest name)
     ENVIRONMENT "VQ_SOURCE_DIR=${PROJECT_SOURCE_DIR};VQ_BUILD_DIR=${CMAKE_BINARY_DIR}"
     TIMEOUT 600)
   if(WIN32)
-    set_property(TEST ${name} PROPERTY FIXTURES_REQUIRED wine_bench)
+    # One display, one keyboard focus: Windows tests take turns on the bench.
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_bench RESOURCE_LOCK wine_display)
   endif()
 endfunction()
 
@@ -24,6 +25,7 @@ function(vq_add_script_test name)
     ENVIRONMENT "VQ_SOURCE_DIR=${PROJECT_SOURCE_DIR};VQ_BUILD_DIR=${CMAKE_BINARY_DIR}"
     TIMEOUT 900)
   if(WIN32)
-    set_property(TEST ${name} PROPERTY FIXTURES_REQUIRED wine_bench)
+    # One display, one keyboard focus: Windows tests take turns on the bench.
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_bench RESOURCE_LOCK wine_display)
   endif()
 endfunction()

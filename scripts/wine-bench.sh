@@ -14,6 +14,9 @@ export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=
 xvfb_alive() {
   [ -f "$dir/xvfb.pid" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null
 }
+server_alive() {
+  [ -f "$dir/wineserver.pid" ] && kill -0 "$(cat "$dir/wineserver.pid")" 2>/dev/null
+}
 
 case "$cmd" in
   start)
@@ -27,25 +30,29 @@ case "$cmd" in
       [ -e "/tmp/.X11-unix/X$n" ] || { echo "wine-bench: Xvfb did not start" >&2; exit 1; }
     fi
     export DISPLAY=$(cat "$dir/display")
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      wineboot -i >/dev/null 2>&1 || true
+    if ! server_alive; then
+      if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i </dev/null >/dev/null 2>&1 || true
+        wineserver -w || true
+      fi
+      # Our own persistent server, started here with its output on /dev/null:
+      # a server (and the services it starts) that a test's first Wine process
+      # brought up would hold that test's pipes, and ctest would wait on them.
+      setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
+      echo $! >"$dir/wineserver.pid"
+      sock="/tmp/.wine-$(id -u)/server-$(stat -c %D "$WINEPREFIX")-$(printf %x "$(stat -c %i "$WINEPREFIX")")/socket"
+      for _ in $(seq 100); do [ -S "$sock" ] && break; sleep 0.1; done
+      # Unmanaged windows: without a window manager, Wine waits 2 s for one on
+      # every hidden or destroyed top-level window. Unmanaged, it draws frames
+      # and captions itself, so screenshots show them too.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
     fi
-    # A persistent server left running (a bench started by hand) never ends:
-    # do not wait for it for ever.
-    timeout 30 wineserver -w || true
-    # A persistent server of our own, detached from our output: a server that
-    # a test's first Wine process started would inherit that test's pipes and
-    # keep ctest waiting on it until every other test had ended.
-    setsid wineserver -p </dev/null >/dev/null 2>&1 || true
-    # The first Wine process of a server starts the prefix's services
-    # (services.exe, winedevice.exe, ...), which then live as long as the
-    # server: start them here, detached, or they hold the first test's pipes.
-    setsid wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     ;;
   stop)
     wineserver -k 2>/dev/null || true
+    if server_alive; then kill "$(cat "$dir/wineserver.pid")" 2>/dev/null || true; fi
     if xvfb_alive; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; fi
-    rm -f "$dir/xvfb.pid" "$dir/display"
+    rm -f "$dir/xvfb.pid" "$dir/display" "$dir/wineserver.pid"
     ;;
   env)
     echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
