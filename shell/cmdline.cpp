@@ -7,24 +7,6 @@
 
 #include <string>
 
-static bool IsTailSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-const char* CommandTailOf(const char* commandLine) {
-  const char* p = commandLine;
-  while (*p && *p != ' ') {
-    if (*p == '"') {
-      const char* close = strchr(p + 1, '"');
-      p = close ? close + 1 : p + strlen(p);
-    } else {
-      p++;
-    }
-  }
-  while (IsTailSpace(*p)) p++;
-  return p;
-}
-
 const char* CommandTail() { return CommandTailOf(PlatformCommandLine()); }
 
 bool ProjectPathInTail(const char* tail, char* out, size_t outSize) {

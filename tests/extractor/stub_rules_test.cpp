@@ -1,6 +1,5 @@
 // The extractor's rules that need no system: the searches of its own file,
-// entry names, progress text, window states, the item list, and its copy of
-// the shell's text services.
+// entry names, progress text, window states and the item list.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -13,7 +12,6 @@
 #include "extractor/entry_names.h"
 #include "extractor/locate.h"
 #include "extractor/run_rules.h"
-#include "shell/cmdline.h"
 #include "shell/paths.h"
 
 namespace {
@@ -234,57 +232,6 @@ TEST(ItemList, LastInFirstOut) {
   PopItem(&list);
   EXPECT_EQ(nullptr, TopItem(&list));
   EXPECT_EQ(0, list.count);
-}
-
-// ---------------------------------------------------------------- text services
-
-TEST(StubText, NormalisePath) {
-  struct Case {
-    const char* text;
-    const char* expected;
-  } cases[] = {
-      {"C:/a//b\\\\\\c", "C:\\a\\b\\\\c"}, {"\\\\srv\\x", "\\\\srv\\\\x"},
-      {"C:\\Temp\\", "C:\\Temp\\"},        {"a\\\\\\\\b", "a\\\\b"},
-      {" x ", " x "},                      {"", ""},
-      {"//srv/x", "\\srv\\x"},
-  };
-  for (const Case& c : cases) {
-    char out[64];
-    EXPECT_TRUE(NormalisePath(c.text, out, sizeof out)) << c.text;
-    EXPECT_STREQ(c.expected, out) << c.text;
-  }
-  char small[5];
-  EXPECT_FALSE(NormalisePath("C:\\abcdef", small, sizeof small));
-  EXPECT_STREQ("C:\\a", small);
-  EXPECT_FALSE(NormalisePath("\\\\a\\b", small, sizeof small));  // doubling does not overrun
-  EXPECT_STREQ("\\\\a\\", small);
-}
-
-TEST(StubText, CopyAppendBlank) {
-  char out[6];
-  EXPECT_TRUE(CopyText(out, sizeof out, "abc"));
-  EXPECT_TRUE(AppendText(out, sizeof out, "de"));
-  EXPECT_STREQ("abcde", out);
-  EXPECT_FALSE(AppendText(out, sizeof out, "f"));
-  EXPECT_FALSE(CopyText(out, sizeof out, "abcdefgh"));
-  EXPECT_STREQ("abcde", out);
-  EXPECT_TRUE(IsBlankText(" \t\r\n\v"));
-  EXPECT_FALSE(IsBlankText(" x "));
-}
-
-TEST(StubText, CommandTail) {
-  struct Case {
-    const char* line;
-    const char* tail;
-  } cases[] = {
-      {"packed.exe", ""},
-      {"packed.exe -x \"a b\"", "-x \"a b\""},
-      {"\"C:\\My Files\\packed.exe\"  \t/s", "/s"},
-      {"\"C:\\My Files\\packed.exe\"x y", "y"},
-      {"\"C:\\unclosed packed.exe", ""},
-      {"p.exe \f\v\r\nz", "z"},
-  };
-  for (const Case& c : cases) EXPECT_STREQ(c.tail, CommandTailOf(c.line)) << c.line;
 }
 
 }  // namespace
