@@ -202,26 +202,6 @@ bool GuiPostClickAt(HWND window, int x, int y, bool twice) {
   return ok;
 }
 
-bool GuiMouseClick(HWND window, int x, int y, bool twice) {
-  POINT at = {x, y};
-  if (!IsWindow(window) || !ClientToScreen(window, &at)) return false;
-  if (!SetCursorPos(at.x, at.y)) return false;
-  INPUT input[4] = {};
-  int count = twice ? 4 : 2;
-  for (int i = 0; i < count; ++i) {
-    input[i].type = INPUT_MOUSE;
-    input[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
-  }
-  return SendInput(count, input, sizeof(INPUT)) == static_cast<UINT>(count);
-}
-
-bool GuiPostDrag(HWND window, int fromX, int fromY, int toX, int toY) {
-  if (!IsWindow(window)) return false;
-  return PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(fromX, fromY)) &&
-         PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, toY)) &&
-         PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(toX, toY));
-}
-
 namespace {
 
 // One mouse event at a screen point, coordinates in the 0..65535 range that
@@ -238,6 +218,35 @@ INPUT MouseAt(POINT at, DWORD flags) {
 }
 
 }  // namespace
+
+bool GuiMouseClick(HWND window, int x, int y, bool twice) {
+  POINT at = {x, y};
+  if (!IsWindow(window) || !ClientToScreen(window, &at)) return false;
+  // A real click lands on whatever is at that point: bring the window's
+  // top-level window up and wait until the point shows this window.
+  HWND root = GetAncestor(window, GA_ROOT);
+  SetForegroundWindow(root);
+  BringWindowToTop(root);
+  for (int i = 0; i < 40; ++i) {
+    HWND hit = WindowFromPoint(at);
+    if (hit == window || IsChild(window, hit)) break;
+    Sleep(25);
+  }
+  // Each event carries its own absolute position, so no earlier pointer
+  // movement can be overtaken by the button events.
+  INPUT input[4];
+  int count = twice ? 4 : 2;
+  for (int i = 0; i < count; ++i)
+    input[i] = MouseAt(at, i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN);
+  return SendInput(count, input, sizeof(INPUT)) == static_cast<UINT>(count);
+}
+
+bool GuiPostDrag(HWND window, int fromX, int fromY, int toX, int toY) {
+  if (!IsWindow(window)) return false;
+  return PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(fromX, fromY)) &&
+         PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, toY)) &&
+         PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(toX, toY));
+}
 
 bool GuiMouseDrag(HWND window, int fromX, int fromY, int toX, int toY) {
   POINT from = {fromX, fromY};
