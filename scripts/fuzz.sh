@@ -11,7 +11,7 @@ mkdir -p "$out"
 cxx=${CXX_FUZZ:-clang++}
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I.)
 core=(platform/platform_posix.cpp platform/profile_posix.cpp platform/wildcard.cpp
-      shell/paths.cpp shell/cmdline.cpp project/project.cpp)
+      shell/text.cpp shell/paths.cpp shell/cmdline.cpp project/project.cpp)
 
 # Seeds: a saved project in each line-end form, and a few paths.
 seeds="$out/seeds"
