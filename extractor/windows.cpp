@@ -119,14 +119,21 @@ void HideProgress() {
 
 void UpdateProgress() {
   HWND window = gRun.progress;
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-  ShowWindow(window, SW_SHOW);
   uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.unzipSize);
-  SendMessageA(gRun.progressBar, PBM_SETPOS, position, 0);
-  char percent[16];
-  FormatPercent(position, percent);
-  SetWindowTextA(gRun.progressPercent, percent);
-  UpdateWindow(window);
+  // A full repaint per chunk costs more than the chunk itself on a remote or
+  // emulated display; it only changes what is seen when the window comes up
+  // again or the percentage moves.
+  static uint32_t sShownPosition = (uint32_t)-1;
+  if (!IsWindowVisible(window) || position != sShownPosition) {
+    sShownPosition = position;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    ShowWindow(window, SW_SHOW);
+    SendMessageA(gRun.progressBar, PBM_SETPOS, position, 0);
+    char percent[16];
+    FormatPercent(position, percent);
+    SetWindowTextA(gRun.progressPercent, percent);
+    UpdateWindow(window);
+  }
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&message);
