@@ -13,45 +13,28 @@ namespace {
 // The static control that holds a message box's icon (Windows and Wine).
 const int kIconControlIds[] = {0x14, 0x440};
 
+struct IconOnBackground {
+  HICON icon;
+  int size;
+  const unsigned char* background;  // R, G, B
+};
+
+bool DrawIconOnBackground(HDC memory, unsigned char* pixels, void* context) {
+  const IconOnBackground* job = static_cast<const IconOnBackground*>(context);
+  for (int i = 0; i < job->size * job->size; ++i) {
+    pixels[i * 4] = job->background[2];
+    pixels[i * 4 + 1] = job->background[1];
+    pixels[i * 4 + 2] = job->background[0];
+    pixels[i * 4 + 3] = 0;
+  }
+  return DrawIconEx(memory, 0, 0, job->icon, job->size, job->size, 0, NULL, DI_NORMAL) != 0;
+}
+
 // Draws icon at its standard size over background into top-down RGB rows.
 // Returns NULL on failure; caller frees.
 unsigned char* RenderIcon(HICON icon, int size, const unsigned char* background) {
-  HDC screen = GetDC(NULL);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size;
-  info.bmiHeader.biHeight = -size;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = NULL;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-  unsigned char* rgb = NULL;
-  if (memory && bitmap) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    unsigned char* pixels = static_cast<unsigned char*>(bits);
-    for (int i = 0; i < size * size; ++i) {
-      pixels[i * 4] = background[2];
-      pixels[i * 4 + 1] = background[1];
-      pixels[i * 4 + 2] = background[0];
-      pixels[i * 4 + 3] = 0;
-    }
-    if (DrawIconEx(memory, 0, 0, icon, size, size, 0, NULL, DI_NORMAL)) {
-      GdiFlush();
-      rgb = static_cast<unsigned char*>(malloc(static_cast<size_t>(size) * size * 3));
-      for (int i = 0; rgb && i < size * size; ++i) {
-        rgb[i * 3] = pixels[i * 4 + 2];
-        rgb[i * 3 + 1] = pixels[i * 4 + 1];
-        rgb[i * 3 + 2] = pixels[i * 4];
-      }
-    }
-    SelectObject(memory, old);
-  }
-  if (bitmap) DeleteObject(bitmap);
-  if (memory) DeleteDC(memory);
-  ReleaseDC(NULL, screen);
-  return rgb;
+  IconOnBackground job = {icon, size, background};
+  return PaintToRgb(size, size, DrawIconOnBackground, &job);
 }
 
 int CountDifferentPixels(const unsigned char* a, const unsigned char* b, int pixels) {

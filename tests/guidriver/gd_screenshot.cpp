@@ -44,7 +44,7 @@ void MakeParentFolders(const char* path) {
 
 }  // namespace
 
-unsigned char* CaptureScreen(int left, int top, int width, int height) {
+unsigned char* PaintToRgb(int width, int height, PaintFunction paint, void* context) {
   if (width <= 0 || height <= 0) return NULL;
   HDC screen = GetDC(NULL);
   if (!screen) return NULL;
@@ -61,10 +61,10 @@ unsigned char* CaptureScreen(int left, int top, int width, int height) {
   unsigned char* rgb = NULL;
   if (memory && bitmap) {
     HGDIOBJ old = SelectObject(memory, bitmap);
-    if (BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY | CAPTUREBLT)) {
+    unsigned char* from = static_cast<unsigned char*>(bits);
+    if (paint(memory, from, context)) {
       GdiFlush();
       rgb = static_cast<unsigned char*>(malloc(static_cast<size_t>(width) * height * 3));
-      const unsigned char* from = static_cast<const unsigned char*>(bits);
       for (size_t i = 0; rgb && i < static_cast<size_t>(width) * height; ++i) {
         rgb[i * 3] = from[i * 4 + 2];  // DIB pixels are B, G, R, unused
         rgb[i * 3 + 1] = from[i * 4 + 1];
@@ -77,6 +77,28 @@ unsigned char* CaptureScreen(int left, int top, int width, int height) {
   if (memory) DeleteDC(memory);
   ReleaseDC(NULL, screen);
   return rgb;
+}
+
+namespace {
+
+struct ScreenArea {
+  int left, top, width, height;
+};
+
+bool CopyScreenArea(HDC memory, unsigned char*, void* context) {
+  const ScreenArea* area = static_cast<const ScreenArea*>(context);
+  HDC screen = GetDC(NULL);
+  bool ok = screen && BitBlt(memory, 0, 0, area->width, area->height, screen, area->left,
+                             area->top, SRCCOPY | CAPTUREBLT);
+  if (screen) ReleaseDC(NULL, screen);
+  return ok;
+}
+
+}  // namespace
+
+unsigned char* CaptureScreen(int left, int top, int width, int height) {
+  ScreenArea area = {left, top, width, height};
+  return PaintToRgb(width, height, CopyScreenArea, &area);
 }
 
 namespace {
