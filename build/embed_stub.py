@@ -42,15 +42,19 @@ def sections(stub):
     count = u16(stub, pe + 6)
     optional_size = u16(stub, pe + 20)
     optional = pe + 24
-    if u16(stub, optional) != 0x10B:
-        fail("the stub is not a 32-bit executable")
+    # PE32 (the shipped stub) or PE32+ (the 64-bit test build): the data
+    # directories start at different offsets.
+    magic = u16(stub, optional)
+    if magic not in (0x10B, 0x20B):
+        fail("the stub has an unknown optional header")
+    directories = optional + (96 if magic == 0x10B else 112)
     table = optional + optional_size
     result = []
     for i in range(count):
         at = table + 40 * i
         virtual_size, virtual_address, raw_size, raw_pointer = struct.unpack_from("<IIII", stub, at + 8)
         result.append((virtual_address, max(virtual_size, raw_size), raw_pointer, raw_size))
-    resource_rva = u32(stub, optional + 96 + 2 * 8)
+    resource_rva = u32(stub, directories + 2 * 8)
     return result, resource_rva
 
 

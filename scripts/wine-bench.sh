@@ -10,6 +10,13 @@ build=$(cd "${2:?build dir}" && pwd)
 dir="$build/wine"
 mkdir -p "$dir"
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A 64-bit build tree runs under Wine's 64-bit loader alone: on a machine that
+# cannot run 32-bit code, the wine script would pick the 32-bit one and fail.
+if grep -q 'x86_64-w64-mingw32' "$build/CMakeCache.txt" 2>/dev/null; then
+  wine=/usr/lib/wine/wine64
+else
+  wine=wine
+fi
 
 xvfb_alive() {
   [ -f "$dir/xvfb.pid" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null
@@ -32,7 +39,7 @@ case "$cmd" in
     export DISPLAY=$(cat "$dir/display")
     if ! server_alive; then
       if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        wineboot -i </dev/null >/dev/null 2>&1 || true
+        "$wine" wineboot -i </dev/null >/dev/null 2>&1 || true
         wineserver -w || true
       fi
       # Our own persistent server, started here with its output on /dev/null:
@@ -45,7 +52,7 @@ case "$cmd" in
       # Unmanaged windows: without a window manager, Wine waits 2 s for one on
       # every hidden or destroyed top-level window. Unmanaged, it draws frames
       # and captions itself, so screenshots show them too.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+      "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
     fi
     ;;
   stop)
@@ -55,7 +62,7 @@ case "$cmd" in
     rm -f "$dir/xvfb.pid" "$dir/display" "$dir/wineserver.pid"
     ;;
   env)
-    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
+    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' VQ_WINE='$wine'"
     [ -f "$dir/display" ] && echo "export DISPLAY='$(cat "$dir/display")'"
     ;;
   *) echo "usage: $0 start|stop|env BUILD_DIR" >&2; exit 2 ;;

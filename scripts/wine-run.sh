@@ -17,7 +17,7 @@ if [ ! -f "$build/wine/display" ] || ! kill -0 "$(cat "$build/wine/xvfb.pid" 2>/
   own=1
 fi
 eval "$("$here/wine-bench.sh" env "$build")"
-wine "$@"
+"$VQ_WINE" "$@"
 rc=$?
 if [ $own = 1 ]; then "$here/wine-bench.sh" stop "$build"; fi
 exit $rc

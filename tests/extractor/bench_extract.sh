@@ -28,9 +28,9 @@ done
 "$here/scripts/wine-bench.sh" start "$build" >/dev/null
 eval "$("$here/scripts/wine-bench.sh" env "$build")"
 t0=$(date +%s.%N)
-wine "$work/packed0.exe"
+"$VQ_WINE" "$work/packed0.exe"
 t1=$(date +%s.%N)
-wine "$work/packed1.exe"
+"$VQ_WINE" "$work/packed1.exe"
 t2=$(date +%s.%N)
 unzip -q "$work/corpus.zip" -d "$work/unzipped"
 t3=$(date +%s.%N)
