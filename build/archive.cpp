@@ -261,18 +261,6 @@ const char* FileNamePart(const char* path) {
   return slash ? slash + 1 : path;
 }
 
-int ProgressPosition(uint64_t done, uint64_t total) {
-  uint64_t position;
-  if (total == 0) {
-    position = 100;
-  } else if (total < 100) {
-    position = done * 100 / total;
-  } else {
-    position = done / (total / 100);
-  }
-  return position > 100 ? 100 : (int)position;
-}
-
 uint64_t EntrySizeBound(uint64_t size, size_t nameLength) {
   const uint64_t localHeader = 30, centralHeader = 46, encryptionHeader = 12;
   // deflateBound's worst case for raw deflate (stored blocks on bad data).

@@ -70,11 +70,6 @@ const char* PathBelowFolder(const char* path, const char* folder);
 // The part of path after its last backslash (all of it without one).
 const char* FileNamePart(const char* path);
 
-// The progress bar's position for done of total bytes: done / (total / 100)
-// while total is at least 100, done * 100 / total below that, 100 for a zero
-// total; never above 100.
-int ProgressPosition(uint64_t done, uint64_t total);
-
 // The most bytes one entry can take in the archive: local header, the
 // encryption header, deflate's worst case for size bytes, central header.
 uint64_t EntrySizeBound(uint64_t size, size_t nameLength);

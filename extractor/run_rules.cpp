@@ -3,13 +3,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-uint32_t ProgressPosition(uint32_t extracted, uint32_t unzipSize) {
-  uint32_t divisor = unzipSize / 100;
-  if (divisor) return extracted / divisor;
-  if (unzipSize == 0) return 100;
-  return (uint32_t)((uint64_t)extracted * 100 / unzipSize);
-}
-
 void FormatPercent(uint32_t position, char* out) {
   char digits[12];
   int n = 0;

@@ -6,12 +6,6 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// Progress bar position: extracted / (unzipSize / 100), both divisions
-// truncating. Below 100 bytes that divisor would be 0, so the position is
-// then extracted * 100 / unzipSize, and 100 for a total of 0. Returns the
-// position, which passes 100 when more was written than the total promised.
-uint32_t ProgressPosition(uint32_t extracted, uint32_t unzipSize);
-
 // The percentage text: one blank, the position in decimal, "%" (" 75%").
 // out holds at least 16 bytes.
 void FormatPercent(uint32_t position, char* out);

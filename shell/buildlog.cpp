@@ -58,9 +58,8 @@ void ReportBuildDone() {
   SetStatus("Completed Successfully.");
 }
 
-void SetBuildProgress(int position) {
-  if (position < 0) position = 0;
-  if (position > 100) position = 100;
+void SetBuildProgress(uint32_t shown) {
+  int position = shown > 100 ? 100 : (int)shown;
   {
     std::lock_guard<std::mutex> hold(gLogLock);
     gLogProgress = position;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 
 enum LogMark {
   LOG_MARK_SUCCESS = 0,  // green ball: a step or file that succeeded
@@ -34,8 +35,8 @@ void ReportBuildFailed();
 // "-----" (no mark), "Completed Successfully." (success mark), the same
 // status text.
 void ReportBuildDone();
-// Moves the progress bar; values outside 0..100 are clamped.
-void SetBuildProgress(int position);
+// Moves the progress bar; a position above 100 shows as 100.
+void SetBuildProgress(uint32_t position);
 // Shows a build failure's message box.
 void ShowBuildFailure(const char* text);
 

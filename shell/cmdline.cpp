@@ -1,6 +1,5 @@
 #include "shell/cmdline.h"
 
-#include "project/project.h"
 #include "shell/paths.h"
 
 #include <string.h>
@@ -19,14 +18,6 @@ bool ProjectPathInTail(const char* tail, char* out, size_t outSize) {
   if (length + 1 > outSize) return false;
   memcpy(out, start, length);
   out[length] = '\0';
-  return true;
-}
-
-bool ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch) {
-  char path[VQ_TEXT_SIZE];
-  if (!ProjectPathInTail(tail, path, sizeof path) || !PathExists(path)) return false;
-  CopyText(record->ProjectFilePath, sizeof record->ProjectFilePath, path);
-  LoadProject(record, launch);
   return true;
 }
 

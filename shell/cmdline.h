@@ -4,14 +4,7 @@
 #include <stddef.h>
 
 #include "platform/platform.h"
-
-struct ProjectRecord;
-struct LaunchList;
-
-// The part of `commandLine` behind the program name and the white space that
-// follows it (a quoted span in the name may hold blanks). Points into
-// commandLine; empty when nothing follows.
-const char* CommandTailOf(const char* commandLine);
+#include "shell/text.h"
 
 // CommandTailOf the process's own command line. Points into the text the
 // system holds for the whole run.
@@ -21,12 +14,6 @@ const char* CommandTail();
 // the next one, or the whole tail when it holds no quote. Returns false for
 // an empty tail or when the path does not fit outSize (out then empty).
 bool ProjectPathInTail(const char* tail, char* out, size_t outSize);
-
-// When the tail names an existing file (PathExists), makes it the record's
-// ProjectFilePath, unchanged, and loads it with LoadProject (which may show
-// the version warning). Returns true when a project was loaded; otherwise
-// nothing changes and nothing is shown.
-bool ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch);
 
 // Creates or opens the key and sets the value as REG_SZ, its length counting
 // the terminating zero. Failures are ignored: the association is a

@@ -1,9 +1,6 @@
-// The pure text services: no system calls, so the extractor stub compiles
-// this file as it is, and both programs treat texts and paths alike.
-#include <string.h>
+#include "shell/text.h"
 
-#include "shell/cmdline.h"
-#include "shell/paths.h"
+#include <string.h>
 
 bool CopyText(char* out, size_t outSize, const char* src) {
   if (outSize == 0) return false;
@@ -19,6 +16,36 @@ bool AppendText(char* out, size_t outSize, const char* src) {
   size_t used = strnlen(out, outSize);
   if (used >= outSize) return false;
   return CopyText(out + used, outSize - used, src);
+}
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
+
+bool EqualIgnoringCase(const char* a, const char* b, size_t n) {
+  for (size_t i = 0; i < n; i++) {
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    if (a[i] == '\0') return true;
+  }
+  return true;
+}
+
+bool AddTrailingBackslash(char* out, size_t outSize) {
+  size_t length = strnlen(out, outSize);
+  if (length == 0 || out[length - 1] == '\\') return true;
+  if (length + 1 >= outSize) return false;
+  out[length] = '\\';
+  out[length + 1] = '\0';
+  return true;
+}
+
+bool FolderOfPath(const char* path, char* out, size_t outSize) {
+  if (outSize == 0) return false;
+  const char* slash = strrchr(path, '\\');
+  size_t length = slash ? (size_t)(slash - path) + 1 : 0;
+  bool fits = length < outSize;
+  if (!fits) length = outSize - 1;
+  memcpy(out, path, length);
+  out[length] = '\0';
+  return fits;
 }
 
 bool NormalisePath(const char* text, char* out, size_t outSize) {
@@ -98,4 +125,10 @@ const char* CommandTailOf(const char* commandLine) {
   }
   while (IsTailSpace(*p)) p++;
   return p;
+}
+
+uint32_t ProgressPosition(uint64_t done, uint64_t total) {
+  if (total == 0) return 100;
+  uint64_t position = total < 100 ? done * 100 / total : done / (total / 100);
+  return position > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)position;
 }

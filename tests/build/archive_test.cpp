@@ -173,19 +173,6 @@ TEST(SourceArchive, ProgressStaysWithinBoundsForTinyTotals) {
   EXPECT_EQ(BuildLogProgress(), 100);
 }
 
-TEST(SourceArchive, ProgressPositionTable) {
-  const uint64_t cases[][3] = {
-      // done, total, position
-      {0, 0, 100},     {5, 0, 100},       {0, 7, 0},         {3, 7, 42},
-      {7, 7, 100},     {99, 99, 100},     {0, 100, 0},       {50, 100, 50},
-      {100, 100, 100}, {1000, 1099, 100}, {500, 1099, 50},   {1099, 1099, 100},
-      {12, 5, 100},    {4294967295u, 4294967295u, 100},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ProgressPosition(c[0], c[1]), (int)c[2]) << c[0] << " of " << c[1];
-  }
-}
-
 TEST(SourceArchive, SumFolderSizeAddsEveryFileAndRestarts) {
   std::string folder = FreshFolder("sum");
   MakeTree(folder, kTree);
