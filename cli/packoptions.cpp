@@ -3,7 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "shell/paths.h"
+#include "project/options.h"
+#include "shell/text.h"
 
 namespace {
 
@@ -31,10 +32,7 @@ int TakeValue(const char* name, int argc, char** argv, int* i, const char** valu
 
 // NormalisePath, then a trailing backslash.
 bool FolderForm(const char* text, char* out, size_t outSize) {
-  if (!NormalisePath(text, out, outSize)) return false;
-  size_t length = strlen(out);
-  if (length > 0 && out[length - 1] == '\\') return true;
-  return AppendText(out, outSize, "\\");
+  return NormalisePath(text, out, outSize) && AddTrailingBackslash(out, outSize);
 }
 
 }  // namespace
@@ -96,13 +94,8 @@ bool ApplyPackOverrides(const PackOptions* options, ProjectRecord* record, Launc
   }
   CopyText(record->IconFile, sizeof record->IconFile, path);
 
-  // What the options page would not let through.
-  if (record->CompressLevel < 0 || record->CompressLevel > 9) {
-    return Refuse(error, errorSize, "the compression level is not 0 to 9", "");
-  }
-  if (record->Checkbox3 == 1 && record->Password[0] == '\0') {
-    return Refuse(error, errorSize, "password protection is on, but the project has no password",
-                  "");
-  }
+  // What the options and output pages would not let through.
+  OptionCheck check = CheckBuildSettings(record);
+  if (check != OPTION_OK) return Refuse(error, errorSize, OptionCheckText(check), "");
   return true;
 }

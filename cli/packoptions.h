@@ -23,7 +23,7 @@ bool ParsePackArguments(int argc, char** argv, PackOptions* options, char* error
 // override re-bases every launch entry below the old source folder to the
 // same place below the new one; an output override replaces OutputFile.
 // Returns false with a reason in error when there is no source folder, a
-// path does not fit its buffer, or a setting is one the wizard's options page
-// refuses (a level outside 0..9, protection on without a password).
+// path does not fit its buffer, or CheckBuildSettings refuses a setting (the
+// output then already has its ".exe" ending).
 bool ApplyPackOverrides(const PackOptions* options, ProjectRecord* record, LaunchList* launch,
                         char* error, size_t errorSize);

@@ -1,6 +1,7 @@
 #include "project/project.h"
 
 #include "platform/platform.h"
+#include "shell/paths.h"
 
 #include <stdio.h>
 #include <string.h>

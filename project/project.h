@@ -1,9 +1,9 @@
 // The project record, the launch list beside it, and the project file.
 #pragma once
 
-#include "shell/paths.h"
+#include "shell/text.h"
 
-enum { VQ_MAX_LAUNCH = 64 };
+enum { VQ_MAX_LAUNCH = 64 };  // launch entries ExecFile0 .. ExecFile63
 
 struct ProjectRecord {
   char Version[VQ_TEXT_SIZE];
@@ -51,3 +51,9 @@ void LoadProject(ProjectRecord* record, LaunchList* launch);
 // new file is written beside the old one and replaces it only when complete.
 // Returns false when the file could not be written (the old one then stays).
 bool SaveProject(const ProjectRecord* record, const LaunchList* launch);
+
+// When the command tail names an existing file (PathExists), makes it the
+// record's ProjectFilePath, unchanged, and loads it with LoadProject (which
+// may show the version warning). Returns true when a project was loaded;
+// otherwise nothing changes and nothing is shown.
+bool ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch);

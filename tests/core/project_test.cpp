@@ -1,4 +1,5 @@
 #include "project/project.h"
+#include "shell/paths.h"
 
 #include "platform/platform.h"
 #include "tests/core/scratch.h"
