@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "extractor/run_rules.h"
+#include "pathvars/system_win32.h"
 #include "unzip.h"
 
 enum {
@@ -68,7 +69,7 @@ struct PathVarSystem;
 extern const PathVarSystem kStubPathVarSystem;
 
 // GetFileAttributesA, or a listing when the path holds "*" or "?".
-bool StubPathExists(const char* path);
+inline bool StubPathExists(const char* path) { return Win32PathExists(path); }
 
 // ---------------------------------------------------------------- windows
 // Shows the message of one error code (1..28). Fatal codes end the run;

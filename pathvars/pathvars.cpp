@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "shell/paths.h"
+#include "shell/text.h"
 
 const PathVariable kPathVariables[PATHVAR_COUNT] = {
     {"*AppDir*", "*APPDIR*", nullptr},
@@ -32,8 +32,6 @@ const PathVariable kPathVariables[PATHVAR_COUNT] = {
 
 static const char kQuickLaunchSuffix[] = "\\Microsoft\\Internet Explorer\\Quick Launch";
 
-static char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; }
-
 static int CountChar(const char* text, char c) {
   int n = 0;
   for (; *text; ++text) n += (*text == c);
@@ -45,9 +43,7 @@ static int CountChar(const char* text, char c) {
 static int FindNoCase(const char* text, const char* needle, int from) {
   size_t n = strlen(needle);
   for (int i = from; text[i]; ++i) {
-    size_t k = 0;
-    while (k < n && text[i + k] && UpperAscii(text[i + k]) == UpperAscii(needle[k])) ++k;
-    if (k == n) return i;
+    if (EqualIgnoringCase(text + i, needle, n)) return i;
   }
   return -1;
 }
@@ -79,11 +75,6 @@ static bool ReplaceAllNoCase(char* work, size_t workSize, const char* token, con
   result[used] = 0;
   if (!CopyText(work, workSize, result)) whole = false;
   return whole;
-}
-
-static bool EndsWithBackslash(const char* text) {
-  size_t n = strlen(text);
-  return n > 0 && text[n - 1] == '\\';
 }
 
 // Shell Folders "AppData" and the Quick Launch folder below it; the suffix
@@ -177,7 +168,9 @@ PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system
       SystemFolderValue(id, system, value, sizeof value);
     }
     if (!system->pathExists(value) || strchr(value, '*')) system->tempFolder(value, sizeof value);
-    if (!EndsWithBackslash(value)) AppendText(value, sizeof value, "\\");
+    // Even a missing temporary folder gives a backslash.
+    if (value[0] == '\0') CopyText(value, sizeof value, "\\");
+    AddTrailingBackslash(value, sizeof value);
     if (!ReplaceAllNoCase(work, sizeof work, token, value)) whole = false;
   }
   if (!NormalisePath(work, out, outSize)) whole = false;

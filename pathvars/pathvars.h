@@ -4,8 +4,8 @@
 // one variable's local value (LocalVariablePath). Both read the system through
 // a PathVarSystem, so the rules here run the same natively and on Windows.
 //
-// Needs NormalisePath and CopyText (shell/paths.h): the builder links the
-// shell's, the extractor stub its own small copy.
+// Uses the shared text services (shell/text.h); the Windows lookups are in
+// pathvars/system_win32.h.
 #pragma once
 
 #include <stddef.h>
@@ -93,13 +93,6 @@ PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system
 // name unknown. Returns false when the text was cut to fit outSize.
 bool LocalVariablePath(const char* variable, const PathVarSystem* system, char* out,
                        size_t outSize);
-
-#ifdef _WIN32
-// The computer the builder runs on, for LocalVariablePath: its own folder,
-// current folder, system folders, and the registry read into 260 bytes (a
-// longer value counts as missing). It never browses and has no arguments.
-extern const PathVarSystem kLocalPathVarSystem;
-#endif
 
 // One text value of HKEY_CURRENT_USER
 // Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders, as stored

@@ -2,7 +2,6 @@
 // variables are read, never written.
 #include "pathvars/pathvars.h"
 
-#ifdef _WIN32
 #include <windows.h>
 
 // Reads one REG_SZ value; out is always zero-terminated, empty on failure
@@ -35,18 +34,3 @@ bool ReadProgramFilesDir(char* out, size_t outSize) {
   return ReadRegistryText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                           "ProgramFilesDir", out, outSize);
 }
-
-#else
-
-// No registry off Windows: every value is missing.
-bool ReadShellFolder(const char*, char* out, size_t outSize) {
-  if (outSize > 0) out[0] = 0;
-  return false;
-}
-
-bool ReadProgramFilesDir(char* out, size_t outSize) {
-  if (outSize > 0) out[0] = 0;
-  return false;
-}
-
-#endif

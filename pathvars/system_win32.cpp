@@ -1,81 +1,70 @@
-// The builder's own computer as LocalVariablePath sees it (Windows only):
-// what the Variables dialog shows beside each variable.
-#include "pathvars/pathvars.h"
+// The running Windows computer as the path variables see it, for the builder
+// (what the Variables dialog shows) and the extractor stub alike.
+#include "pathvars/system_win32.h"
 
-#ifdef _WIN32
 #include <windows.h>
 
 #include <string.h>
 
-// The builder reads its values into 260 bytes: anything longer shows as
-// missing rather than cut.
-enum { LOCAL_PATH_SIZE = 260 };
+#include "shell/text.h"
 
-static void KeepIfFits(DWORD got, char* out) {
-  if (got == 0 || got >= LOCAL_PATH_SIZE) out[0] = 0;
+// Every value is read into VQ_PATH_SIZE bytes and taken only whole: a
+// longer value, or one that does not fit out, counts as missing rather than
+// cut (a cut folder would be another folder).
+static void KeepIfFits(DWORD got, const char* value, char* out, size_t outSize) {
+  if (got == 0 || got >= VQ_PATH_SIZE || !CopyText(out, outSize, value)) CopyText(out, outSize, "");
 }
 
-static void LocalModuleFolder(char* out, size_t outSize) {
-  char path[LOCAL_PATH_SIZE];
+void Win32ModuleFolder(char* out, size_t outSize) {
+  char path[VQ_PATH_SIZE];
   DWORD got = GetModuleFileNameA(nullptr, path, sizeof path);
-  KeepIfFits(got, path);
-  char* slash = strrchr(path, '\\');
-  if (slash) slash[1] = 0;
-  lstrcpynA(out, path, (int)outSize);
+  if (got > 0 && got < sizeof path) {
+    char* slash = strrchr(path, '\\');
+    if (slash) slash[1] = 0;
+    got = (DWORD)strlen(path);
+  }
+  KeepIfFits(got, path, out, outSize);
 }
 
-static void LocalCurrentFolder(char* out, size_t outSize) {
-  char path[LOCAL_PATH_SIZE];
-  KeepIfFits(GetCurrentDirectoryA(sizeof path, path), path);
-  lstrcpynA(out, path, (int)outSize);
+void Win32CurrentFolder(char* out, size_t outSize) {
+  char path[VQ_PATH_SIZE];
+  KeepIfFits(GetCurrentDirectoryA(sizeof path, path), path, out, outSize);
 }
 
-static void LocalWindowsFolder(char* out, size_t outSize) {
-  char path[LOCAL_PATH_SIZE];
-  KeepIfFits(GetWindowsDirectoryA(path, sizeof path), path);
-  lstrcpynA(out, path, (int)outSize);
+void Win32WindowsFolder(char* out, size_t outSize) {
+  char path[VQ_PATH_SIZE];
+  KeepIfFits(GetWindowsDirectoryA(path, sizeof path), path, out, outSize);
 }
 
-static void LocalSystemFolder(char* out, size_t outSize) {
-  char path[LOCAL_PATH_SIZE];
-  KeepIfFits(GetSystemDirectoryA(path, sizeof path), path);
-  lstrcpynA(out, path, (int)outSize);
+void Win32SystemFolder(char* out, size_t outSize) {
+  char path[VQ_PATH_SIZE];
+  KeepIfFits(GetSystemDirectoryA(path, sizeof path), path, out, outSize);
 }
 
-static void LocalTempFolder(char* out, size_t outSize) {
-  char path[LOCAL_PATH_SIZE];
-  KeepIfFits(GetTempPathA(sizeof path, path), path);
-  lstrcpynA(out, path, (int)outSize);
+void Win32TempFolder(char* out, size_t outSize) {
+  char path[VQ_PATH_SIZE];
+  KeepIfFits(GetTempPathA(sizeof path, path), path, out, outSize);
 }
 
-static void LocalShellFolder(const char* valueName, char* out, size_t outSize) {
-  char path[LOCAL_PATH_SIZE];
+void Win32ShellFolder(const char* valueName, char* out, size_t outSize) {
+  char path[VQ_PATH_SIZE];
   ReadShellFolder(valueName, path, sizeof path);
-  lstrcpynA(out, path, (int)outSize);
+  KeepIfFits((DWORD)strlen(path), path, out, outSize);
 }
 
-static void LocalProgramFilesDir(char* out, size_t outSize) {
-  char path[LOCAL_PATH_SIZE];
+void Win32ProgramFilesDir(char* out, size_t outSize) {
+  char path[VQ_PATH_SIZE];
   ReadProgramFilesDir(path, sizeof path);
-  lstrcpynA(out, path, (int)outSize);
+  KeepIfFits((DWORD)strlen(path), path, out, outSize);
 }
 
-static bool LocalPathExists(const char* path) {
+bool Win32PathExists(const char* path) {
+  if (strpbrk(path, "*?")) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path, &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return true;
+  }
   return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
-
-// The display never resolves "*Command*" or browses: these only keep the
-// record complete.
-static const char* NoCommandTail() { return ""; }
-static void NoBrowse(char* out, size_t outSize) {
-  if (outSize > 0) out[0] = 0;
-}
-static bool AlwaysQuit() { return true; }
-
-const PathVarSystem kLocalPathVarSystem = {
-    LocalModuleFolder, LocalCurrentFolder, LocalWindowsFolder,   LocalSystemFolder,
-    LocalTempFolder,   LocalShellFolder,   LocalProgramFilesDir, LocalPathExists,
-    NoCommandTail,     NoBrowse,           AlwaysQuit,
-};
-
-#endif

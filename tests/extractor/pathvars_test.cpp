@@ -247,6 +247,8 @@ TEST_F(PathVarsTest, LocalDisplayValues) {
 #ifdef _WIN32
 }  // namespace
 #include <windows.h>
+
+#include "pathvars/system_win32.h"
 namespace {
 
 // The real registry sources, through a value this test writes itself.
