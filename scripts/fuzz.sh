@@ -8,10 +8,11 @@ cd "$(dirname "$0")/.."
 seconds=${1:-${FUZZ_SECONDS:-60}}
 out=out/fuzz
 mkdir -p "$out"
-cxx=${CXX_FUZZ:-clang++}
-flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I.)
-core=(platform/platform_posix.cpp platform/profile_posix.cpp platform/wildcard.cpp
-      shell/text.cpp shell/paths.cpp shell/cmdline.cpp project/project.cpp)
+# The targets are built by CMake from the same library lists as every other
+# build, in a clang tree of their own.
+cmake -S . -B "$out/build" -DCMAKE_C_COMPILER="${CC_FUZZ:-clang}" \
+  -DCMAKE_CXX_COMPILER="${CXX_FUZZ:-clang++}" -DVQ_FUZZ=ON -DVQ_BUILD_TESTS=OFF >/dev/null
+cmake --build "$out/build" -j"$(nproc)" --target fuzz_load_project fuzz_normalise_path
 
 # Seeds: a saved project in each line-end form, and a few paths.
 seeds="$out/seeds"
@@ -58,9 +59,7 @@ DICT
 
 status=0
 for target in load_project normalise_path; do
-  bin="$out/fuzz_$target"
-  echo "== building $bin"
-  "$cxx" "${flags[@]}" "tests/fuzz/fuzz_$target.cpp" "${core[@]}" -o "$bin"
+  bin="$out/build/tests/fuzz/fuzz_$target"
   work="$out/$target"
   mkdir -p "$work/corpus"
   extra=()
