@@ -2,11 +2,11 @@
 # Benchmark, not a test: extraction time of a packed executable holding a
 # ~200 MB corpus, under Wine, next to Info-ZIP unzip of the same archive on
 # Linux. Prints the times and ratios, without and with the progress window.
-#   bench_extract.sh WIN32_BUILD_DIR [WORK_DIR]
+#   bench-extract.sh WINDOWS_BUILD_DIR [WORK_DIR]   (out/win32, or out/win64 where 32-bit code cannot run)
 set -euo pipefail
 build=$(cd "${1:?win32 build dir}" && pwd)
 work=${2:-$build/bench-extract}
-here=$(cd "$(dirname "$0")/../.." && pwd)
+here=$(cd "$(dirname "$0")/.." && pwd)
 stub="$build/extractor/vqstub.exe"
 [ -f "$stub" ] || { echo "no $stub: build vqstub first" >&2; exit 1; }
 rm -rf "$work" && mkdir -p "$work/corpus/text" "$work/corpus/bin"
