@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "extractor/errors.h"
 #include "extractor/stub.h"
 #include "shell/paths.h"
 
@@ -243,57 +244,27 @@ void AskReplace(const char* path) {
 
 // ---------------------------------------------------------------- errors
 
-// The fixed sentences; codes without one show the system's text.
-static const char* FixedErrorText(int code) {
-  switch (code) {
-    case 6: return "Failed to find the Meta Data. This archive is likely corrupted.";
-    case 9: return "Failed to find the Compressed Data. This archive is likely corrupted.";
-    case 17: return "Failed to retrieve information about the archive.";
-    case 18: return "Failed to extract the current file.";
-    case 19:
-    case 21: return "Failed to retrieve information about the current file.";
-    case 22: return "Failed to open the current file.";
-    case 26: return "Failed to read the current file.";
-  }
-  return nullptr;
-}
-
 int ReportError(int code) {
+  static char systemText[STUB_TEXT_SIZE];
   static char text[STUB_TEXT_SIZE];
   // First, before any other call can change the last error.
   DWORD lastError = GetLastError();
-  text[0] = 0;
-  if (code == 27) {
-    CopyText(text, sizeof text, "The password that you typed is not correct.");
-  } else if (code == 28) {
-    CopyText(text, sizeof text, "Are you sure?");
-  } else {
-    const char* fixed = FixedErrorText(code);
-    if (fixed) {
-      CopyText(text, sizeof text, fixed);
-    } else if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                               nullptr, lastError, 0, text, sizeof text - 32, nullptr)) {
-      text[0] = 0;
-    }
-    AppendText(text, sizeof text, "\r\n\r\nPress OK to exit.");
-  }
+  if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                      lastError, 0, systemText, sizeof systemText - 32, nullptr))
+    systemText[0] = 0;
+  FormatErrorText(code, systemText, text, sizeof text);
+  char caption[48];
+  FormatErrorCaption(code, caption, sizeof caption);
 
-  char caption[32] = "ERROR #0000";
-  caption[9] = (char)('0' + code / 10);
-  caption[10] = (char)('0' + code % 10);
+  const StubErrorRow* row = StubErrorRowOf(code);
   UINT flags = MB_OK | MB_ICONERROR;
-  if (code == 20) flags = MB_OK | MB_ICONWARNING;
-  if (code == 27) {
-    AppendText(caption, sizeof caption, " Wrong password");
+  if (row->kind == STUB_WARNING || row->kind == STUB_FINAL_WARNING)
     flags = MB_OK | MB_ICONWARNING;
-  }
-  if (code == 28) {
-    AppendText(caption, sizeof caption, " Quit Program!");
-    flags = MB_YESNO | MB_ICONQUESTION;
-  }
+  if (row->kind == STUB_QUESTION) flags = MB_YESNO | MB_ICONQUESTION;
 
   HideProgress();
   int answer = MessageBoxA(nullptr, text, caption, flags);
-  if (code == 20 || (code == 28 && answer == IDNO)) return answer;
+  if (row->kind == STUB_WARNING || (row->kind == STUB_QUESTION && answer == IDNO))
+    return answer;
   ExitExtractor(false);
 }

@@ -1,0 +1,66 @@
+// The extractor's numbered errors: what each one shows and whether the run
+// goes on after it. Portable, so the native tests read the same table the
+// stub shows its boxes from.
+#pragma once
+
+#include <stddef.h>
+
+enum StubError {
+  STUB_ERROR_OWN_NAME = 1,         // the own file name cannot be obtained
+  STUB_ERROR_OWN_OPEN,             // the own file cannot be opened
+  STUB_ERROR_OWN_REWIND,           // the own file's position cannot be set to 0
+  STUB_ERROR_MARKER_READ,          // a read fails while the marker is searched
+  STUB_ERROR_MARKER_SEEK,          // moving back fails while the marker is searched
+  STUB_ERROR_MARKER_NOT_FOUND,     // no marker within the stub's limit
+  STUB_ERROR_ARCHIVE_READ,         // a read fails while the archive is searched
+  STUB_ERROR_ARCHIVE_SEEK,         // moving back fails while the archive is searched
+  STUB_ERROR_ARCHIVE_NOT_FOUND,    // no archive header within the limit
+  STUB_ERROR_META_SEEK,            // the position cannot be set to the meta data block
+  STUB_ERROR_META_MEMORY,          // no memory for the meta data block
+  STUB_ERROR_META_READ,            // the meta data block cannot be read
+  STUB_ERROR_TEMP_NAME,            // no temporary file name can be had
+  STUB_ERROR_META_COPY_CREATE,     // the meta data copy cannot be created
+  STUB_ERROR_META_COPY_WRITE,      // the meta data copy cannot be written
+  STUB_ERROR_FOLDER_PATH,          // the extraction folder cannot be made absolute
+  STUB_ERROR_ARCHIVE_INFO,         // the archive cannot be opened or its information read
+  STUB_ERROR_EXTRACT,              // an entry's extraction failed
+  STUB_ERROR_NEXT_ENTRY,           // the next entry cannot be reached
+  STUB_ERROR_LAUNCH,               // a launch entry cannot be started (the run goes on)
+  STUB_ERROR_ENTRY_INFO,           // the entry's information cannot be read, or its name is unsafe
+  STUB_ERROR_ENTRY_OPEN,           // the entry cannot be opened
+  STUB_ERROR_TARGET_PATH,          // the target path cannot be made absolute
+  STUB_ERROR_TARGET_CREATE,        // the target file cannot be created
+  STUB_ERROR_TARGET_WRITE,         // the target file cannot be written
+  STUB_ERROR_ENTRY_READ,           // the entry's data cannot be read (no password)
+  STUB_ERROR_WRONG_PASSWORD,       // the entry's data cannot be read (password set)
+  STUB_ERROR_QUIT_QUESTION,        // the browse dialog was cancelled: quit?
+  STUB_ERROR_LAST = STUB_ERROR_QUIT_QUESTION,
+};
+
+enum StubErrorKind {
+  STUB_FATAL,     // error icon, OK; the run ends with exit code 1
+  STUB_WARNING,   // warning icon, OK; the run goes on
+  STUB_FINAL_WARNING,  // warning icon, OK; the run ends with exit code 1
+  STUB_QUESTION,  // question icon, Yes and No; Yes ends the run, No returns
+};
+
+// How one error shows. A null fixedText means the system's text for the last
+// error code. bare: the text stands alone, without the blank line and
+// "Press OK to exit." behind it.
+struct StubErrorRow {
+  StubErrorKind kind;
+  const char* fixedText;
+  bool bare;
+  const char* captionSuffix;  // behind "ERROR #00nn", or empty
+};
+
+// The row of an error; the row of STUB_ERROR_ENTRY_READ for a code out of range.
+const StubErrorRow* StubErrorRowOf(int code);
+
+// "ERROR #" and the code in four digits, then the row's suffix
+// ("ERROR #0027 Wrong password"). out holds at least 48 bytes.
+void FormatErrorCaption(int code, char* out, size_t outSize);
+
+// The box text: the fixed text, or systemText when the row has none; then,
+// unless the row is bare, CR LF CR LF and "Press OK to exit.".
+void FormatErrorText(int code, const char* systemText, char* out, size_t outSize);
