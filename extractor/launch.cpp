@@ -3,32 +3,25 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "extractor/errors.h"
+#include "extractor/meta_settings.h"
 #include "extractor/stub.h"
 #include "pathvars/pathvars.h"
 #include "shell/paths.h"
 
-static void ReadLaunchValue(const char* key, int n, char* out) {
-  char name[32];
-  wsprintfA(name, "%s%d", key, n);
-  GetPrivateProfileStringA("VQ", name, "", out, STUB_TEXT_SIZE, gRun.metaCopy);
-}
-
 void LaunchEntries() {
-  static char execFile[STUB_TEXT_SIZE], cmdLine[STUB_TEXT_SIZE], winState[STUB_TEXT_SIZE];
+  static LaunchSetting entry;
   static char file[STUB_TEXT_SIZE], parameters[STUB_TEXT_SIZE], directory[STUB_TEXT_SIZE];
   for (int n = 0; n < STUB_MAX_LAUNCH; ++n) {
-    ReadLaunchValue("ExecFile", n, execFile);
-    if (!execFile[0]) break;
-    ReadLaunchValue("CmdLine", n, cmdLine);
-    ReadLaunchValue("WinState", n, winState);
+    if (!ReadLaunchSetting(&kStubProfileReader, gRun.metaCopy, n, &entry)) break;
     CopyText(file, sizeof file, gRun.folder);
-    AppendText(file, sizeof file, execFile);
+    AppendText(file, sizeof file, entry.execFile);
     ++gRun.started;
     if (!StubPathExists(file)) {
       ++gRun.failed;
       continue;
     }
-    if (ResolvePathVariables(cmdLine, &kStubPathVarSystem, parameters, sizeof parameters) ==
+    if (ResolvePathVariables(entry.cmdLine, &kStubPathVarSystem, parameters, sizeof parameters) ==
         PATHVARS_QUIT)
       ExitExtractor(false);
     FolderOfFile(file, directory, sizeof directory);
@@ -42,9 +35,9 @@ void LaunchEntries() {
     start.lpFile = file;
     start.lpParameters = parameters;
     start.lpDirectory = directory;
-    start.nShow = ShowCommandOf(winState);
+    start.nShow = ShowCommandOf(entry.winState);
     if (!ShellExecuteExA(&start)) {
-      ReportError(20);
+      ReportError(STUB_ERROR_LAUNCH);
       ++gRun.failed;
       continue;
     }

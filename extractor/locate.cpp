@@ -1,5 +1,8 @@
 #include "extractor/locate.h"
 
+#include "build/layout.h"
+#include "extractor/errors.h"
+
 const RaisedPattern kMetaMarker = {{'[' + 1, 'V' + 1, 'Q' + 1, ']' + 1}};
 const RaisedPattern kLocalHeader = {{'P' + 1, 'K' + 1, 3 + 1, 4 + 1}};
 
@@ -31,4 +34,15 @@ FindResult FindPattern(ReadAtFunction read, void* context, uint32_t from, uint32
     position += got - 3;  // the last three bytes may start a match across blocks
   }
   return FIND_NOT_FOUND;
+}
+
+int LocatePackedParts(ReadAtFunction read, void* context, uint32_t* marker, uint32_t* archive) {
+  static const int kMarkerErrors[] = {0, STUB_ERROR_MARKER_NOT_FOUND, STUB_ERROR_MARKER_READ,
+                                      STUB_ERROR_MARKER_SEEK};
+  static const int kArchiveErrors[] = {0, STUB_ERROR_ARCHIVE_NOT_FOUND, STUB_ERROR_ARCHIVE_READ,
+                                       STUB_ERROR_ARCHIVE_SEEK};
+  FindResult found = FindPattern(read, context, 0, VQ_STUB_MAX_SIZE, &kMetaMarker, marker);
+  if (found != FIND_FOUND) return kMarkerErrors[found];
+  found = FindPattern(read, context, *marker + 4, VQ_ARCHIVE_MAX_START, &kLocalHeader, archive);
+  return kArchiveErrors[found];
 }

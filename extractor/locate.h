@@ -30,3 +30,10 @@ extern const RaisedPattern kLocalHeader;  // "PK" 3 4
 // FIND_READ_FAILED / FIND_SEEK_FAILED when the reader failed.
 FindResult FindPattern(ReadAtFunction read, void* context, uint32_t from, uint32_t last,
                        const RaisedPattern* pattern, uint32_t* at);
+
+// Where the pieces of a packed executable start: the first marker at or
+// before VQ_STUB_MAX_SIZE, then the first local header behind the marker's
+// four bytes at or before VQ_ARCHIVE_MAX_START. Returns 0 with *marker and
+// *archive set, or the StubError the search ends in (the marker's or the
+// archive's read, seek or not-found error).
+int LocatePackedParts(ReadAtFunction read, void* context, uint32_t* marker, uint32_t* archive);

@@ -55,6 +55,8 @@ __attribute__((noreturn)) void ExitExtractor(bool success);
 // Finds the meta data block in the own file, copies it to the temporary
 // "VQ" file and reads the settings. Fatal errors end the run inside.
 void ReadMetaData();
+// The Windows profile functions, for reading the meta data copy.
+extern const struct ProfileReader kStubProfileReader;
 
 // Extracts every entry of the open archive. Fatal errors end the run inside.
 void ExtractAll();

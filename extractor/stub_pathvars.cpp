@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "extractor/errors.h"
 #include "extractor/stub.h"
 #include "pathvars/system_win32.h"
 #include "shell/text.h"
@@ -32,7 +33,7 @@ static void BrowseForFolder(char* out, size_t outSize) {
   CoTaskMemFree(chosen);
 }
 
-static bool ConfirmQuit() { return ReportError(28) == IDYES; }
+static bool ConfirmQuit() { return ReportError(STUB_ERROR_QUIT_QUESTION) == IDYES; }
 
 const PathVarSystem kStubPathVarSystem = {
     Win32ModuleFolder, Win32CurrentFolder, Win32WindowsFolder,   Win32SystemFolder,
