@@ -51,7 +51,7 @@ static int FindNoCase(const char* text, const char* needle, int from) {
 // Replaces every occurrence of token (ignoring case) in work by value.
 // Returns false when the result was cut to fit.
 static bool ReplaceAllNoCase(char* work, size_t workSize, const char* token, const char* value) {
-  char result[PATHVARS_TEXT_SIZE];
+  char result[VQ_TEXT_SIZE];
   size_t tokenLength = strlen(token);
   size_t valueLength = strlen(value);
   size_t used = 0;
@@ -129,7 +129,7 @@ int FindPathVariable(const char* upperName) {
 
 PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system, char* out,
                                    size_t outSize) {
-  char work[PATHVARS_TEXT_SIZE];
+  char work[VQ_TEXT_SIZE];
   bool whole = CopyText(work, sizeof work, text);
   // Each pass replaces one token, two asterisks, by a value without any, so
   // the passes end. A value holding "*" (a strange registry entry) would
@@ -137,11 +137,11 @@ PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system
   while (CountChar(work, '*') >= 2) {
     const char* first = strchr(work, '*');
     const char* second = strchr(first + 1, '*');
-    char token[PATHVARS_TEXT_SIZE];
+    char token[VQ_TEXT_SIZE];
     size_t tokenLength = (size_t)(second - first) + 1;
     memcpy(token, first, tokenLength);
     token[tokenLength] = 0;
-    char name[PATHVARS_TEXT_SIZE];
+    char name[VQ_TEXT_SIZE];
     for (size_t k = 0; k <= tokenLength; ++k) name[k] = UpperAscii(token[k]);
     int id = FindPathVariable(name);
 
@@ -149,7 +149,7 @@ PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system
       // The arguments replace the token, and their own variables are
       // resolved from the start; arguments that hold the token itself stop
       // the resolution with the text as it was.
-      char candidate[PATHVARS_TEXT_SIZE];
+      char candidate[VQ_TEXT_SIZE];
       CopyText(candidate, sizeof candidate, work);
       if (!ReplaceAllNoCase(candidate, sizeof candidate, token, system->commandTail()))
         whole = false;
@@ -158,7 +158,7 @@ PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system
       continue;
     }
 
-    char value[PATHVARS_TEXT_SIZE];
+    char value[VQ_TEXT_SIZE];
     if (id == PATHVAR_BROWSEFORFOLDER) {
       if (!BrowseValue(system, value, sizeof value)) {
         if (outSize > 0) out[0] = 0;
@@ -181,7 +181,7 @@ bool LocalVariablePath(const char* variable, const PathVarSystem* system, char* 
                        size_t outSize) {
   // The name between the first two asterisks, compared with the table's
   // upper-case forms.
-  char name[PATHVARS_TEXT_SIZE] = "*";
+  char name[VQ_TEXT_SIZE] = "*";
   const char* first = strchr(variable, '*');
   const char* second = first ? strchr(first + 1, '*') : nullptr;
   int id = -1;
@@ -193,7 +193,7 @@ bool LocalVariablePath(const char* variable, const PathVarSystem* system, char* 
     id = FindPathVariable(name);
   }
 
-  char value[PATHVARS_TEXT_SIZE] = "";
+  char value[VQ_TEXT_SIZE] = "";
   switch (id) {
     case -1: break;
     case PATHVAR_BROWSEFORFOLDER:

@@ -10,6 +10,8 @@
 
 #include <stddef.h>
 
+#include "shell/text.h"
+
 enum PathVariableId {
   PATHVAR_APPDIR,
   PATHVAR_BROWSEFORFOLDER,
@@ -73,8 +75,6 @@ enum PathVarResult {
   PATHVARS_CUT,   // resolved, but a step had to cut the text to fit
   PATHVARS_QUIT,  // the user chose to quit in the browse-for-folder question
 };
-
-enum { PATHVARS_TEXT_SIZE = 2048 };  // work text: 2047 characters and a zero
 
 // The extractor's resolution: replaces every path variable anywhere in text
 // by its run-time value (a missing folder or an unknown name gives the

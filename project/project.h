@@ -3,8 +3,6 @@
 
 #include "shell/text.h"
 
-enum { VQ_MAX_LAUNCH = 64 };  // launch entries ExecFile0 .. ExecFile63
-
 struct ProjectRecord {
   char Version[VQ_TEXT_SIZE];
   char ProjectName[VQ_TEXT_SIZE];

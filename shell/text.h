@@ -6,9 +6,11 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// Limits both programs share.
 enum {
   VQ_TEXT_SIZE = 2048,  // text buffers: 2047 characters and a zero
   VQ_PATH_SIZE = 260,   // paths the system reports: 259 characters and a zero
+  VQ_MAX_LAUNCH = 64,   // launch entries ExecFile0 .. ExecFile63
 };
 
 // Copies src into out (size outSize); returns false when it was cut to fit.

@@ -84,12 +84,12 @@ class PathVarsTest : public ::testing::Test {
   }
 
   std::string Resolve(const char* text, PathVarResult expected = PATHVARS_OK) {
-    char out[PATHVARS_TEXT_SIZE];
+    char out[VQ_TEXT_SIZE];
     EXPECT_EQ(expected, ResolvePathVariables(text, &kFake, out, sizeof out)) << text;
     return out;
   }
   std::string Local(const char* variable) {
-    char out[PATHVARS_TEXT_SIZE];
+    char out[VQ_TEXT_SIZE];
     EXPECT_TRUE(LocalVariablePath(variable, &kFake, out, sizeof out)) << variable;
     return out;
   }
@@ -273,7 +273,7 @@ TEST(ShellFolderRegistry, ReadsValuesAsStored) {
 }
 
 std::string LocalOf(const char* variable) {
-  char out[PATHVARS_TEXT_SIZE];
+  char out[VQ_TEXT_SIZE];
   EXPECT_TRUE(LocalVariablePath(variable, &kLocalPathVarSystem, out, sizeof out));
   return out;
 }
