@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "shell/text.h"
+
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // Windows drops trailing dots and blanks of a component, so ". ." and "..."
@@ -27,12 +29,8 @@ bool IsEntryNameSafe(const char* name) {
   }
 }
 
-static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
-
 bool IsInsideFolder(const char* fullPath, const char* folder) {
   size_t n = strlen(folder);
   if (n == 0 || folder[n - 1] != '\\' || strlen(fullPath) <= n) return false;
-  for (size_t i = 0; i < n; ++i)
-    if (LowerAscii(fullPath[i]) != LowerAscii(folder[i])) return false;
-  return true;
+  return EqualIgnoringCase(fullPath, folder, n);
 }

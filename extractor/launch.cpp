@@ -24,7 +24,7 @@ void LaunchEntries() {
     if (ResolvePathVariables(entry.cmdLine, &kStubPathVarSystem, parameters, sizeof parameters) ==
         PATHVARS_QUIT)
       ExitExtractor(false);
-    FolderOfFile(file, directory, sizeof directory);
+    FolderOfPath(file, directory, sizeof directory);
 
     SHELLEXECUTEINFOA start;
     ZeroMemory(&start, sizeof start);

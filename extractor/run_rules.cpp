@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "shell/text.h"
+
 void FormatPercent(uint32_t position, char* out) {
   char digits[12];
   int n = 0;
@@ -25,29 +27,10 @@ int ShowCommandOf(const char* keyword) {
   const char* second = first ? strchr(first + 1, '*') : nullptr;
   if (!second) return 1;
   size_t length = (size_t)(second - first) + 1;
-  for (const auto& state : kStates) {
-    if (strlen(state.name) != length) continue;
-    size_t i = 0;
-    while (i < length) {
-      char c = first[i];
-      if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
-      if (c != state.name[i]) break;
-      ++i;
-    }
-    if (i == length) return state.show;
-  }
+  for (const auto& state : kStates)
+    if (strlen(state.name) == length && EqualIgnoringCase(first, state.name, length))
+      return state.show;
   return 1;
-}
-
-bool FolderOfFile(const char* path, char* out, size_t outSize) {
-  if (outSize == 0) return false;
-  const char* slash = strrchr(path, '\\');
-  size_t length = slash ? (size_t)(slash - path) + 1 : 0;
-  bool fits = length < outSize;
-  if (!fits) length = outSize - 1;
-  memcpy(out, path, length);
-  out[length] = 0;
-  return fits;
 }
 
 struct ItemNode {

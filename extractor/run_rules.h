@@ -1,6 +1,5 @@
-// Small rules of the extractor's run that need no system: the progress
-// display, the window-state keywords, the launch folder, the list of what the
-// run created.
+// Small rules of the extractor's run that need no system: the percentage
+// text, the window-state keywords, the list of what the run created.
 #pragma once
 
 #include <stddef.h>
@@ -15,10 +14,6 @@ void FormatPercent(uint32_t position, char* out);
 // 2 for "*MINIMIZEWIN*", and 1 (show normally) for "*SHOWWIN*" and
 // everything else, the empty text included.
 int ShowCommandOf(const char* keyword);
-
-// The path up to and including its last backslash; empty when it has none.
-// Returns false when the result was cut to fit outSize.
-bool FolderOfFile(const char* path, char* out, size_t outSize);
 
 // Last-in first-out list of the paths the run created.
 struct ItemNode;

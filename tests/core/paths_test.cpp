@@ -111,6 +111,41 @@ TEST(Paths, CopyAndAppendReportCutting) {
   EXPECT_STREQ("abcd", out);
 }
 
+TEST(Paths, FolderOfPathTrailingBackslashAndCase) {
+  const struct {
+    const char* path;
+    size_t size;
+    const char* folder;
+    bool whole;
+  } folders[] = {
+      {"C:\\x\\setup.exe", 64, "C:\\x\\", true}, {"setup.exe", 64, "", true},
+      {"C:\\x\\y", 4, "C:\\", false},              {"C:\\", 64, "C:\\", true},
+  };
+  for (const auto& c : folders) {
+    char out[64];
+    EXPECT_EQ(c.whole, FolderOfPath(c.path, out, c.size)) << c.path;
+    EXPECT_STREQ(c.folder, out) << c.path;
+  }
+  const struct {
+    const char* text;  // in a buffer of 8 bytes
+    bool fits;
+    const char* result;
+  } backslashes[] = {
+      {"C:\\x", true, "C:\\x\\"}, {"C:\\x\\", true, "C:\\x\\"}, {"", true, ""},
+      {"1234567", false, "1234567"},  // no room: unchanged
+  };
+  for (const auto& c : backslashes) {
+    char eight[8];
+    CopyText(eight, sizeof eight, c.text);
+    EXPECT_EQ(c.fits, AddTrailingBackslash(eight, sizeof eight)) << c.text;
+    EXPECT_STREQ(c.result, eight);
+  }
+  EXPECT_TRUE(EqualIgnoringCase("*hidewin*", "*HIDEWIN*", 9));
+  EXPECT_TRUE(EqualIgnoringCase("ab", "AB", 5));  // both end together
+  EXPECT_FALSE(EqualIgnoringCase("ab", "abc", 3));
+  EXPECT_FALSE(EqualIgnoringCase("\xe9", "\xc9", 1));  // ASCII letters only
+}
+
 TEST(Paths, WildcardMatch) {
   const struct {
     const char* mask;

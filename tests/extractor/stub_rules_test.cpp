@@ -206,17 +206,6 @@ TEST(Launch, ShowCommands) {
   for (const Case& c : cases) EXPECT_EQ(c.show, ShowCommandOf(c.keyword)) << c.keyword;
 }
 
-TEST(Launch, FolderOfFile) {
-  char out[260];
-  EXPECT_TRUE(FolderOfFile("C:\\x\\bin\\setup.exe", out, sizeof out));
-  EXPECT_STREQ("C:\\x\\bin\\", out);
-  EXPECT_TRUE(FolderOfFile("setup.exe", out, sizeof out));
-  EXPECT_STREQ("", out);
-  char small[4];
-  EXPECT_FALSE(FolderOfFile("C:\\x\\y", small, sizeof small));
-  EXPECT_STREQ("C:\\", small);
-}
-
 TEST(ItemList, LastInFirstOut) {
   ItemList list = {};
   EXPECT_EQ(nullptr, TopItem(&list));
