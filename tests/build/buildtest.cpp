@@ -113,14 +113,6 @@ PackedParts SplitPacked(const std::string& bytes) {
   return parts;
 }
 
-std::vector<std::string> LogLines() {
-  std::vector<std::string> lines;
-  for (size_t i = BuildLogLineCount(); i-- > 0;) {
-    lines.push_back(std::to_string(BuildLogLineMark(i)) + "|" + BuildLogLineText(i));
-  }
-  return lines;
-}
-
 void RestoreStub() {
   memcpy(gStubImage, Copies().stub.data(), gStubImageSize);
   memcpy(gStubIconReference, Copies().reference.data(), gStubIconReferenceSize);

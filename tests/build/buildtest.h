@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/core/scratch.h"
+#include "tests/support/support.h"
 
 // Creates folder (program path with a trailing backslash) holding the files
 // given as (relative path with backslashes, content); subfolders as needed.
@@ -40,9 +40,6 @@ struct PackedParts {
   std::string stub, header, launch, archive;
 };
 PackedParts SplitPacked(const std::string& bytes);
-
-// Log lines oldest first, each as "<mark>|<text>".
-std::vector<std::string> LogLines();
 
 // Puts the embedded stub image and icon reference back as they were built
 // (a custom icon changes them in place).

@@ -1,7 +1,7 @@
 // The profile services, against the same table on both sides: natively
 // these run our own reader and writer, under Wine the system's.
 #include "platform/platform.h"
-#include "tests/core/scratch.h"
+#include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 

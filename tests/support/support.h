@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <vector>
 
 // The folder (with a trailing backslash), created on first use under the
 // system's temporary folder and removed with everything in it at exit.
@@ -34,3 +35,6 @@ template <size_t N>
 std::string Bytes(const char (&literal)[N]) {
   return std::string(literal, N - 1);
 }
+
+// The build log's lines oldest first, each as "<mark>|<text>".
+std::vector<std::string> LogLines();

@@ -1,7 +1,6 @@
 #include "shell/cmdline.h"
 
-#include "project/project.h"
-#include "tests/core/scratch.h"
+#include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +10,6 @@
 
 #include <string.h>
 
-#include <memory>
 #include <string>
 
 namespace {
@@ -41,8 +39,8 @@ TEST(CommandLine, CommandTailOfTheProcess) {
   PlatformSetCommandLine(nullptr);
   // Back to the system's own line: it names this test program first.
   const char* own = PlatformCommandLine();
-  EXPECT_NE(nullptr, strstr(own, "core_test")) << own;
-  EXPECT_EQ(nullptr, strstr(CommandTail(), "core_test")) << own;
+  EXPECT_NE(nullptr, strstr(own, "shell_test")) << own;
+  EXPECT_EQ(nullptr, strstr(CommandTail(), "shell_test")) << own;
 }
 
 TEST(CommandLine, ProjectPathInTail) {
@@ -68,52 +66,6 @@ TEST(CommandLine, ProjectPathInTail) {
   char small[4];
   EXPECT_FALSE(ProjectPathInTail("C:\\p.vqx", small, sizeof small));
   EXPECT_STREQ("", small);
-}
-
-struct Loaded {
-  std::unique_ptr<ProjectRecord> record{new ProjectRecord};
-  std::unique_ptr<LaunchList> launch{new LaunchList};
-  Loaded() { InitProject(record.get(), launch.get()); }
-};
-
-TEST(CommandLine, ProjectPathFromCommandLine) {
-  std::string folder = ScratchName("cmd dir") + "\\";
-  ASSERT_TRUE(PlatformCreateFolder(folder.c_str()));
-  std::string path = folder + "my project.vqx";
-  ASSERT_TRUE(WriteRawFile(path, "[Varnoquist]\r\nVersion=1.2\r\nProjectName=From Tail\r\n"));
-
-  RecordedMessageBoxes boxes;
-  const std::string tails[] = {"\"" + path + "\"", path, "\"" + path + "\" \"other.vqx\""};
-  for (const std::string& tail : tails) {
-    Loaded p;
-    EXPECT_TRUE(ProjectPathFromCommandLine(tail.c_str(), p.record.get(), p.launch.get())) << tail;
-    EXPECT_EQ(path, p.record->ProjectFilePath);
-    EXPECT_STREQ("From Tail", p.record->ProjectName);
-  }
-  // Not normalised: a doubled backslash stays as given.
-  std::string doubled = folder + "\\my project.vqx";
-  Loaded d;
-  EXPECT_TRUE(ProjectPathFromCommandLine(doubled.c_str(), d.record.get(), d.launch.get()));
-  EXPECT_EQ(doubled, d.record->ProjectFilePath);
-
-  const std::string misses[] = {"", "\"" + folder + "missing.vqx\"", path + " extra"};
-  for (const std::string& tail : misses) {
-    Loaded p;
-    EXPECT_FALSE(ProjectPathFromCommandLine(tail.c_str(), p.record.get(), p.launch.get())) << tail;
-    EXPECT_STREQ("", p.record->ProjectFilePath);
-    EXPECT_STREQ("Project Name", p.record->ProjectName);
-  }
-  EXPECT_EQ(0, boxes.count());
-}
-
-TEST(CommandLine, OldVersionWarnsAtStartUp) {
-  std::string path = ScratchName("old") + ".vqx";
-  ASSERT_TRUE(WriteRawFile(path, "[Varnoquist]\r\nVersion=1.1\r\n"));
-  RecordedMessageBoxes boxes;
-  Loaded p;
-  EXPECT_TRUE(ProjectPathFromCommandLine(path.c_str(), p.record.get(), p.launch.get()));
-  EXPECT_EQ(1, boxes.count());
-  EXPECT_EQ("Unsupported Project file.", boxes.lastCaption());
 }
 
 #ifdef _WIN32

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "tests/core/scratch.h"
+#include "tests/support/support.h"
 
 namespace {
 

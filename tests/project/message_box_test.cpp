@@ -1,9 +1,8 @@
 // The version warning as the user sees it under Windows: a real message box,
 // found by its caption, examined, photographed into the build tree, answered.
-#ifdef _WIN32
 #include "platform/platform.h"
 #include "project/project.h"
-#include "tests/core/scratch.h"
+#include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -75,4 +74,3 @@ TEST(WarningBox, VersionWarningIsOwnedByTheActiveWindow) {
 }
 
 }  // namespace
-#endif

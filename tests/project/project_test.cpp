@@ -2,7 +2,7 @@
 #include "shell/paths.h"
 
 #include "platform/platform.h"
-#include "tests/core/scratch.h"
+#include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 

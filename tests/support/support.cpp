@@ -1,6 +1,7 @@
-#include "tests/core/scratch.h"
+#include "tests/support/support.h"
 
 #include "platform/platform.h"
+#include "shell/buildlog.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -137,3 +138,11 @@ std::string RecordedMessageBoxes::lastText() const { return gRecorded.text; }
 std::string RecordedMessageBoxes::lastCaption() const { return gRecorded.caption; }
 unsigned RecordedMessageBoxes::lastFlags() const { return gRecorded.flags; }
 int RecordedMessageBoxes::lastOwner() const { return gRecorded.owner; }
+
+std::vector<std::string> LogLines() {
+  std::vector<std::string> lines;
+  for (size_t i = BuildLogLineCount(); i-- > 0;) {
+    lines.push_back(std::to_string(BuildLogLineMark(i)) + "|" + BuildLogLineText(i));
+  }
+  return lines;
+}

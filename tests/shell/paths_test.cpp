@@ -1,7 +1,6 @@
 #include "platform/platform.h"
-#include "platform/wildcard.h"
 #include "shell/paths.h"
-#include "tests/core/scratch.h"
+#include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
@@ -146,21 +145,6 @@ TEST(Paths, FolderOfPathTrailingBackslashAndCase) {
   EXPECT_FALSE(EqualIgnoringCase("\xe9", "\xc9", 1));  // ASCII letters only
 }
 
-TEST(Paths, WildcardMatch) {
-  const struct {
-    const char* mask;
-    const char* name;
-    bool match;
-  } cases[] = {
-      {"*", "anything.txt", true},   {"*.*", "noext", true},      {"*.txt", "A.TXT", true},
-      {"*.txt", "a.txt.bak", false}, {"?.txt", "ab.txt", false},  {"??.txt", "ab.txt", true},
-      {"a*b*c", "aXbYbZc", true},    {"a*b*c", "aXbYcZ", false},  {"*a", "bbbba", true},
-      {"Setup.EXE", "setup.exe", true}, {"setup", "setup.exe", false}, {"*x*", "", false},
-      {"", "", true},                {"**", "z", true},           {"a?c", "abc", true},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.match, WildcardMatch(c.mask, c.name)) << c.mask << " " << c.name;
-}
-
 class PathsOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -198,48 +182,6 @@ TEST_F(PathsOnDisk, ListedFileSize) {
   EXPECT_EQ(0u, ListedFileSize(""));
 }
 
-TEST_F(PathsOnDisk, FileInfoAndListing) {
-  PlatformFileInfo info;
-  ASSERT_TRUE(PlatformGetFileInfo((folder + "Setup.exe").c_str(), &info));
-  EXPECT_FALSE(info.isFolder);
-  EXPECT_EQ(1234u, info.size);
-  ASSERT_TRUE(PlatformGetFileInfo((folder + "Sub Folder").c_str(), &info));
-  EXPECT_TRUE(info.isFolder);
-  EXPECT_EQ("Setup.exe Sub Folder readme.txt", ListFolder(folder));
-  // A listing without wildcards names the entry as it is on disk.
-  PlatformFindData data;
-  PlatformFind* find = PlatformFindFirst((folder + "Setup.exe").c_str(), &data);
-  ASSERT_NE(nullptr, find);
-  EXPECT_STREQ("Setup.exe", data.name);
-  EXPECT_FALSE(PlatformFindNext(find, &data));
-  PlatformFindClose(find);
-}
-
-TEST_F(PathsOnDisk, ReplaceFile) {
-  std::string from = folder + "new.tmp", to = folder + "readme.txt";
-  ASSERT_TRUE(WriteRawFile(from, "new content"));
-  EXPECT_TRUE(PlatformReplaceFile(from.c_str(), to.c_str()));
-  EXPECT_EQ("new content", ReadRawFile(to));
-  EXPECT_EQ("<missing>", ReadRawFile(from));
-  // Never over a folder: both stay.
-  ASSERT_TRUE(WriteRawFile(from, "again"));
-  EXPECT_FALSE(PlatformReplaceFile(from.c_str(), (folder + "Sub Folder").c_str()));
-  EXPECT_EQ("again", ReadRawFile(from));
-  EXPECT_TRUE(PathExists((folder + "Sub Folder").c_str()));
-}
-
-TEST(Paths, TempFileNames) {
-  char a[PLATFORM_MAX_PATH], b[PLATFORM_MAX_PATH];
-  ASSERT_TRUE(PlatformTempFileName(ScratchFolder().c_str(), "vqxyz", a, sizeof a));
-  ASSERT_TRUE(PlatformTempFileName(ScratchFolder().c_str(), "vqxyz", b, sizeof b));
-  EXPECT_STRNE(a, b);
-  std::string name = std::string(a).substr(ScratchFolder().size());
-  EXPECT_EQ(0u, name.find("vqx")) << name;  // three characters of the prefix
-  EXPECT_EQ(".tmp", name.substr(name.size() - 4));
-  EXPECT_EQ("", ReadRawFile(a));  // created, empty
-  EXPECT_FALSE(PlatformTempFileName((ScratchFolder() + "gone\\").c_str(), "vqx", a, sizeof a));
-}
-
 TEST(Paths, AppFolderAndFileName) {
   char module[VQ_TEXT_SIZE], folder[VQ_TEXT_SIZE], name[VQ_TEXT_SIZE];
   ASSERT_TRUE(PlatformModuleFileName(module, sizeof module));
@@ -247,24 +189,12 @@ TEST(Paths, AppFolderAndFileName) {
   ASSERT_TRUE(AppFileName(name, sizeof name));
   EXPECT_EQ('\\', folder[strlen(folder) - 1]);
   EXPECT_EQ(std::string(module), std::string(folder) + name);
-  EXPECT_EQ(0u, std::string(name).find("core_test")) << name;
+  EXPECT_EQ(0u, std::string(name).find("shell_test")) << name;
   EXPECT_EQ(nullptr, strchr(name, '\\'));
   EXPECT_EQ(nullptr, strchr(module, '/'));
   EXPECT_TRUE(PathExists(module));
   char small[4];
   EXPECT_FALSE(AppFolder(small, sizeof small));
-}
-
-TEST(Paths, SystemPathMapsOnlyAtTheCall) {
-  char out[64];
-  ASSERT_TRUE(PlatformSystemPath("C:\\Work\\a b.txt", out, sizeof out));
-#ifdef _WIN32
-  EXPECT_STREQ("C:\\Work\\a b.txt", out);
-#else
-  EXPECT_STREQ("/Work/a b.txt", out);
-#endif
-  EXPECT_FALSE(PlatformSystemPath("C:\\a long path", out, 5));
-  EXPECT_STREQ("", out);
 }
 
 }  // namespace
