@@ -58,38 +58,34 @@ void Place(Buffer* b, size_t at, const unsigned char* pattern) {
   memcpy(b->bytes.data() + at, pattern, 4);
 }
 
-TEST(FindPattern, MarkerLimitIsOffset60000) {
+TEST(LocatePackedParts, LimitsAndErrors) {
+  const uint32_t kNone = 0xFFFFFFFF;
   struct Case {
-    size_t markerAt;
-    FindResult expected;
-  } cases[] = {{0, FIND_FOUND},     {1, FIND_FOUND},     {16381, FIND_FOUND},
-               {16382, FIND_FOUND}, {16384, FIND_FOUND}, {59999, FIND_FOUND},
-               {60000, FIND_FOUND}, {60001, FIND_NOT_FOUND}, {70000, FIND_NOT_FOUND}};
+    uint32_t markerAt, headerAt;  // kNone: not placed
+    int fail;                     // 1: reads fail, 2: seeks fail
+    int error;
+  } cases[] = {
+      {0, 4, 0, 0},          {16382, 20000, 0, 0},  // a marker across two blocks
+      {60000, 800004, 0, 0}, {60001, 800004, 0, STUB_ERROR_MARKER_NOT_FOUND},
+      {kNone, 100, 0, STUB_ERROR_MARKER_NOT_FOUND},
+      {100, 800005, 0, STUB_ERROR_ARCHIVE_NOT_FOUND},
+      {100, kNone, 0, STUB_ERROR_ARCHIVE_NOT_FOUND},
+      {100, 104, 0, 0},  // right behind the marker
+      {100, 200, 1, STUB_ERROR_MARKER_READ},   {100, 200, 2, STUB_ERROR_MARKER_SEEK},
+  };
   for (const Case& c : cases) {
     Buffer b;
-    b.bytes.assign(80000, 0x5B);  // many a first byte, never the whole marker
-    Place(&b, c.markerAt, kMarker);
-    uint32_t at = 0;
-    EXPECT_EQ(c.expected, FindPattern(ReadBuffer, &b, 0, VQ_STUB_MAX_SIZE, &kMetaMarker, &at))
-        << c.markerAt;
-    if (c.expected == FIND_FOUND) {
-      EXPECT_EQ(c.markerAt, at);
-    }
-  }
-}
-
-TEST(FindPattern, ArchiveLimitIsOffset800004) {
-  for (size_t headerAt : {800003u, 800004u, 800005u}) {
-    Buffer b;
-    b.bytes.assign(headerAt + 100, 'P');
-    Place(&b, 100, kMarker);
-    Place(&b, headerAt, kHeader);
-    uint32_t at = 0;
-    FindResult r =
-        FindPattern(ReadBuffer, &b, 104, VQ_ARCHIVE_MAX_START, &kLocalHeader, &at);
-    EXPECT_EQ(headerAt <= 800004 ? FIND_FOUND : FIND_NOT_FOUND, r) << headerAt;
-    if (r == FIND_FOUND) {
-      EXPECT_EQ(headerAt, at);
+    b.bytes.assign(c.headerAt == kNone ? 900000 : c.headerAt + 100, 0x5B);  // many a "["
+    if (c.markerAt != kNone) Place(&b, c.markerAt, kMarker);
+    if (c.headerAt != kNone) Place(&b, c.headerAt, kHeader);
+    b.failRead = c.fail == 1;
+    b.failSeek = c.fail == 2;
+    uint32_t marker = 0, archive = 0;
+    EXPECT_EQ(c.error, LocatePackedParts(ReadBuffer, &b, &marker, &archive)) << c.markerAt;
+    if (c.error == 0) {
+      EXPECT_EQ(c.markerAt, marker);
+      EXPECT_EQ(c.headerAt, archive);
+      EXPECT_LT(b.reads, 120);  // in blocks, not byte by byte
     }
   }
 }
@@ -117,25 +113,6 @@ TEST(FindPattern, SameOffsetsAsOneByOneSearch) {
       }
     }
   }
-}
-
-TEST(FindPattern, ReaderFailuresAreReported) {
-  Buffer b;
-  b.bytes.assign(100, 0);
-  uint32_t at;
-  b.failRead = true;
-  EXPECT_EQ(FIND_READ_FAILED, FindPattern(ReadBuffer, &b, 0, 60000, &kMetaMarker, &at));
-  b.failRead = false;
-  b.failSeek = true;
-  EXPECT_EQ(FIND_SEEK_FAILED, FindPattern(ReadBuffer, &b, 0, 60000, &kMetaMarker, &at));
-}
-
-TEST(FindPattern, ReadsInBlocks) {
-  Buffer b;
-  b.bytes.assign(800100, 0);
-  uint32_t at;
-  EXPECT_EQ(FIND_NOT_FOUND, FindPattern(ReadBuffer, &b, 0, 800004, &kLocalHeader, &at));
-  EXPECT_LT(b.reads, 100);
 }
 
 // ---------------------------------------------------------------- entry names
