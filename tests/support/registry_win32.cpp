@@ -1,0 +1,39 @@
+#include "tests/support/registry_win32.h"
+
+const char* const kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+bool SetRegistryText(HKEY root, const char* key, const char* name, const std::string& value) {
+  HKEY handle;
+  if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != 0)
+    return false;
+  bool ok = RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)value.c_str(),
+                           (DWORD)value.size() + 1) == 0;
+  RegCloseKey(handle);
+  return ok;
+}
+
+ScopedRegistryValue::ScopedRegistryValue(HKEY rootKey, const char* keyPath, const char* valueName,
+                                         const std::string& value)
+    : root(rootKey), key(keyPath), name(valueName), had(false) {
+  HKEY handle;
+  if (RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE, &handle) == 0) {
+    char old[4096];
+    DWORD size = sizeof old - 1;
+    had = RegQueryValueExA(handle, valueName, nullptr, nullptr, (BYTE*)old, &size) == 0;
+    if (had) saved.assign(old, size && old[size - 1] == 0 ? size - 1 : size);
+    RegCloseKey(handle);
+  }
+  SetRegistryText(root, keyPath, valueName, value);
+}
+
+ScopedRegistryValue::~ScopedRegistryValue() {
+  if (had) {
+    SetRegistryText(root, key.c_str(), name.c_str(), saved);
+    return;
+  }
+  HKEY handle;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &handle) != 0) return;
+  RegDeleteValueA(handle, name.c_str());
+  RegCloseKey(handle);
+}
