@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "build/layout.h"
+#include "project/project.h"
 #include "shell/buildlog.h"
 #include "shell/paths.h"
 #include "zip.h"
@@ -248,12 +249,6 @@ uint32_t SumFolderSize(const char* folderText, bool restart) {
   } while (PlatformFindNext(find, &entry));
   PlatformFindClose(find);
   return gSumTotal;
-}
-
-const char* PathBelowFolder(const char* path, const char* folder) {
-  size_t length = strlen(folder);
-  if (length > 0 && strncmp(path, folder, length) == 0) return path + length;
-  return path;
 }
 
 const char* FileNamePart(const char* path) {

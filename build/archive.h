@@ -63,10 +63,6 @@ bool CloseArchive(ArchiveJob* job);
 // running total that restart first sets to 0. Returns the running total.
 uint32_t SumFolderSize(const char* folder, bool restart);
 
-// path without folder in front: an entry's name, a launch entry's stored
-// path. A path not below folder comes back whole.
-const char* PathBelowFolder(const char* path, const char* folder);
-
 // The part of path after its last backslash (all of it without one).
 const char* FileNamePart(const char* path);
 

@@ -127,6 +127,39 @@ TEST_F(BuildJobTest, LaunchEntriesFollowTheHeaderWithCarriageReturns) {
   EXPECT_EQ(parts.header.find('\r'), std::string::npos);
 }
 
+// The project file and the meta data block store a launch entry alike.
+TEST_F(BuildJobTest, LaunchEntriesAreStoredAlikeInProjectFileAndMetaData) {
+  const struct {
+    const char* source;
+    const char* entry;
+    const char* stored;
+  } cases[] = {
+      {"C:\\src\\", "C:\\src\\setup.exe", "setup.exe"},
+      {"C:\\src\\", "C:\\src\\bin\\setup.exe", "bin\\setup.exe"},
+      // Only the folder in front goes, however often its text comes again.
+      {"C:\\src\\", "C:\\src\\sub\\C:\\src\\x.exe", "sub\\C:\\src\\x.exe"},
+      {"C:\\src\\", "C:\\src\\C:\\src\\x.exe", "C:\\src\\x.exe"},
+      {"C:\\src\\", "D:\\C:\\src\\x.exe", "D:\\C:\\src\\x.exe"},
+      {"C:\\src\\", "c:\\SRC\\x.exe", "c:\\SRC\\x.exe"},  // the case must match
+      {"C:\\src\\", "D:\\Other\\tool.exe", "D:\\Other\\tool.exe"},
+      {"", "C:\\src\\x.exe", "C:\\src\\x.exe"},
+  };
+  for (const auto& c : cases) {
+    CopyText(gProject.SourceFolder, VQ_TEXT_SIZE, c.source);
+    AddLaunch(0, c.entry, "*Command*", "*ShowWin*");
+    std::string project = ScratchName("agree") + ".vqx";
+    CopyText(gProject.ProjectFilePath, VQ_TEXT_SIZE, project.c_str());
+    ASSERT_TRUE(SaveProject(&gProject, &gLaunch));
+    std::string saved = ReadRawFile(project);
+    size_t at = saved.find("\nExecFile0=") + 11;
+    EXPECT_EQ(saved.substr(at, saved.find('\r', at) - at), c.stored) << c.entry;
+    std::string launch;
+    FormatLaunchText(&gProject, &gLaunch, &launch);
+    EXPECT_EQ(launch.substr(0, launch.find('\r')), std::string("ExecFile0=") + c.stored)
+        << c.entry;
+  }
+}
+
 TEST_F(BuildJobTest, SixtyFourLongLaunchEntriesAreWrittenWhole) {
   MakeTree(source, {{"a.txt", "a"}});
   std::string expected;
