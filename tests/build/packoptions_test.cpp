@@ -66,7 +66,6 @@ class PackOverrides : public ::testing::Test {
     InitProject(&gProject, &gLaunch);
     RestoreStub();
   }
-  void TearDown() override { RemoveTestTemporaries(); }
   bool Apply(const char* source, const char* output, std::string* error = nullptr) {
     PackOptions options = {"p.vqx", source, output, false};
     char text[256] = "";

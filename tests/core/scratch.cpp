@@ -4,7 +4,9 @@
 
 #include <stdio.h>
 #include <stdlib.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <ftw.h>
 #include <unistd.h>
 #endif
@@ -74,6 +76,38 @@ const std::string& ScratchFolder() {
 std::string ScratchName(const char* stem) {
   static int counter = 0;
   return ScratchFolder() + stem + std::to_string(++counter);
+}
+
+// GetTempPathA reads TMP first; the POSIX side reads TMPDIR.
+#ifdef _WIN32
+static const char kTempVariable[] = "TMP";
+static void SetVariable(const char* value) { SetEnvironmentVariableA(kTempVariable, value); }
+#else
+static const char kTempVariable[] = "TMPDIR";
+static void SetVariable(const char* value) {
+  if (value) {
+    setenv(kTempVariable, value, 1);
+  } else {
+    unsetenv(kTempVariable);
+  }
+}
+#endif
+
+void UseTemporaryFolder(const std::string& folder) {
+  static bool saved = false, had = false;
+  static std::string original;
+  if (!saved) {
+    const char* value = getenv(kTempVariable);
+    had = value != nullptr;
+    original = had ? value : "";
+    saved = true;
+  }
+  char sys[4096];
+  if (!folder.empty() && PlatformSystemPath(folder.c_str(), sys, sizeof sys)) {
+    SetVariable(sys);
+  } else {
+    SetVariable(had ? original.c_str() : nullptr);
+  }
 }
 
 bool WriteRawFile(const std::string& path, const std::string& bytes) {
