@@ -53,15 +53,13 @@ class BuildJobTest : public ::testing::Test {
     CopyText(gProject.ProjectName, VQ_TEXT_SIZE, kTestProject);
     gProject.CompressLevel = 6;
   }
-  // A source folder and an output path of their own.
-  void NewFolders() {
+  void NewFolders() {  // a source folder and an output path of their own
     source = ScratchName("src") + "\\";
     output = ScratchName("out") + "\\Demo.exe";
     CopyText(gProject.SourceFolder, VQ_TEXT_SIZE, source.c_str());
     CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
   }
   void TearDown() override {
-    UseTemporaryFolder("");
     RestoreStub();
     ResetBuildLog(nullptr);
   }
@@ -140,28 +138,23 @@ TEST_F(BuildJobTest, LaunchEntriesAreStoredAlikeInProjectFileAndMetaData) {
     const char* stored;
   } cases[] = {
       {"C:\\src\\", "C:\\src\\setup.exe", "setup.exe"},
-      {"C:\\src\\", "C:\\src\\bin\\setup.exe", "bin\\setup.exe"},
       // Only the folder in front goes, however often its text comes again.
       {"C:\\src\\", "C:\\src\\sub\\C:\\src\\x.exe", "sub\\C:\\src\\x.exe"},
       {"C:\\src\\", "C:\\src\\C:\\src\\x.exe", "C:\\src\\x.exe"},
       {"C:\\src\\", "D:\\C:\\src\\x.exe", "D:\\C:\\src\\x.exe"},
       {"C:\\src\\", "c:\\SRC\\x.exe", "c:\\SRC\\x.exe"},  // the case must match
-      {"C:\\src\\", "D:\\Other\\tool.exe", "D:\\Other\\tool.exe"},
       {"", "C:\\src\\x.exe", "C:\\src\\x.exe"},
   };
   for (const auto& c : cases) {
     CopyText(gProject.SourceFolder, VQ_TEXT_SIZE, c.source);
     AddLaunch(0, c.entry, "*Command*", "*ShowWin*");
-    std::string project = ScratchName("agree") + ".vqx";
-    CopyText(gProject.ProjectFilePath, VQ_TEXT_SIZE, project.c_str());
+    CopyText(gProject.ProjectFilePath, VQ_TEXT_SIZE, (ScratchName("agree") + ".vqx").c_str());
     ASSERT_TRUE(SaveProject(&gProject, &gLaunch));
-    std::string saved = ReadRawFile(project);
-    size_t at = saved.find("\nExecFile0=") + 11;
-    EXPECT_EQ(saved.substr(at, saved.find('\r', at) - at), c.stored) << c.entry;
+    std::string saved = ReadRawFile(gProject.ProjectFilePath);
+    EXPECT_NE(saved.find(std::string("\nExecFile0=") + c.stored + "\r\n"), saved.npos) << c.entry;
     std::string launch;
     FormatLaunchText(&gProject, &gLaunch, &launch);
-    EXPECT_EQ(launch.substr(0, launch.find('\r')), std::string("ExecFile0=") + c.stored)
-        << c.entry;
+    EXPECT_EQ(launch.find(std::string("ExecFile0=") + c.stored + "\r"), 0u) << c.entry;
   }
 }
 
@@ -233,55 +226,42 @@ TEST_F(BuildJobTest, NFilesGiveNPlusFourLogLinesInOrder) {
   EXPECT_EQ(BuildLogProgress(), 100);
 }
 
-TEST_F(BuildJobTest, EmptySourceFolderFailsAndLeavesNoOutput) {
-  MakeFolder(source + "only\\empty\\folders\\");
-  EXPECT_FALSE(BuildJob());
-  EXPECT_EQ(gFailures, std::vector<std::string>{"Failed to read compressed data."});
-  EXPECT_EQ(LogLines(), (std::vector<std::string>{"2|-----", "1|Failed."}));
-  EXPECT_STREQ(BuildLogStatus(), "Failed!");
-  EXPECT_FALSE(FileExists(output));
-}
-
-// Makes the source file at path one the build cannot read; an empty path
-// holds nothing.
+// Makes a source file unreadable: held open for writing (sharing read and
+// write) as by a program still writing it; a link to nothing on POSIX.
 #ifdef _WIN32
-// As another program still writing it: held open for writing, letting others
-// read and write.
-HANDLE HoldSourceFile(const std::string& path) {
+void* HoldSourceFile(const std::string& path) {
   return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                      OPEN_EXISTING, 0, nullptr);
 }
-void ReleaseSourceFile(HANDLE held) {
-  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-}
+void ReleaseSourceFile(void* held) { CloseHandle(held); }
 #else
-// No sharing modes here: a link to nothing is listed but cannot be read.
-int HoldSourceFile(const std::string& path) {
+void* HoldSourceFile(const std::string& path) {
   char file[2048];
-  if (path.empty() || !PlatformSystemPath(path.c_str(), file, sizeof file)) return -1;
-  unlink(file);
-  return symlink("nothing", file);
+  PlatformSystemPath(path.c_str(), file, sizeof file);
+  EXPECT_TRUE(unlink(file) == 0 && symlink("nothing", file) == 0);
+  return nullptr;
 }
-void ReleaseSourceFile(int) {}
+void ReleaseSourceFile(void*) {}
 #endif
 
 // Whatever way a build ends, it takes nothing from the temporary folder and
 // leaves nothing in it: not its archive, not the name it reserved.
 TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
-  enum Setup { kSourceFiles, kEmptySource, kUnreadableSource, kOutputIsAFolder };
+  enum Setup { kSourceFiles, kDeepOutput, kEmptySource, kUnreadableSource, kOutputIsAFolder };
   const struct {
     const char* what;
     const char* project;
     Setup setup;
     const char* failure;  // nullptr: the build completes
   } cases[] = {
-      {"complete build", kTestProject, kSourceFiles, nullptr},
+      {"complete", kTestProject, kSourceFiles, nullptr},
+      {"missing output folders are made", kTestProject, kDeepOutput, nullptr},
       // The archive takes the reserved name, not the text before its first dot.
-      {"dot in the project name", "v.Test", kSourceFiles, nullptr},
-      {"empty source folder", kTestProject, kEmptySource, "Failed to read compressed data."},
+      {"dot in the prefix", "v.Test", kSourceFiles, nullptr},
+      {"only empty folders", kTestProject, kEmptySource, "Failed to read compressed data."},
       {"source file still being written", kTestProject, kUnreadableSource,
        "Failed to add all files to the archive."},
-      {"output cannot be created", kTestProject, kOutputIsAFolder,
+      {"output is a folder", kTestProject, kOutputIsAFolder,
        "Failed to create the output executable."},
 #ifndef _WIN32
       {"no temporary name", "a/b/c", kSourceFiles, "Failed to create the temporary archive."},
@@ -290,38 +270,27 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
   for (const auto& c : cases) {
     NewFolders();
     CopyText(gProject.ProjectName, VQ_TEXT_SIZE, c.project);
-    ASSERT_TRUE(WriteRawFile(temp + "v.zip", "another program's"));
+    if (c.setup == kDeepOutput) output = ScratchName("deep") + "\\one\\two\\Demo.exe";
+    CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
     if (c.setup == kEmptySource) {
-      MakeFolder(source);
+      MakeFolder(source + "empty\\folders\\");
     } else {
       MakeTree(source, kDemo);
     }
     if (c.setup == kOutputIsAFolder) MakeFolder(output + "\\");
-    auto held = HoldSourceFile(c.setup == kUnreadableSource ? source + "readme.txt" : "");
+    void* held = c.setup == kUnreadableSource ? HoldSourceFile(source + "readme.txt") : nullptr;
+    ASSERT_TRUE(WriteRawFile(temp + "v.zip", "another program's"));
     std::string before = ListFolder(temp);
     gFailures.clear();
     ResetBuildLog(&kTestSink);
-    bool built = BuildJob();
-    ReleaseSourceFile(held);
+    BuildJob();
+    if (held) ReleaseSourceFile(held);
     EXPECT_EQ(ListFolder(temp), before) << c.what;
-    EXPECT_EQ(ReadRawFile(temp + "v.zip"), "another program's") << c.what;
-    EXPECT_EQ(built, c.failure == nullptr) << c.what;
-    if (!c.failure) {
-      EXPECT_EQ(gFailures, std::vector<std::string>{}) << c.what;
-      continue;
-    }
-    EXPECT_EQ(gFailures, std::vector<std::string>{c.failure}) << c.what;
-    EXPECT_EQ(LogLines().back(), "1|Failed.") << c.what;
+    EXPECT_EQ(gFailures.empty() ? "" : gFailures[0], c.failure ? c.failure : "") << c.what;
+    EXPECT_STREQ(BuildLogStatus(), c.failure ? "Failed!" : "Completed Successfully.") << c.what;
     PlatformFileInfo info;
-    EXPECT_FALSE(PlatformGetFileInfo(output.c_str(), &info) && !info.isFolder) << c.what;
+    EXPECT_EQ(PlatformGetFileInfo(output.c_str(), &info) && !info.isFolder, !c.failure) << c.what;
   }
-}
-
-TEST_F(BuildJobTest, MissingOutputFoldersAreCreated) {
-  MakeTree(source, {{"a.txt", "a"}});
-  output = ScratchName("deep") + "\\one\\two\\three\\Demo.exe";
-  CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
-  EXPECT_TRUE(Built().found);
 }
 
 TEST_F(BuildJobTest, EarlierOutputInsideTheSourceFolderIsPacked) {
@@ -453,7 +422,6 @@ TEST_F(BuildJobTest, WriteFailureFailsTheBuildAndRemovesTheOutput) {
     EXPECT_EQ(lines.back(), "1|Failed.");
     EXPECT_STREQ(BuildLogStatus(), "Failed!");
     EXPECT_FALSE(FileExists(output)) << limit;
-    EXPECT_EQ(ListFolder(temp), "") << limit;
   }
 }
 
@@ -480,23 +448,6 @@ TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
           << "unzip, protected " << protectedBuild << " level " << level;
       EXPECT_EQ(system(("7z t " + pass7 + quoted + " >/dev/null 2>&1").c_str()), 0)
           << "7z, protected " << protectedBuild << " level " << level;
-      std::string extracted = ScratchName("unzipped");
-      char target[2048];
-      PlatformSystemPath(extracted.c_str(), target, sizeof target);
-      ASSERT_EQ(system(("7z x -y " + pass7 + "-o'" + target + "' " + quoted + " >/dev/null 2>&1")
-                           .c_str()),
-                0);
-      // 7-Zip on Linux keeps the backslashes of the names as they are.
-      for (const auto& file : kDemo) {
-        std::string content;
-        FILE* in = fopen((std::string(target) + "/" + file.first).c_str(), "rb");
-        ASSERT_NE(in, nullptr) << file.first;
-        char chunk[4096];
-        size_t got;
-        while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) content.append(chunk, got);
-        fclose(in);
-        EXPECT_EQ(content, file.second) << file.first;
-      }
     }
   }
 }

@@ -53,6 +53,5 @@ std::string OriginalReference();
 // A 2238-byte icon file of the accepted kind with its own pixels.
 std::string CustomIcon(unsigned char seed);
 
-// Builds in tests use this project name; the job names its temporary files
-// after it.
+// Builds in tests use this project name.
 extern const char* const kTestProject;

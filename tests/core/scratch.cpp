@@ -78,36 +78,14 @@ std::string ScratchName(const char* stem) {
   return ScratchFolder() + stem + std::to_string(++counter);
 }
 
-// GetTempPathA reads TMP first; the POSIX side reads TMPDIR.
-#ifdef _WIN32
-static const char kTempVariable[] = "TMP";
-static void SetVariable(const char* value) { SetEnvironmentVariableA(kTempVariable, value); }
-#else
-static const char kTempVariable[] = "TMPDIR";
-static void SetVariable(const char* value) {
-  if (value) {
-    setenv(kTempVariable, value, 1);
-  } else {
-    unsetenv(kTempVariable);
-  }
-}
-#endif
-
 void UseTemporaryFolder(const std::string& folder) {
-  static bool saved = false, had = false;
-  static std::string original;
-  if (!saved) {
-    const char* value = getenv(kTempVariable);
-    had = value != nullptr;
-    original = had ? value : "";
-    saved = true;
-  }
   char sys[4096];
-  if (!folder.empty() && PlatformSystemPath(folder.c_str(), sys, sizeof sys)) {
-    SetVariable(sys);
-  } else {
-    SetVariable(had ? original.c_str() : nullptr);
-  }
+  if (!PlatformSystemPath(folder.c_str(), sys, sizeof sys)) abort();
+#ifdef _WIN32
+  SetEnvironmentVariableA("TMP", sys);  // GetTempPathA reads TMP first
+#else
+  setenv("TMPDIR", sys, 1);
+#endif
 }
 
 bool WriteRawFile(const std::string& path, const std::string& bytes) {

@@ -13,7 +13,7 @@ const std::string& ScratchFolder();
 // services cache files by name, so every case gets a file of its own.
 std::string ScratchName(const char* stem);
 // Makes folder (with a trailing backslash) the system's temporary folder for
-// this process; "" gives back the one it had.
+// the rest of this process.
 void UseTemporaryFolder(const std::string& folder);
 bool WriteRawFile(const std::string& path, const std::string& bytes);
 // The file's bytes; "<missing>" when it cannot be read.
