@@ -1,9 +1,14 @@
 #include "build/archive.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#ifdef _WIN32
+#include <share.h>
+#endif
 
 #include "build/layout.h"
+#include "project/project.h"
 #include "shell/buildlog.h"
 #include "shell/paths.h"
 #include "zip.h"
@@ -19,6 +24,7 @@ namespace {
 // every size and offset must stay below this.
 const uint64_t kZip32Limit = 0xFFFFFFFFu;
 const uint64_t kEndRecordSize = 22;
+const uint64_t kCentralHeaderSize = 46;  // no extra field, no comment
 
 uint32_t gSumTotal = 0;  // SumFolderSize's running total
 
@@ -36,6 +42,43 @@ bool WithTrailingBackslash(const char* folder, char* out, size_t outSize) {
   return AppendText(out, outSize, "\\");
 }
 
+// The zip library's own stdio functions for the archive, but for three:
+// opening, because the job keeps the stream to ask how far the archive has
+// got; seeking and telling, because the library's casts cut offsets to a
+// 32-bit long on Windows, which breaks every archive that passes 2 GB.
+
+voidpf ZCALLBACK OpenArchiveStream(voidpf opaque, const void* name, int mode) {
+  ArchiveJob* job = (ArchiveJob*)opaque;
+  // The library opens the archive only to create it or to add to it.
+  const char* how = (mode & ZLIB_FILEFUNC_MODE_EXISTING) ? "r+b" : "wb";
+#ifdef _WIN32
+  // Others may read the archive meanwhile, never write it.
+  job->stream = _fsopen((const char*)name, how, _SH_DENYWR);
+#else
+  job->stream = fopen((const char*)name, how);
+#endif
+  return job->stream;
+}
+
+long ZCALLBACK SeekArchiveStream(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  int whence = origin == ZLIB_FILEFUNC_SEEK_SET   ? SEEK_SET
+               : origin == ZLIB_FILEFUNC_SEEK_END ? SEEK_END
+                                                  : SEEK_CUR;
+#ifdef _WIN32
+  return _fseeki64((FILE*)stream, (__int64)offset, whence) == 0 ? 0 : -1;
+#else
+  return fseeko((FILE*)stream, (off_t)offset, whence) == 0 ? 0 : -1;
+#endif
+}
+
+ZPOS64_T ZCALLBACK TellArchiveStream(voidpf, voidpf stream) {
+#ifdef _WIN32
+  return (ZPOS64_T)_ftelli64((FILE*)stream);
+#else
+  return (ZPOS64_T)ftello((FILE*)stream);
+#endif
+}
+
 bool OpenArchive(ArchiveJob* job) {
   if (job->zip) return true;
   char systemPath[VQ_TEXT_SIZE];
@@ -43,8 +86,25 @@ bool OpenArchive(ArchiveJob* job) {
   PlatformFileInfo info;
   int mode = PlatformGetFileInfo(job->archivePath, &info) ? APPEND_STATUS_ADDINZIP
                                                           : APPEND_STATUS_CREATE;
-  job->zip = zipOpen64(systemPath, mode);
+  zlib_filefunc64_def functions;
+  fill_fopen64_filefunc(&functions);
+  functions.zopen64_file = OpenArchiveStream;
+  functions.zseek64_file = SeekArchiveStream;
+  functions.ztell64_file = TellArchiveStream;
+  functions.opaque = job;
+  job->zip = zipOpen2_64(systemPath, mode, nullptr, &functions);
   return job->zip != nullptr;
+}
+
+// Whether the archive, were it closed now, would take more than the limit:
+// what is written, the central directory for every entry opened so far, the
+// end record. Within an entry the library still holds some of the data, so
+// this errs low there and is exact once the entry is closed.
+bool ArchivePassesLimit(ArchiveJob* job) {
+  uint64_t written = TellArchiveStream(nullptr, job->stream);
+  if (written + job->centralSize + kEndRecordSize <= job->sizeLimit) return false;
+  job->failureText = kArchiveTooLargeText;
+  return true;
 }
 
 // Entry time: the moment of adding, the year as 2000 plus its last two digits.
@@ -65,45 +125,48 @@ void EntryTime(const ArchiveJob* job, zip_fileinfo* info) {
 }
 
 // The CRC-32 of the whole file, which traditional encryption needs before the
-// data. Returns false when the file cannot be read.
-bool FileCrc(const char* path, unsigned char* buffer, uLong* crc) {
-  PlatformFile* file = PlatformOpenRead(path);
-  if (!file) return false;
+// data; the file is left at its start again. Returns false on a read error.
+bool FileCrc(PlatformFile* file, unsigned char* buffer, uLong* crc) {
   uLong sum = crc32(0L, Z_NULL, 0);
-  bool ok = true;
   for (;;) {
     size_t got = 0;
-    if (!PlatformReadFile(file, buffer, VQ_COPY_PIECE_SIZE, &got)) {
-      ok = false;
-      break;
-    }
+    if (!PlatformReadFile(file, buffer, VQ_COPY_PIECE_SIZE, &got)) return false;
     if (got == 0) break;
     sum = crc32(sum, buffer, (uInt)got);
   }
-  PlatformCloseFile(file);
   *crc = sum;
-  return ok;
+  return PlatformSeekFile(file, 0);
 }
 
-// Copies the file into the open entry.
-bool CopyFileIntoEntry(ArchiveJob* job, const char* path) {
-  PlatformFile* file = PlatformOpenRead(path);
-  if (!file) return false;
-  bool ok = true;
+// Copies the file into the open entry, stopping early once the archive
+// passes its limit.
+bool CopyFileIntoEntry(ArchiveJob* job, PlatformFile* file) {
   for (;;) {
     size_t got = 0;
-    if (!PlatformReadFile(file, job->buffer, VQ_COPY_PIECE_SIZE, &got)) {
-      ok = false;
-      break;
-    }
-    if (got == 0) break;
-    if (zipWriteInFileInZip(job->zip, job->buffer, (unsigned)got) != ZIP_OK) {
-      ok = false;
-      break;
-    }
+    if (!PlatformReadFile(file, job->buffer, VQ_COPY_PIECE_SIZE, &got)) return false;
+    if (got == 0) return true;
+    if (zipWriteInFileInZip(job->zip, job->buffer, (unsigned)got) != ZIP_OK) return false;
+    if (ArchivePassesLimit(job)) return false;
   }
-  PlatformCloseFile(file);
-  return ok;
+}
+
+// Adds the open file as the entry `name`.
+bool AddOpenFile(ArchiveJob* job, PlatformFile* file, const char* name) {
+  zip_fileinfo zipInfo;
+  EntryTime(job, &zipInfo);
+  const bool encrypt = job->password && job->password[0] != '\0';
+  uLong crc = 0;
+  if (encrypt && !FileCrc(file, job->buffer, &crc)) return false;
+
+  job->centralSize += kCentralHeaderSize + strlen(name);
+  if (zipOpenNewFileInZip3(job->zip, name, &zipInfo, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                           job->level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
+                           encrypt ? job->password : nullptr, crc) != ZIP_OK) {
+    return false;
+  }
+  bool ok = CopyFileIntoEntry(job, file);
+  if (zipCloseFileInZip(job->zip) != ZIP_OK) ok = false;
+  return ok && !ArchivePassesLimit(job);
 }
 
 void MoveProgress(ArchiveJob* job, uint64_t listedSize) {
@@ -124,7 +187,7 @@ void InitArchiveJob(ArchiveJob* job) {
   job->sourceFolder = "";
   job->archivePath = "";
   job->password = "";
-  job->sizeBound = kEndRecordSize;
+  job->sizeLimit = kZip32Limit;
 }
 
 bool BuildSourceArchive(ArchiveJob* job) {
@@ -185,34 +248,18 @@ bool AddFileToArchive(ArchiveJob* job, const char* path, uint64_t listedSize) {
     job->failureText = kFileTooLargeText;
     return false;
   }
-
   char name[VQ_TEXT_SIZE];
-  const char* relative = PathBelowFolder(path, job->sourceFolder);
-  if (!CopyText(name, sizeof name, relative)) return false;
-  uint64_t bound = job->sizeBound + EntrySizeBound(size, strlen(name));
-  if (bound >= kZip32Limit) {
-    job->failureText = kArchiveTooLargeText;
-    return false;
-  }
+  if (!CopyText(name, sizeof name, PathBelowFolder(path, job->sourceFolder))) return false;
+  if (!job->buffer || !OpenArchive(job)) return false;
 
-  if (!job->buffer) return false;
-  if (!OpenArchive(job)) return false;
-  zip_fileinfo zipInfo;
-  EntryTime(job, &zipInfo);
-
-  const bool encrypt = job->password && job->password[0] != '\0';
-  uLong crc = 0;
-  if (encrypt && !FileCrc(path, job->buffer, &crc)) return false;
-
-  if (zipOpenNewFileInZip3(job->zip, name, &zipInfo, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                           job->level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-                           encrypt ? job->password : nullptr, crc) != ZIP_OK) {
-    return false;
-  }
-  bool ok = CopyFileIntoEntry(job, path);
-  if (zipCloseFileInZip(job->zip) != ZIP_OK) ok = false;
+  // Opened once for the CRC pass and the copy, letting others only read: a
+  // file that another program is still writing fails here instead of being
+  // packed half-written.
+  PlatformFile* file = PlatformOpenRead(path);
+  if (!file) return false;
+  bool ok = AddOpenFile(job, file, name);
+  PlatformCloseFile(file);
   if (!ok) return false;
-  job->sizeBound = bound;
   if (job->reopenPerFile) return CloseArchive(job);
   return true;
 }
@@ -248,22 +295,4 @@ uint32_t SumFolderSize(const char* folderText, bool restart) {
   } while (PlatformFindNext(find, &entry));
   PlatformFindClose(find);
   return gSumTotal;
-}
-
-const char* PathBelowFolder(const char* path, const char* folder) {
-  size_t length = strlen(folder);
-  if (length > 0 && strncmp(path, folder, length) == 0) return path + length;
-  return path;
-}
-
-const char* FileNamePart(const char* path) {
-  const char* slash = strrchr(path, '\\');
-  return slash ? slash + 1 : path;
-}
-
-uint64_t EntrySizeBound(uint64_t size, size_t nameLength) {
-  const uint64_t localHeader = 30, centralHeader = 46, encryptionHeader = 12;
-  // deflateBound's worst case for raw deflate (stored blocks on bad data).
-  uint64_t deflated = size + (size >> 12) + (size >> 14) + (size >> 25) + 7;
-  return localHeader + nameLength + encryptionHeader + deflated + centralHeader + nameLength;
 }

@@ -24,19 +24,23 @@ struct ArchiveJob {
   // next: slow for many files; kept to show both give the same archive.
   bool reopenPerFile;
   void (*clock)(PlatformLocalTime* now);  // entry times; null: the local time
+  // The most bytes the whole archive may take (0xFFFFFFFF: 32-bit sizes and
+  // offsets, since entries carry no zip64 fields). Tests lower it.
+  uint64_t sizeLimit;
 
   // State of the walk, set by InitArchiveJob.
   void* zip;                    // the open archive, created by the first file
+  void* stream;                 // its file, as the zip library's file functions opened it
   unsigned char* buffer;        // the copy buffer
   bool totalKnown;
   uint32_t total;               // SumFolderSize of the source folder
   uint32_t done;                // listed sizes of the files added
-  uint64_t sizeBound;           // what the archive can grow to at most so far
+  uint64_t centralSize;         // what the central directory will take for the entries so far
   const char* failureText;      // set when a failure has its own message
 };
 
 // Clears a job: no archive open, no progress, default settings (level 0, no
-// password, no progress bar, archive kept open across the walk).
+// password, no progress bar, archive kept open across the walk, 32-bit limit).
 void InitArchiveJob(ArchiveJob* job);
 
 // Builds the whole archive from job->sourceFolder and closes it. Returns
@@ -52,7 +56,8 @@ bool AddFolderToArchive(ArchiveJob* job, const char* folder);
 
 // Adds one file as one entry; listedSize is the size its listing reported.
 // Returns false when the file is missing or unreadable, too large for a
-// 32-bit entry, or the zip library fails. Logs nothing.
+// 32-bit entry, would take the archive past job->sizeLimit, or the zip
+// library fails. Logs nothing.
 bool AddFileToArchive(ArchiveJob* job, const char* path, uint64_t listedSize);
 
 // Closes the archive if it is open. Returns false when writing its central
@@ -63,13 +68,3 @@ bool CloseArchive(ArchiveJob* job);
 // running total that restart first sets to 0. Returns the running total.
 uint32_t SumFolderSize(const char* folder, bool restart);
 
-// path without folder in front: an entry's name, a launch entry's stored
-// path. A path not below folder comes back whole.
-const char* PathBelowFolder(const char* path, const char* folder);
-
-// The part of path after its last backslash (all of it without one).
-const char* FileNamePart(const char* path);
-
-// The most bytes one entry can take in the archive: local header, the
-// encryption header, deflate's worst case for size bytes, central header.
-uint64_t EntrySizeBound(uint64_t size, size_t nameLength);

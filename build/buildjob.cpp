@@ -28,27 +28,33 @@ bool Fail(const char* text) {
   return false;
 }
 
-// The output is unusable once a failure cut it short.
-bool FailAndRemoveOutput(PlatformFile* output, const char* outputPath, const char* text) {
+// The output is unusable once a failure cut it short. Returns text.
+const char* RemoveOutput(PlatformFile* output, const char* outputPath, const char* text) {
   if (output) PlatformCloseFile(output);
   PlatformDeleteFile(outputPath);
-  return Fail(text);
+  return text;
 }
 
-// A write failure is most likely a full disk: the temporary archive goes too.
-bool FailWriting(PlatformFile* output, const char* outputPath, const char* archivePath) {
-  PlatformDeleteFile(archivePath);
-  return FailAndRemoveOutput(output, outputPath, kWriteOutputFailedText);
-}
-
-// The temporary archive's path: a unique name from the project name's first
-// characters, with ".zip" for its extension.
-bool TemporaryArchivePath(const char* projectName, char* out, size_t outSize) {
+// Reserves a unique name in the temporary folder from the project name's
+// first characters (the system creates it as an empty file) and gives the
+// temporary archive the same name with ".zip" in place of ".tmp". Only the
+// last extension changes: a dot in the prefix must not make two builds share
+// an archive name. The reservation stays until the build ends, so that no
+// other build is given the same name meanwhile.
+bool ReserveTemporaryArchive(const char* projectName, char* reservation, char* archivePath,
+                             size_t size) {
   char folder[VQ_TEXT_SIZE];
-  char name[VQ_TEXT_SIZE];
-  if (!PlatformTempFolder(folder, sizeof folder)) return false;
-  if (!PlatformTempFileName(folder, projectName, name, sizeof name)) return false;
-  return ForceExtension(name, ".zip", out, outSize);
+  if (!PlatformTempFolder(folder, sizeof folder) ||
+      !PlatformTempFileName(folder, projectName, reservation, size)) {
+    return false;
+  }
+  size_t length = strlen(reservation);
+  if (length >= 4 && CopyText(archivePath, size, reservation)) {
+    memcpy(archivePath + length - 4, ".zip", 4);
+    return true;
+  }
+  PlatformDeleteFile(reservation);
+  return false;
 }
 
 void AppendLaunchLine(std::string* out, const char* key, int index, const char* value) {
@@ -124,12 +130,13 @@ void FormatLaunchText(const ProjectRecord* record, const LaunchList* launch, std
   }
 }
 
-bool BuildJob() {
-  const ProjectRecord* record = &gProject;
-  char archivePath[VQ_TEXT_SIZE];
-  if (!TemporaryArchivePath(record->ProjectName, archivePath, sizeof archivePath)) {
-    return Fail(kTempNameFailedText);
-  }
+namespace {
+
+// Everything after the temporary archive's name is reserved: the archive,
+// then the packed executable. Returns nullptr when the packed executable is
+// complete, otherwise the failure's message. The temporary archive is left
+// to the caller.
+const char* WritePackedExecutable(const ProjectRecord* record, const char* archivePath) {
   PlatformFileInfo info;
   if (PlatformGetFileInfo(archivePath, &info)) PlatformDeleteFile(archivePath);
 
@@ -140,23 +147,21 @@ bool BuildJob() {
   job.password = record->Checkbox3 == 1 ? record->Password : "";
   job.level = record->CompressLevel;
   job.showProgress = true;
-  if (!BuildSourceArchive(&job)) {
-    return Fail(job.failureText ? job.failureText : kArchiveFailedText);
-  }
+  if (!BuildSourceArchive(&job)) return job.failureText ? job.failureText : kArchiveFailedText;
 
   char outputFolder[VQ_TEXT_SIZE];
   if (FolderPart(record->OutputFile, outputFolder, sizeof outputFolder)) {
     CreateFolderPath(outputFolder);
   }
   PlatformFile* output = PlatformCreateWrite(record->OutputFile);
-  if (!output) return Fail(kCreateOutputFailedText);
+  if (!output) return kCreateOutputFailedText;
 
   if (PathExists(record->IconFile) && ListedFileSize(record->IconFile) == VQ_STUB_ICON_FILE_SIZE) {
     ReplaceStubIcon(gStubImage, gStubImageSize, gStubIconReference, gStubIconReferenceSize,
                     record->IconFile);
   }
   if (!PlatformWriteFile(output, gStubImage, gStubImageSize)) {
-    return FailWriting(output, record->OutputFile, archivePath);
+    return RemoveOutput(output, record->OutputFile, kWriteOutputFailedText);
   }
 
   uint32_t zipSize = ListedFileSize(archivePath);
@@ -167,14 +172,14 @@ bool BuildJob() {
   FormatLaunchText(record, &gLaunch, &launchText);
   if (!PlatformWriteFile(output, header, headerLength) ||
       (!launchText.empty() && !PlatformWriteFile(output, launchText.data(), launchText.size()))) {
-    return FailWriting(output, record->OutputFile, archivePath);
+    return RemoveOutput(output, record->OutputFile, kWriteOutputFailedText);
   }
 
   unsigned char* buffer = (unsigned char*)malloc(VQ_COPY_PIECE_SIZE);
   PlatformFile* archive = buffer ? PlatformOpenRead(archivePath) : nullptr;
   if (!archive) {
     free(buffer);
-    return FailAndRemoveOutput(output, record->OutputFile, kReadArchiveFailedText);
+    return RemoveOutput(output, record->OutputFile, kReadArchiveFailedText);
   }
   AddLogLine("-----", LOG_MARK_NONE);
   AddLogLine("Writing File...", LOG_MARK_SUCCESS);
@@ -185,9 +190,28 @@ bool BuildJob() {
   PlatformCloseFile(archive);
   // A late write error (the disk filled up) shows only when closing.
   bool closed = PlatformCloseFile(output);
-  if (writeFailed || !closed) return FailWriting(nullptr, record->OutputFile, archivePath);
-  if (!copied) return FailAndRemoveOutput(nullptr, record->OutputFile, kReadArchiveFailedText);
+  if (writeFailed || !closed) {
+    return RemoveOutput(nullptr, record->OutputFile, kWriteOutputFailedText);
+  }
+  if (!copied) return RemoveOutput(nullptr, record->OutputFile, kReadArchiveFailedText);
+  return nullptr;
+}
+
+}  // namespace
+
+bool BuildJob() {
+  char reservation[VQ_TEXT_SIZE];
+  char archivePath[VQ_TEXT_SIZE];
+  if (!ReserveTemporaryArchive(gProject.ProjectName, reservation, archivePath, VQ_TEXT_SIZE)) {
+    return Fail(kTempNameFailedText);
+  }
+  const char* failure = WritePackedExecutable(&gProject, archivePath);
+  // Tidied before any report: the failure box waits for the user, who may
+  // end the program from there. The archive goes first, while its name is
+  // still reserved.
   PlatformDeleteFile(archivePath);
+  PlatformDeleteFile(reservation);
+  if (failure) return Fail(failure);
   ReportBuildDone();
   return true;
 }

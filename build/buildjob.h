@@ -21,7 +21,8 @@ extern const char* const kTempNameFailedText;     // no temporary file name
 // Builds gProject and gLaunch into gProject.OutputFile. Returns true when the
 // packed executable was written completely and "Completed Successfully." was
 // logged; false after a failure report and its message box. A failure after
-// the output file was created removes it, since it is unusable.
+// the output file was created removes it, since it is unusable. Either way
+// the temporary folder is left as the build found it.
 bool BuildJob();
 
 // The text up to and including the last backslash of path (empty without

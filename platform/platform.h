@@ -56,7 +56,10 @@ bool PlatformFindNext(PlatformFind* find, PlatformFindData* data);
 void PlatformFindClose(PlatformFind* find);
 
 struct PlatformFile;  // opaque open file
-// Opens for reading, letting others read (and write). nullptr on failure.
+// Opens for reading, letting others only read: on Windows it fails while
+// another program has the file open for writing, and keeps writers out while
+// open, so nothing is read half-written. POSIX has no such sharing modes.
+// nullptr on failure.
 PlatformFile* PlatformOpenRead(const char* path);
 // Creates anew (replacing an existing file) for writing, letting others read
 // and write. nullptr on failure.

@@ -80,19 +80,18 @@ struct PlatformFile {
   HANDLE handle;
 };
 
-static PlatformFile* OpenWith(const char* path, DWORD access, DWORD disposition) {
-  HANDLE h = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+static PlatformFile* OpenWith(const char* path, DWORD access, DWORD share, DWORD disposition) {
+  HANDLE h = CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   return new PlatformFile{h};
 }
 
 PlatformFile* PlatformOpenRead(const char* path) {
-  return OpenWith(path, GENERIC_READ, OPEN_EXISTING);
+  return OpenWith(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
 }
 
 PlatformFile* PlatformCreateWrite(const char* path) {
-  return OpenWith(path, GENERIC_WRITE, CREATE_ALWAYS);
+  return OpenWith(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS);
 }
 
 bool PlatformReadFile(PlatformFile* file, void* buffer, size_t size, size_t* got) {

@@ -28,25 +28,10 @@ int LaunchCount(const LaunchList* launch) {
   return n;
 }
 
-bool RemoveFolderText(const char* path, const char* folder, char* out, size_t outSize) {
-  size_t folderLength = strlen(folder);
-  if (outSize == 0) return false;
-  out[0] = '\0';
-  if (folderLength == 0) return CopyText(out, outSize, path);  // nothing to remove
-  size_t n = 0;
-  while (*path) {
-    if (strncmp(path, folder, folderLength) == 0) {
-      path += folderLength;
-      continue;
-    }
-    if (n + 1 >= outSize) {
-      out[n] = '\0';
-      return false;
-    }
-    out[n++] = *path++;
-  }
-  out[n] = '\0';
-  return true;
+const char* PathBelowFolder(const char* path, const char* folder) {
+  size_t length = strlen(folder);
+  if (length > 0 && strncmp(path, folder, length) == 0) return path + length;
+  return path;
 }
 
 // A value that no line of a profile file can hold: it tells a missing key
@@ -144,10 +129,9 @@ static bool WriteProjectKeys(const ProjectRecord* record, const LaunchList* laun
             WriteNumber("CompressLevel", record->CompressLevel, file) &&
             WriteNumber("OverwriteMode", record->OverwriteMode, file);
   for (int i = 0; ok && i < VQ_MAX_LAUNCH && launch->ExecFile[i][0]; i++) {
-    char key[32], stored[VQ_TEXT_SIZE];
-    RemoveFolderText(launch->ExecFile[i], record->SourceFolder, stored, sizeof stored);
+    char key[32];
     snprintf(key, sizeof key, "ExecFile%d", i);
-    ok = WriteText(key, stored, file);
+    ok = WriteText(key, PathBelowFolder(launch->ExecFile[i], record->SourceFolder), file);
     snprintf(key, sizeof key, "CmdLine%d", i);
     ok = ok && WriteText(key, launch->CmdLine[i], file);
     snprintf(key, sizeof key, "WinState%d", i);

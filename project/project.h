@@ -37,9 +37,12 @@ void InitProject(ProjectRecord* record, LaunchList* launch);
 // Number of entries before the first empty file text (0..64).
 int LaunchCount(const LaunchList* launch);
 
-// Copies `path` with every occurrence of `folder` removed (case-sensitive) into
-// out: the form in which launch entries are stored. false when cut to fit.
-bool RemoveFolderText(const char* path, const char* folder, char* out, size_t outSize);
+// path without folder in front (matched in case): how a launch entry is
+// stored, in the project file and in the meta data alike, and an archive
+// entry's name. A path that does not start with folder comes back whole.
+// Loading puts the folder in front again, which gives back every path that
+// started with it.
+const char* PathBelowFolder(const char* path, const char* folder);
 
 // Reads the file named by record->ProjectFilePath into the record and the
 // launch list. Shows "Unsupported Project file." when its version is not 1.2.

@@ -111,4 +111,3 @@ for corpus in mixed small; do
   done
   echo "($corpus: $mb MB in $(find "$source" -type f | wc -l) files)"
 done
-rm -f "${TMPDIR:-/tmp}"/vqb*.tmp

@@ -20,20 +20,27 @@ void FixedClock(PlatformLocalTime* now) { *now = gFixedTime; }
 
 std::string FreshFolder(const char* stem) { return ScratchName(stem) + "\\"; }
 
+// A job for folder into a new archive *path, clock still, build log cleared.
+ArchiveJob NewJob(const std::string& folder, std::string* path) {
+  *path = ScratchName("archive") + ".zip";
+  ArchiveJob job;
+  InitArchiveJob(&job);
+  job.sourceFolder = folder.c_str();
+  job.archivePath = path->c_str();
+  job.clock = FixedClock;
+  ResetBuildLog(nullptr);
+  return job;
+}
+
 // Archives folder into a new archive; returns the archive's path ("" when
 // the build failed).
 std::string Archive(const std::string& folder, int level, const char* password = "",
                     bool reopen = false) {
-  std::string path = ScratchName("archive") + ".zip";
-  ArchiveJob job;
-  InitArchiveJob(&job);
-  job.sourceFolder = folder.c_str();
-  job.archivePath = path.c_str();
+  std::string path;
+  ArchiveJob job = NewJob(folder, &path);
   job.password = password;
   job.level = level;
   job.reopenPerFile = reopen;
-  job.clock = FixedClock;
-  ResetBuildLog(nullptr);
   return BuildSourceArchive(&job) ? path : "";
 }
 
@@ -133,43 +140,14 @@ TEST(SourceArchive, EntryTimeIsTheClockWithTheYearFromTwoDigits) {
   gFixedTime = {2026, 3, 14, 15, 9, 26};
 }
 
-TEST(SourceArchive, FolderWithOnlyEmptyFoldersLeavesNoArchive) {
-  std::string folder = FreshFolder("hollow");
-  MakeFolder(folder + "a\\b\\");
-  MakeFolder(folder + "c\\");
-  std::string path = ScratchName("none") + ".zip";
-  ArchiveJob job;
-  InitArchiveJob(&job);
-  job.sourceFolder = folder.c_str();
-  job.archivePath = path.c_str();
-  ResetBuildLog(nullptr);
-  EXPECT_TRUE(BuildSourceArchive(&job));
-  EXPECT_FALSE(FileExists(path));
-  EXPECT_EQ(BuildLogLineCount(), 0u);
-}
-
 TEST(SourceArchive, ProgressStaysWithinBoundsForTinyTotals) {
   std::string folder = FreshFolder("tiny");
   MakeTree(folder, {{"a", "12"}, {"b", "345"}, {"c", ""}, {"d\\e", "6"}});
-  std::string path = ScratchName("tiny") + ".zip";
-  ArchiveJob job;
-  InitArchiveJob(&job);
-  job.sourceFolder = folder.c_str();
-  job.archivePath = path.c_str();
+  std::string path;
+  ArchiveJob job = NewJob(folder, &path);
   job.showProgress = true;
-  ResetBuildLog(nullptr);
   ASSERT_TRUE(BuildSourceArchive(&job));
   EXPECT_EQ(job.total, 6u);
-  EXPECT_EQ(BuildLogProgress(), 100);
-
-  std::string empties = FreshFolder("empties");
-  MakeTree(empties, {{"a", ""}, {"b", ""}});
-  path = ScratchName("empties") + ".zip";
-  InitArchiveJob(&job);
-  job.sourceFolder = empties.c_str();
-  job.archivePath = path.c_str();
-  job.showProgress = true;
-  ASSERT_TRUE(BuildSourceArchive(&job));
   EXPECT_EQ(BuildLogProgress(), 100);
 }
 
@@ -198,18 +176,43 @@ TEST(SourceArchive, NamesEndingWithADotAreFilesToo) {
   EXPECT_EQ(names, (std::vector<std::string>{"..hidden", "notes.", "sub.\\x"}));
 }
 
-TEST(SourceArchive, FileNamePartAndEntryBound) {
-  const char* cases[][2] = {
-      {"C:\\Work\\Demo\\readme.txt", "readme.txt"}, {"readme.txt", "readme.txt"},
-      {"C:\\Work\\", ""},                            {"\\x", "x"},
+// The limit holds the archive as written, not what its files add up to.
+TEST(SourceArchive, SizeLimitCountsTheArchiveAsWritten) {
+  std::string plain = FreshFolder("plain"), noise = FreshFolder("noise"), bytes;
+  for (uint32_t state = 1; bytes.size() < 8000; state = state * 1103515245u + 12345u) {
+    bytes.push_back((char)(state >> 24));  // nothing for deflate to shrink
+  }
+  MakeTree(plain, {{"a.txt", std::string(30000, 'a')}, {"b\\c.txt", std::string(30000, 'c')}});
+  MakeTree(noise, {{"a.bin", bytes.substr(5000)}, {"b\\c.bin", bytes.substr(0, 5000)}});
+  const uint64_t exact = ReadRawFile(Archive(noise, 9)).size();
+  const uint64_t encrypted = ReadRawFile(Archive(noise, 9, "pw")).size();
+  const struct {
+    const std::string& folder;
+    const char* password;
+    bool reopen;
+    uint64_t limit;  // fits; one byte less fails unless the source compresses
+  } cases[] = {
+      {plain, "", false, 4096}, {plain, "pw", true, 4096},        {noise, "", false, exact},
+      {noise, "", true, exact}, {noise, "pw", false, encrypted},
   };
-  for (const auto& c : cases) EXPECT_STREQ(FileNamePart(c[0]), c[1]) << c[0];
-  EXPECT_STREQ(PathBelowFolder("C:\\W\\a\\C:\\W\\b", "C:\\W\\"), "a\\C:\\W\\b");
-  EXPECT_STREQ(PathBelowFolder("D:\\x.exe", "C:\\W\\"), "D:\\x.exe");
-  EXPECT_STREQ(PathBelowFolder("a\\b", ""), "a\\b");
-  for (uint64_t size : {0ull, 1ull, 65535ull, 1ull << 31, 0xFFFFFFFEull}) {
-    EXPECT_GT(EntrySizeBound(size, 10), size + 30 + 46 + 20) << size;
-    EXPECT_LT(EntrySizeBound(size, 10), size + size / 1000 + 200) << size;
+  for (const auto& c : cases) {
+    for (uint64_t limit : {c.limit, c.limit - 1}) {
+      std::string path;
+      ArchiveJob job = NewJob(c.folder, &path);
+      job.password = c.password;
+      job.level = 9;
+      job.reopenPerFile = c.reopen;
+      job.sizeLimit = limit;
+      const bool fits = limit == c.limit || &c.folder == &plain;
+      EXPECT_EQ(BuildSourceArchive(&job), fits) << c.folder << " limit " << limit;
+      if (fits) {
+        EXPECT_LE(ReadRawFile(path).size(), limit);
+        EXPECT_EQ(ReadZip(path, c.password).size(), 2u);
+      } else {
+        EXPECT_EQ(job.failureText, kArchiveTooLargeText);
+        EXPECT_EQ(LogLines().back().substr(0, 2), "1|");
+      }
+    }
   }
 }
 
@@ -232,12 +235,8 @@ TEST(SourceArchive, FilesThatNeedZip64FailWithTheirLineMarked) {
     std::string folder = FreshFolder("huge");
     MakeTree(folder, {{"small.txt", "small"}});
     ASSERT_TRUE(MakeSparse(folder + "huge.bin", size));
-    std::string path = ScratchName("huge") + ".zip";
-    ArchiveJob job;
-    InitArchiveJob(&job);
-    job.sourceFolder = folder.c_str();
-    job.archivePath = path.c_str();
-    ResetBuildLog(nullptr);
+    std::string path;
+    ArchiveJob job = NewJob(folder, &path);
     EXPECT_FALSE(BuildSourceArchive(&job)) << size;
     EXPECT_EQ(job.failureText, kFileTooLargeText);
     std::vector<std::string> lines = LogLines();

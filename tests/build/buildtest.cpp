@@ -27,19 +27,6 @@ const StubCopies& gTakeEarly = Copies();
 
 const char* const kTestProject = "vqTest";
 
-void RemoveTestTemporaries() {
-  char temp[2048];
-  if (!PlatformTempFolder(temp, sizeof temp)) return;
-  PlatformFindData data;
-  PlatformFind* find = PlatformFindFirst((std::string(temp) + "vqT*").c_str(), &data);
-  std::vector<std::string> names;
-  for (bool more = find != nullptr; more; more = PlatformFindNext(find, &data)) {
-    if (!data.isFolder) names.push_back(data.name);
-  }
-  PlatformFindClose(find);
-  for (const auto& name : names) PlatformDeleteFile((std::string(temp) + name).c_str());
-}
-
 void MakeFolder(const std::string& folder) {
   for (size_t i = 0; i < folder.size(); ++i) {
     if (folder[i] == '\\' && i > 0) PlatformCreateFolder(folder.substr(0, i).c_str());

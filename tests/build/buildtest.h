@@ -50,8 +50,5 @@ std::string OriginalReference();
 // A 2238-byte icon file of the accepted kind with its own pixels.
 std::string CustomIcon(unsigned char seed);
 
-// Builds in tests use this project name. The job names its temporary
-// archive after it and leaves the system's empty placeholder beside it (and,
-// after some failures, the archive): RemoveTestTemporaries tidies them.
+// Builds in tests use this project name.
 extern const char* const kTestProject;
-void RemoveTestTemporaries();

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "build/buildjob.h"
-#include "shell/buildlog.h"
-#include "tests/build/buildtest.h"
+#include "project/project.h"
 
 namespace {
 
@@ -65,9 +63,7 @@ class PackOverrides : public ::testing::Test {
  protected:
   void SetUp() override {
     InitProject(&gProject, &gLaunch);
-    RestoreStub();
   }
-  void TearDown() override { RemoveTestTemporaries(); }
   bool Apply(const char* source, const char* output, std::string* error = nullptr) {
     PackOptions options = {"p.vqx", source, output, false};
     char text[256] = "";
@@ -138,32 +134,6 @@ TEST_F(PackOverrides, LaunchEntryTooLongBelowTheNewSourceIsRefused) {
   std::string error;
   EXPECT_FALSE(Apply(("/" + std::string(100, 'n')).c_str(), nullptr, &error));
   EXPECT_EQ(error.rfind("launch entry too long", 0), 0u);
-}
-
-// A project saved on Windows builds here with --source and --output.
-TEST_F(PackOverrides, WindowsProjectBuildsWithSourceAndOutput) {
-  std::string source = ScratchName("winsrc") + "\\";
-  MakeTree(source, {{"setup.exe", "MZ"}, {"bin\\run.exe", "MZ run"}});
-  std::string project = ScratchName("win") + ".vqx";
-  WriteRawFile(project,
-               "[Varnoquist]\r\nVersion=1.2\r\nProjectName=vqTest\r\n"
-               "SourceFolder=C:\\Work\\Demo\\\r\nPassword=\r\n"
-               "ExtractionFolder=*AppDir*\\Demo\r\nIconFile=\r\nOutputFile=C:\\Out\\Demo.exe\r\n"
-               "Checkbox1=1\r\nCheckbox2=0\r\nCheckbox3=0\r\nCompressLevel=9\r\n"
-               "OverwriteMode=0\r\nExecFile0=bin\\run.exe\r\nCmdLine0=*Command*\r\n"
-               "WinState0=*ShowWin*\r\n");
-  CopyText(gProject.ProjectFilePath, VQ_TEXT_SIZE, project.c_str());
-  LoadProject(&gProject, &gLaunch);
-  ASSERT_STREQ(gLaunch.ExecFile[0], "C:\\Work\\Demo\\bin\\run.exe");
-  std::string output = ScratchName("winout") + "\\Demo.exe";
-  ASSERT_TRUE(Apply(source.c_str(), output.c_str()));
-  ResetBuildLog(nullptr);
-  ASSERT_TRUE(BuildJob());
-  PackedParts parts = SplitPacked(ReadRawFile(output));
-  ASSERT_TRUE(parts.found);
-  EXPECT_EQ(parts.launch, "ExecFile0=bin\\run.exe\rCmdLine0=*Command*\rWinState0=*ShowWin*\r");
-  EXPECT_NE(parts.header.find("ExtractionPath=*AppDir*\\Demo\n"), std::string::npos);
-  EXPECT_EQ(ReadZip(output).size(), 2u);
 }
 
 }  // namespace

@@ -81,7 +81,5 @@ if [ $wine_mode = 0 ] && command -v script >/dev/null; then
   check "terminal: still the final line" grep -q 'Completed Successfully\.' "$work/tty.txt"
 fi
 
-# Tidy the system's placeholders of the temporary archive names.
-rm -f "${TMPDIR:-/tmp}"/vqT*.tmp
 [ $fail = 0 ] && echo "vqpack: all checks passed"
 exit $fail

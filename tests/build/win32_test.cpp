@@ -39,7 +39,6 @@ class Win32BuildTest : public ::testing::Test {
   }
   void TearDown() override {
     ResetBuildLog(nullptr);
-    RemoveTestTemporaries();
     RestoreStub();
   }
   std::string source, output;

@@ -57,27 +57,6 @@ TEST(Project, StartUpValues) {
   EXPECT_EQ(0, LaunchCount(p.launch.get()));
 }
 
-TEST(Project, RemoveFolderText) {
-  const struct {
-    const char* path;
-    const char* folder;
-    const char* out;
-  } cases[] = {
-      {"C:\\Work\\Demo\\setup.exe", "C:\\Work\\Demo\\", "setup.exe"},
-      {"C:\\Work\\Demo\\bin\\setup.exe", "C:\\Work\\Demo\\", "bin\\setup.exe"},
-      {"D:\\Other\\tool.exe", "C:\\Work\\Demo\\", "D:\\Other\\tool.exe"},
-      {"c:\\work\\demo\\setup.exe", "C:\\Work\\Demo\\", "c:\\work\\demo\\setup.exe"},
-      {"C:\\A\\x\\C:\\A\\y", "C:\\A\\", "x\\y"},  // every occurrence goes
-      {"abab", "ab", ""},
-      {"C:\\Work\\setup.exe", "", "C:\\Work\\setup.exe"},  // nothing to remove
-  };
-  for (const auto& c : cases) {
-    char out[VQ_TEXT_SIZE];
-    EXPECT_TRUE(RemoveFolderText(c.path, c.folder, out, sizeof out));
-    EXPECT_STREQ(c.out, out) << c.path;
-  }
-}
-
 TEST(Project, SavesTheKeysInOrder) {
   Project p;
   std::string path = ScratchName("order") + ".vqx";

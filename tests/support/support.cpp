@@ -5,7 +5,9 @@
 
 #include <stdio.h>
 #include <stdlib.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <ftw.h>
 #include <unistd.h>
 #endif
@@ -75,6 +77,16 @@ const std::string& ScratchFolder() {
 std::string ScratchName(const char* stem) {
   static int counter = 0;
   return ScratchFolder() + stem + std::to_string(++counter);
+}
+
+void UseTemporaryFolder(const std::string& folder) {
+  char sys[4096];
+  if (!PlatformSystemPath(folder.c_str(), sys, sizeof sys)) abort();
+#ifdef _WIN32
+  SetEnvironmentVariableA("TMP", sys);  // GetTempPathA reads TMP first
+#else
+  setenv("TMPDIR", sys, 1);
+#endif
 }
 
 bool WriteRawFile(const std::string& path, const std::string& bytes) {

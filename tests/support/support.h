@@ -13,6 +13,9 @@ const std::string& ScratchFolder();
 // A name in the scratch folder that no other call returns: the profile
 // services cache files by name, so every case gets a file of its own.
 std::string ScratchName(const char* stem);
+// Makes folder (with a trailing backslash) the system's temporary folder for
+// the rest of this process.
+void UseTemporaryFolder(const std::string& folder);
 bool WriteRawFile(const std::string& path, const std::string& bytes);
 // The file's bytes; "<missing>" when it cannot be read.
 std::string ReadRawFile(const std::string& path);
