@@ -34,12 +34,10 @@ bool IsFolderSelfOrParent(const char* name) {
   return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
 }
 
-// folder + "\" when it has none.
+// folder + "\" when it has none (an empty folder too: "\*" lists nothing).
 bool WithTrailingBackslash(const char* folder, char* out, size_t outSize) {
-  if (!CopyText(out, outSize, folder)) return false;
-  size_t length = strlen(out);
-  if (length > 0 && out[length - 1] == '\\') return true;
-  return AppendText(out, outSize, "\\");
+  return CopyText(out, outSize, folder) && (out[0] ? AddTrailingBackslash(out, outSize)
+                                                   : CopyText(out, outSize, "\\"));
 }
 
 // The zip library's own stdio functions for the archive, but for three:
@@ -83,16 +81,13 @@ bool OpenArchive(ArchiveJob* job) {
   if (job->zip) return true;
   char systemPath[VQ_TEXT_SIZE];
   if (!PlatformSystemPath(job->archivePath, systemPath, sizeof systemPath)) return false;
-  PlatformFileInfo info;
-  int mode = PlatformGetFileInfo(job->archivePath, &info) ? APPEND_STATUS_ADDINZIP
-                                                          : APPEND_STATUS_CREATE;
   zlib_filefunc64_def functions;
   fill_fopen64_filefunc(&functions);
   functions.zopen64_file = OpenArchiveStream;
   functions.zseek64_file = SeekArchiveStream;
   functions.ztell64_file = TellArchiveStream;
   functions.opaque = job;
-  job->zip = zipOpen2_64(systemPath, mode, nullptr, &functions);
+  job->zip = zipOpen2_64(systemPath, APPEND_STATUS_CREATE, nullptr, &functions);
   return job->zip != nullptr;
 }
 
@@ -260,7 +255,6 @@ bool AddFileToArchive(ArchiveJob* job, const char* path, uint64_t listedSize) {
   bool ok = AddOpenFile(job, file, name);
   PlatformCloseFile(file);
   if (!ok) return false;
-  if (job->reopenPerFile) return CloseArchive(job);
   return true;
 }
 

@@ -20,9 +20,6 @@ struct ArchiveJob {
   const char* password;      // empty: no encryption
   int level;                 // deflate level 0..9
   bool showProgress;         // move the build log's progress bar
-  // Close the archive after every file and reopen it in add mode for the
-  // next: slow for many files; kept to show both give the same archive.
-  bool reopenPerFile;
   void (*clock)(PlatformLocalTime* now);  // entry times; null: the local time
   // The most bytes the whole archive may take (0xFFFFFFFF: 32-bit sizes and
   // offsets, since entries carry no zip64 fields). Tests lower it.

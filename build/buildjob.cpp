@@ -89,16 +89,6 @@ bool CopyArchive(PlatformFile* archive, PlatformFile* output, uint32_t zipSize,
 
 }  // namespace
 
-bool FolderPart(const char* path, char* out, size_t outSize) {
-  const char* slash = strrchr(path, '\\');
-  size_t length = slash ? (size_t)(slash - path) + 1 : 0;
-  if (outSize == 0) return false;
-  size_t fit = length < outSize ? length : outSize - 1;
-  memcpy(out, path, fit);
-  out[fit] = '\0';
-  return fit == length;
-}
-
 void CreateFolderPath(const char* path) {
   char normal[VQ_TEXT_SIZE];
   NormalisePath(path, normal, sizeof normal);
@@ -150,7 +140,7 @@ const char* WritePackedExecutable(const ProjectRecord* record, const char* archi
   if (!BuildSourceArchive(&job)) return job.failureText ? job.failureText : kArchiveFailedText;
 
   char outputFolder[VQ_TEXT_SIZE];
-  if (FolderPart(record->OutputFile, outputFolder, sizeof outputFolder)) {
+  if (FolderOfPath(record->OutputFile, outputFolder, sizeof outputFolder)) {
     CreateFolderPath(outputFolder);
   }
   PlatformFile* output = PlatformCreateWrite(record->OutputFile);

@@ -25,10 +25,6 @@ extern const char* const kTempNameFailedText;     // no temporary file name
 // the temporary folder is left as the build found it.
 bool BuildJob();
 
-// The text up to and including the last backslash of path (empty without
-// one). Returns false when cut to fit.
-bool FolderPart(const char* path, char* out, size_t outSize);
-
 // Creates every folder along path from left to right (after NormalisePath);
 // failures, such as a folder that exists, are ignored.
 void CreateFolderPath(const char* path);

@@ -54,7 +54,7 @@ static void ReadNumber(const char* key, int* field, const char* file) {
 // folder, not in the current one where the user named it (on the command
 // line, say): such a name is read and written as ".\demo.vqx".
 static void ProfileFileName(const char* path, char* out, size_t outSize) {
-  bool drive = ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':';
+  bool drive = UpperAscii(path[0]) >= 'A' && UpperAscii(path[0]) <= 'Z' && path[1] == ':';
   bool bare = !drive && !strchr(path, '\\') && !strchr(path, '/');
   CopyText(out, outSize, bare ? ".\\" : "");
   AppendText(out, outSize, path);

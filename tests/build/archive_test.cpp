@@ -34,13 +34,11 @@ ArchiveJob NewJob(const std::string& folder, std::string* path) {
 
 // Archives folder into a new archive; returns the archive's path ("" when
 // the build failed).
-std::string Archive(const std::string& folder, int level, const char* password = "",
-                    bool reopen = false) {
+std::string Archive(const std::string& folder, int level, const char* password = "") {
   std::string path;
   ArchiveJob job = NewJob(folder, &path);
   job.password = password;
   job.level = level;
-  job.reopenPerFile = reopen;
   return BuildSourceArchive(&job) ? path : "";
 }
 
@@ -94,23 +92,6 @@ TEST(SourceArchive, PasswordEncryptsEveryEntryAndDecryptsBack) {
     if (entry.size > 0) {
       EXPECT_FALSE(entry.dataOk) << entry.name;
     }
-  }
-}
-
-TEST(SourceArchive, KeptOpenGivesTheSameArchiveAsReopeningPerFile) {
-  std::string folder = FreshFolder("same");
-  std::vector<std::pair<std::string, std::string>> files = kTree;
-  for (int i = 0; i < 60; ++i) {
-    files.push_back({"many\\f" + std::to_string(i) + ".txt", std::string(i * 37, 'a' + i % 26)});
-  }
-  MakeTree(folder, files);
-  for (int level : {0, 6}) {
-    std::string once = Archive(folder, level, "", false);
-    std::string reopened = Archive(folder, level, "", true);
-    ASSERT_NE(once, "");
-    ASSERT_NE(reopened, "");
-    EXPECT_EQ(ReadRawFile(once), ReadRawFile(reopened)) << "level " << level;
-    EXPECT_EQ(ReadZip(once).size(), files.size());
   }
 }
 
@@ -189,11 +170,9 @@ TEST(SourceArchive, SizeLimitCountsTheArchiveAsWritten) {
   const struct {
     const std::string& folder;
     const char* password;
-    bool reopen;
     uint64_t limit;  // fits; one byte less fails unless the source compresses
   } cases[] = {
-      {plain, "", false, 4096}, {plain, "pw", true, 4096},        {noise, "", false, exact},
-      {noise, "", true, exact}, {noise, "pw", false, encrypted},
+      {plain, "", 4096}, {plain, "pw", 4096}, {noise, "", exact}, {noise, "pw", encrypted},
   };
   for (const auto& c : cases) {
     for (uint64_t limit : {c.limit, c.limit - 1}) {
@@ -201,7 +180,6 @@ TEST(SourceArchive, SizeLimitCountsTheArchiveAsWritten) {
       ArchiveJob job = NewJob(c.folder, &path);
       job.password = c.password;
       job.level = 9;
-      job.reopenPerFile = c.reopen;
       job.sizeLimit = limit;
       const bool fits = limit == c.limit || &c.folder == &plain;
       EXPECT_EQ(BuildSourceArchive(&job), fits) << c.folder << " limit " << limit;
