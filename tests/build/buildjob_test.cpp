@@ -76,58 +76,62 @@ class BuildJobTest : public ::testing::Test {
   std::string source, output, temp;
 };
 
-TEST_F(BuildJobTest, LayoutIsStubHeaderArchiveWithoutLaunchEntries) {
+// What a build writes, the stub's own search and settings reader read back.
+TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
   MakeTree(source, kDemo);
-  gProject.Checkbox1 = 1;
+  CopyText(gProject.ExtractionFolder, VQ_TEXT_SIZE, "*TempDir*\\x y");
+  CopyText(gProject.Password, VQ_TEXT_SIZE, "pw");
+  gProject.Checkbox1 = gProject.Checkbox2 = gProject.Checkbox3 = 1;
   gProject.OverwriteMode = 2;
-  std::string bytes;
-  PackedParts parts = Built();
-  bytes = ReadRawFile(output);
-  ASSERT_TRUE(parts.found);
-  EXPECT_EQ(parts.stub, OriginalStub());
-  EXPECT_EQ(parts.stub.size(), gStubImageSize);
-  EXPECT_EQ(parts.launch, "");
-  uint32_t unzipSize = 0;
-  for (const auto& file : kDemo) unzipSize += (uint32_t)file.second.size();
-  EXPECT_EQ(parts.header, "[VQ]\nExtractionPath=*AppDir*\\SubDirectory\nZipSize=" +
-                              Number(parts.archive.size()) + "\nUnZipSize=" + Number(unzipSize) +
-                              "\nProgressBar=1\nDeleteFiles=0\nPassword=0\nOverwrite=2\n");
-  EXPECT_EQ(bytes.size(), gStubImageSize + parts.header.size() + parts.archive.size());
-
-  // Offsets inside the archive count from its own first byte.
-  const std::string& zip = parts.archive;
-  ASSERT_GE(zip.size(), 22u);
-  std::string end = zip.substr(zip.size() - 22);
-  ASSERT_EQ(end.substr(0, 4), std::string("PK\5\6", 4));
-  uint32_t cdSize, cdOffset;
-  memcpy(&cdSize, end.data() + 12, 4);
-  memcpy(&cdOffset, end.data() + 16, 4);
-  EXPECT_EQ(cdOffset + cdSize, zip.size() - 22);
-  EXPECT_EQ(zip.substr(cdOffset, 4), std::string("PK\1\2", 4));
-
-  std::vector<ZipEntry> entries = ReadZip(output);
-  ASSERT_EQ(entries.size(), kDemo.size());
-  for (const auto& entry : entries) {
-    EXPECT_TRUE(entry.dataOk) << entry.name;
-    EXPECT_EQ(entry.method, 8) << entry.name;
-  }
-}
-
-TEST_F(BuildJobTest, LaunchEntriesFollowTheHeaderWithCarriageReturns) {
-  MakeTree(source, kDemo);
   AddLaunch(0, source + "setup.exe", "*Command*", "*ShowWin*");
   AddLaunch(1, source + "bin\\tool.exe", "/quiet \"*AppDir*\\x y\"", "*HideWin*");
-  // Outside the source folder: kept as its full path.
-  AddLaunch(2, "D:\\Other\\tool.exe", "", "*MaximizeWin*");
+  AddLaunch(2, "D:\\Other\\tool.exe", "", "*MaximizeWin*");  // outside: kept whole
   AddLaunch(4, source + "after-the-gap.exe", "x", "*ShowWin*");  // behind the end
   PackedParts parts = Built();
   ASSERT_TRUE(parts.found);
+  EXPECT_EQ(parts.stub, OriginalStub());
+  uint32_t unzipSize = 0;
+  for (const auto& file : kDemo) unzipSize += (uint32_t)file.second.size();
+  EXPECT_EQ(parts.header, "[VQ]\nExtractionPath=*TempDir*\\x y\nZipSize=" +
+                              Number(parts.archive.size()) + "\nUnZipSize=" + Number(unzipSize) +
+                              "\nProgressBar=1\nDeleteFiles=1\nPassword=1\nOverwrite=2\n");
   EXPECT_EQ(parts.launch,
             "ExecFile0=setup.exe\rCmdLine0=*Command*\rWinState0=*ShowWin*\r"
             "ExecFile1=bin\\tool.exe\rCmdLine1=/quiet \"*AppDir*\\x y\"\rWinState1=*HideWin*\r"
             "ExecFile2=D:\\Other\\tool.exe\rCmdLine2=\rWinState2=*MaximizeWin*\r");
-  EXPECT_EQ(parts.header.back(), '\n');
-  EXPECT_EQ(parts.header.find('\r'), std::string::npos);
+
+  // The block as the stub copies it to its temporary file.
+  std::string copy = ScratchName("meta") + ".tmp";
+  ASSERT_TRUE(WriteRawFile(copy, parts.header + parts.launch));
+  MetaSettings meta;
+  ReadMetaSettings(&kProfileReader, copy.c_str(), &meta);
+  EXPECT_STREQ(meta.extractionPath, "*TempDir*\\x y");
+  EXPECT_EQ(meta.unzipSize, unzipSize);
+  EXPECT_TRUE(meta.showProgress && meta.deleteFiles && meta.passwordFlag);
+  EXPECT_EQ(meta.overwriteMode, 2);
+  const char* expected[][3] = {{"setup.exe", "*Command*", "*ShowWin*"},
+                               {"bin\\tool.exe", "/quiet \"*AppDir*\\x y\"", "*HideWin*"},
+                               {"D:\\Other\\tool.exe", "", "*MaximizeWin*"}};
+  static LaunchSetting entry;
+  for (int n = 0; n < 3; ++n) {
+    ASSERT_TRUE(ReadLaunchSetting(&kProfileReader, copy.c_str(), n, &entry)) << n;
+    EXPECT_STREQ(entry.execFile, expected[n][0]);
+    EXPECT_STREQ(entry.cmdLine, expected[n][1]);
+    EXPECT_STREQ(entry.winState, expected[n][2]);
+  }
+  EXPECT_FALSE(ReadLaunchSetting(&kProfileReader, copy.c_str(), 3, &entry));
+
+  // Offsets inside the archive count from its own first byte.
+  const std::string& zip = parts.archive;
+  ASSERT_GE(zip.size(), 22u);
+  uint32_t cdSize, cdOffset;
+  memcpy(&cdSize, zip.data() + zip.size() - 22 + 12, 4);
+  memcpy(&cdOffset, zip.data() + zip.size() - 22 + 16, 4);
+  EXPECT_EQ(cdOffset + cdSize, zip.size() - 22);
+  EXPECT_EQ(zip.substr(cdOffset, 4), std::string("PK\1\2", 4));
+  std::vector<ZipEntry> entries = ReadZip(output, "pw");
+  ASSERT_EQ(entries.size(), kDemo.size());
+  for (const auto& e : entries) EXPECT_TRUE(e.dataOk && e.method == 8 && (e.flag & 1)) << e.name;
 }
 
 // The project file and the meta data block store a launch entry alike.

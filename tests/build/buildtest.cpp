@@ -4,6 +4,7 @@
 
 #include "build/layout.h"
 #include "build/stubimage.h"
+#include "extractor/locate.h"
 #include "platform/platform.h"
 #include "shell/buildlog.h"
 #include "unzip.h"
@@ -83,12 +84,23 @@ std::vector<ZipEntry> ReadZip(const std::string& path, const char* password) {
   return entries;
 }
 
+namespace {
+
+SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, uint32_t size,
+                        uint32_t* got) {
+  const std::string* bytes = (const std::string*)context;
+  size_t available = offset < bytes->size() ? bytes->size() - offset : 0;
+  *got = size < available ? size : (uint32_t)available;
+  memcpy(buffer, bytes->data() + offset, *got);
+  return SOURCE_OK;
+}
+
+}  // namespace
+
 PackedParts SplitPacked(const std::string& bytes) {
   PackedParts parts{false, "", "", "", ""};
-  size_t marker = bytes.find("[VQ]");
-  if (marker == std::string::npos) return parts;
-  size_t archive = bytes.find(std::string("PK\3\4", 4), marker + 4);
-  if (archive == std::string::npos) return parts;
+  uint32_t marker = 0, archive = 0;
+  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != 0) return parts;
   parts.found = true;
   parts.stub = bytes.substr(0, marker);
   std::string block = bytes.substr(marker, archive - marker);
@@ -99,6 +111,8 @@ PackedParts SplitPacked(const std::string& bytes) {
   parts.archive = bytes.substr(archive);
   return parts;
 }
+
+const ProfileReader kProfileReader = {PlatformProfileGetString, PlatformProfileGetInt};
 
 void RestoreStub() {
   memcpy(gStubImage, Copies().stub.data(), gStubImageSize);

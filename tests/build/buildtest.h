@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "extractor/meta_settings.h"
 #include "tests/support/support.h"
 
 // Creates folder (program path with a trailing backslash) holding the files
@@ -34,12 +35,16 @@ struct ZipEntry {
 // be opened.
 std::vector<ZipEntry> ReadZip(const std::string& path, const char* password = nullptr);
 
-// A packed executable taken apart at its marker and its archive signature.
+// A packed executable taken apart where the stub's own search finds the
+// marker and the archive (the launch text starts at the first "ExecFile").
 struct PackedParts {
   bool found;
   std::string stub, header, launch, archive;
 };
 PackedParts SplitPacked(const std::string& bytes);
+
+// The stub's settings reader over our profile services.
+extern const ProfileReader kProfileReader;
 
 // Puts the embedded stub image and icon reference back as they were built
 // (a custom icon changes them in place).
