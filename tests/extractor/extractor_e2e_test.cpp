@@ -572,18 +572,48 @@ TEST_F(LaunchRun, DeleteFilesWithoutLaunchesRemovesAtOnce) {
   EXPECT_FALSE(FileExists(folder + "\\SubDirectory"));
 }
 
-TEST_F(LaunchRun, DeleteFilesKeepsWhatWasThereBefore) {
-  MetaData meta;
-  meta.deleteFiles = 1;
-  MakeFolders(folder + "\\SubDirectory\\bin");
-  WriteFileBytes(folder + "\\SubDirectory\\keep.txt", "mine");
-  std::string exe = Pack("packed.exe", meta, SmallTree());
-  EXPECT_EQ(0u, Run(exe));
-  EXPECT_EQ("mine", FileText(folder + "\\SubDirectory\\keep.txt"));
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\readme.txt"));
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\bin\\tool.dat"));
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\bin\\deep"));  // created by the run
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\docs"));
+// Delete files removes what the run put there and nothing else: files that
+// were there before, and what a started program left in a folder the run
+// created, stay; so does that folder.
+TEST_F(LaunchRun, DeleteFilesRemovesOnlyWhatTheRunPutThere) {
+  struct Scenario {
+    const char* name;
+    const char* extractionPath;
+    std::vector<const char*> before;  // files made before the run
+    std::vector<MetaData::Launch> launches;
+    std::vector<const char*> stay, gone;
+  } scenarios[] = {
+      {"existing folder", "*AppDir*\\SubDirectory", {"SubDirectory\\keep.txt", "SubDirectory\\bin\\x"},
+       {},
+       {"SubDirectory\\keep.txt", "SubDirectory\\bin\\x"},
+       {"SubDirectory\\readme.txt", "SubDirectory\\bin\\tool.dat", "SubDirectory\\bin\\deep",
+        "SubDirectory\\docs"}},
+      // Games and Games\MyGame are made by the run; the probe, started in
+      // Games\MyGame\bin, leaves a file in Games.
+      {"program leaves a file", "*AppDir*\\Games\\MyGame", {},
+       {{"bin\\probe.exe", "--leave=..\\..\\installed.txt", "*HideWin*"}},
+       {"Games\\installed.txt"},
+       {"Games\\MyGame", "Games\\MyGame\\readme.txt", "Games\\MyGame\\bin\\probe.exe"}},
+  };
+  for (const Scenario& s : scenarios) {
+    SCOPED_TRACE(s.name);
+    SetUp();
+    for (const char* file : s.before) {
+      std::string path = folder + "\\" + file;
+      MakeFolders(path.substr(0, path.rfind('\\')));
+      WriteFileBytes(path, "mine");
+    }
+    MetaData meta;
+    meta.deleteFiles = 1;
+    meta.extractionPath = s.extractionPath;
+    meta.launches = s.launches;
+    std::vector<ZipEntry> entries = SmallTree();
+    if (!s.launches.empty()) entries.push_back({"bin\\probe.exe", probe});
+    EXPECT_EQ(0u, Run(Pack("packed.exe", meta, entries)));
+    for (const char* item : s.stay) EXPECT_TRUE(FileExists(folder + "\\" + item)) << item;
+    for (const char* item : s.gone) EXPECT_FALSE(FileExists(folder + "\\" + item)) << item;
+    GuiEndProgram(&app.p);
+  }
 }
 
 TEST_F(LaunchRun, DeleteFilesWaitsForBothPrograms) {
