@@ -10,7 +10,8 @@
 static char* sChunk;  // one read buffer for the whole run
 
 // Creates a folder and its missing parents, recording each folder it
-// creates so that delete files removes them all, not only the deepest.
+// creates, parents first, so that delete files can take them out deepest
+// first.
 // Failures are left to the caller's next step to notice.
 static void CreateFolderTree(const char* path) {
   char folder[STUB_PATH_SIZE];
@@ -96,6 +97,9 @@ static void ExtractEntry(unzFile archive) {
       // Any failure now ends the run: an entry that was not written must not
       // pass for extracted.
       if (file == INVALID_HANDLE_VALUE) ReportError(24);
+      // Recorded after its folders, so delete files takes it out first and
+      // the folders can go once they are empty.
+      PushItem(&gRun.items, path);
     }
   }
 
