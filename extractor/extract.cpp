@@ -163,7 +163,26 @@ static void ExtractEntry(unzFile archive) {
     FailEntry(INVALID_HANDLE_VALUE, path, damaged);
 }
 
+// Walks the central directory before anything is written. Every counted
+// entry must be reachable, and no entry may follow the last one counted: the
+// reader stops at the count and would leave the rest out without a word.
+static void CheckDirectory(unzFile archive, uint32_t count) {
+  if (count == 0) ReportError(17);
+  unz_file_info info;
+  for (uint32_t i = 0;; ++i) {
+    if (unzGetCurrentFileInfo(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+      ReportError(19);
+    if (i + 1 == count) break;
+    if (unzGoToNextFile(archive) != UNZ_OK) ReportError(19);
+  }
+  uLong next = unzGetOffset(archive) + 46 + info.size_filename + info.size_file_extra +
+               info.size_file_comment;
+  if (unzSetOffset(archive, next) == UNZ_OK) ReportError(17);
+  if (unzGoToFirstFile(archive) != UNZ_OK) ReportError(19);
+}
+
 void ExtractAll() {
+  CheckDirectory(gRun.archive, gRun.entryCount);
   sChunk = (char*)VirtualAlloc(nullptr, STUB_CHUNK_SIZE, MEM_COMMIT, PAGE_READWRITE);
   if (!sChunk) ReportError(18);
   for (uint32_t i = 0; i < gRun.entryCount; ++i) {

@@ -25,6 +25,7 @@
 #include "project/project.h"
 #include "shell/buildlog.h"
 #include "shell/paths.h"
+#include "zlib.h"
 
 namespace {
 
@@ -379,6 +380,15 @@ class Campaign : public ::testing::Test {
       PutLe(&bad, layout.end + 10, count, 2);
       list.push_back(Hostile("entry count " + std::to_string(count), bad, two));
     }
+    // A complete deflate stream of the first half only, under the whole
+    // file's size and CRC: the stream ends before the declared size.
+    std::vector<ZipEntry> half = {two[0], {"second.txt", two[1].data.substr(0, 20000)}};
+    std::string early = MakeZip(half);
+    ZipLayout earlyLayout = ReadZipLayout(early);
+    PatchZipEntry(&early, earlyLayout, 1, ZIP_UNCOMPRESSED, 40000);
+    PatchZipEntry(&early, earlyLayout, 1, ZIP_CRC,
+                  (uint32_t)crc32(0, (const Bytef*)two[1].data.data(), 40000));
+    list.push_back(Hostile("deflate stream ends early", early, two));
     // An archive that ends inside its central directory.
     list.push_back(Hostile("central directory cut", zip.substr(0, layout.central + 20), two));
     return list;
