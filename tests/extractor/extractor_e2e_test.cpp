@@ -620,7 +620,8 @@ TEST_F(LaunchRun, DeleteFilesRemovesOnlyWhatTheRunPutThere) {
     std::vector<MetaData::Launch> launches;
     std::vector<const char*> stay, gone;
   } scenarios[] = {
-      {"existing folder", "*AppDir*\\SubDirectory", {"SubDirectory\\keep.txt", "SubDirectory\\bin\\x"},
+      {"existing folder", "*AppDir*\\SubDirectory",
+       {"SubDirectory\\keep.txt", "SubDirectory\\bin\\x"},
        {},
        {"SubDirectory\\keep.txt", "SubDirectory\\bin\\x"},
        {"SubDirectory\\readme.txt", "SubDirectory\\bin\\tool.dat", "SubDirectory\\bin\\deep",
