@@ -1,6 +1,7 @@
 // Writing the archive's entries below the extraction folder: names checked,
-// overwrite policy, missing folders, chunked copy with progress, file times,
-// and the zip reader's checksum verdict.
+// overwrite policy, missing folders, chunked copy with progress, file times.
+// An entry counts as written only when its whole declared size came out and
+// the zip reader's CRC check passed.
 #include <string.h>
 
 #include "extractor/entry_names.h"
@@ -10,7 +11,8 @@
 static char* sChunk;  // one read buffer for the whole run
 
 // Creates a folder and its missing parents, recording each folder it
-// creates so that delete files removes them all, not only the deepest.
+// creates, parents first, so that delete files can take them out deepest
+// first.
 // Failures are left to the caller's next step to notice.
 static void CreateFolderTree(const char* path) {
   char folder[STUB_PATH_SIZE];
@@ -38,6 +40,30 @@ static void FailEntry(HANDLE target, const char* path, int code) {
   ReportError(code);
 }
 
+// The reader takes an entry's name from the central directory alone. The
+// copy in the local header must agree: a damaged name would otherwise write
+// a file the archive does not hold, and no CRC covers names.
+static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
+  // Behind the name: the local extra field and, with a password, the 12
+  // bytes of the encryption header the reader has taken already.
+  int extra = unzGetLocalExtrafield(archive, nullptr, 0);
+  ZPOS64_T at = unzGetCurrentFileZStreamPos64(archive);
+  ZPOS64_T behind = (ZPOS64_T)extra + length + (gRun.passwordFlag ? 12 : 0);
+  if (extra < 0 || at < behind) return false;
+  at -= behind;
+  HANDLE own = CreateFileA(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+  if (own == INVALID_HANDLE_VALUE) return false;
+  char local[STUB_PATH_SIZE];
+  LONG high = (LONG)(at >> 32);
+  DWORD got = 0;
+  bool agrees = SetFilePointer(own, (LONG)at, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+                ReadFile(own, local, length, &got, nullptr) && got == length &&
+                memcmp(local, name, length) == 0;
+  CloseHandle(own);
+  return agrees;
+}
+
 static void ExtractEntry(unzFile archive) {
   char name[STUB_PATH_SIZE];
   unz_file_info info;
@@ -51,9 +77,13 @@ static void ExtractEntry(unzFile archive) {
   CopyText(target, sizeof target, gRun.folder);
   AppendText(target, sizeof target, name);
 
+  // Only stored and deflated entries: the reader hands out the raw bytes of
+  // some other methods (bzip2) as if they were stored.
+  if (info.compression_method != 0 && info.compression_method != Z_DEFLATED) ReportError(22);
   int opened = gRun.passwordFlag ? unzOpenCurrentFilePassword(archive, gRun.password)
                                  : unzOpenCurrentFile(archive);
   if (opened != UNZ_OK) ReportError(22);
+  if (!LocalNameAgrees(archive, name, info.size_filename)) ReportError(21);
 
   char path[STUB_PATH_SIZE];
   DWORD got = GetFullPathNameA(target, sizeof path, path, nullptr);
@@ -96,17 +126,25 @@ static void ExtractEntry(unzFile archive) {
       // Any failure now ends the run: an entry that was not written must not
       // pass for extracted.
       if (file == INVALID_HANDLE_VALUE) ReportError(24);
+      // Recorded after its folders, so delete files takes it out first and
+      // the folders can go once they are empty.
+      PushItem(&gRun.items, path);
     }
   }
 
+  // A damaged entry is reported with 27 when a password is in play: the
+  // stub cannot tell a wrong password from damaged data.
+  int damaged = gRun.passwordFlag ? 27 : 26;
+  uint32_t total = 0;
   for (;;) {
     int n = unzReadCurrentFile(archive, sChunk, STUB_CHUNK_SIZE);
-    if (n < 0) FailEntry(file, path, gRun.passwordFlag ? 27 : 26);
+    if (n < 0) FailEntry(file, path, damaged);
     if (n == 0) break;
     DWORD written = 0;
     if (file == INVALID_HANDLE_VALUE || !WriteFile(file, sChunk, (DWORD)n, &written, nullptr) ||
         written != (DWORD)n)
       ReportError(25);
+    total += (uint32_t)n;
     gRun.extractedBytes += (uint32_t)n;
     if (gRun.progress) UpdateProgress();
   }
@@ -118,13 +156,33 @@ static void ExtractEntry(unzFile archive) {
       SetFileTime(file, nullptr, nullptr, &utc);
     CloseHandle(file);
   }
-  // The reader checks the CRC once the whole entry was read: a mismatch
-  // means damaged data or a wrong password that slipped through.
-  if (unzCloseCurrentFile(archive) == UNZ_CRCERROR)
-    FailEntry(INVALID_HANDLE_VALUE, path, gRun.passwordFlag ? 27 : 26);
+  // A stream that ends early reads as a clean end, and the reader compares
+  // the CRC only once the whole declared size was read: both are checked
+  // here, so a short or damaged entry never passes for extracted.
+  if (unzCloseCurrentFile(archive) != UNZ_OK || total != info.uncompressed_size)
+    FailEntry(INVALID_HANDLE_VALUE, path, damaged);
+}
+
+// Walks the central directory before anything is written. Every counted
+// entry must be reachable, and no entry may follow the last one counted: the
+// reader stops at the count and would leave the rest out without a word.
+static void CheckDirectory(unzFile archive, uint32_t count) {
+  if (count == 0) ReportError(17);
+  unz_file_info info;
+  for (uint32_t i = 0;; ++i) {
+    if (unzGetCurrentFileInfo(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+      ReportError(19);
+    if (i + 1 == count) break;
+    if (unzGoToNextFile(archive) != UNZ_OK) ReportError(19);
+  }
+  uLong next = unzGetOffset(archive) + 46 + info.size_filename + info.size_file_extra +
+               info.size_file_comment;
+  if (unzSetOffset(archive, next) == UNZ_OK) ReportError(17);
+  if (unzGoToFirstFile(archive) != UNZ_OK) ReportError(19);
 }
 
 void ExtractAll() {
+  CheckDirectory(gRun.archive, gRun.entryCount);
   sChunk = (char*)VirtualAlloc(nullptr, STUB_CHUNK_SIZE, MEM_COMMIT, PAGE_READWRITE);
   if (!sChunk) ReportError(18);
   for (uint32_t i = 0; i < gRun.entryCount; ++i) {

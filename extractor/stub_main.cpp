@@ -1,7 +1,6 @@
 // Entry of the extractor stub: start-up, the run in order, and the exit.
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include "extractor/stub.h"
 #include "pathvars/pathvars.h"
@@ -22,21 +21,18 @@ static void LoadSystemLibrariesSafely() {
     SetDllDirectoryA("");
 }
 
+// Newest first: each file, then the folders made for it, deepest first. A
+// folder goes only while it is empty (RemoveDirectoryA refuses otherwise),
+// so whatever else landed in it since, say from a started installer, stays
+// and keeps its folder. Failures are ignored: an item still in use stays.
 static void DeleteExtractedItems() {
-  static char from[STUB_TEXT_SIZE];
   while (const char* path = TopItem(&gRun.items)) {
-    // The shell wants the list ended by two zero bytes.
-    ZeroMemory(from, sizeof from);
-    lstrcpynA(from, path, sizeof from - 1);
-    if (StubPathExists(from)) {
-      SHFILEOPSTRUCTA operation;
-      ZeroMemory(&operation, sizeof operation);
-      operation.wFunc = FO_DELETE;
-      operation.pFrom = from;
-      // Silent, for good (no recycle bin), and without an error box: an item
-      // still in use simply stays.
-      operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-      SHFileOperationA(&operation);
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveDirectoryA(path);
+      else
+        DeleteFileA(path);
     }
     PopItem(&gRun.items);
   }

@@ -35,6 +35,44 @@ std::string MakeZip(const std::vector<ZipEntry>& entries, const std::string& pas
   return bytes;
 }
 
+uint32_t ReadLe(const std::string& bytes, size_t at, int size) {
+  uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | (unsigned char)bytes[at + i];
+  return value;
+}
+
+void PutLe(std::string* bytes, size_t at, uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) (*bytes)[at + i] = (char)(value >> (8 * i));
+}
+
+ZipLayout ReadZipLayout(const std::string& zip) {
+  ZipLayout layout;
+  if (zip.size() < 22 || zip.compare(zip.size() - 22, 4, "PK\5\6", 4) != 0) return layout;
+  layout.end = zip.size() - 22;
+  layout.central = ReadLe(zip, layout.end + 16, 4);
+  size_t at = layout.central;
+  for (uint32_t n = ReadLe(zip, layout.end + 10, 2); n > 0; --n) {
+    if (at + 46 > layout.end || zip.compare(at, 4, "PK\1\2", 4) != 0) return layout;
+    ZipLayout::Entry e;
+    e.central = at;
+    e.local = ReadLe(zip, at + 42, 4);
+    e.compressedSize = ReadLe(zip, at + 20, 4);
+    if (e.local + 30 > layout.central) return layout;
+    e.data = e.local + 30 + ReadLe(zip, e.local + 26, 2) + ReadLe(zip, e.local + 28, 2);
+    layout.entries.push_back(e);
+    at += 46 + ReadLe(zip, at + 28, 2) + ReadLe(zip, at + 30, 2) + ReadLe(zip, at + 32, 2);
+  }
+  layout.ok = at == layout.end;
+  return layout;
+}
+
+void PatchZipEntry(std::string* zip, const ZipLayout& layout, size_t i, ZipField field,
+                   uint32_t value) {
+  int size = field == ZIP_METHOD ? 2 : 4;
+  PutLe(zip, layout.entries[i].local + field, value, size);
+  PutLe(zip, layout.entries[i].central + field + 2, value, size);
+}
+
 std::string MetaBlock(const MetaData& meta, const std::string& zip,
                       const std::vector<ZipEntry>& entries) {
   long long total = 0;

@@ -42,6 +42,31 @@ struct MetaData {
 std::string MetaBlock(const MetaData& meta, const std::string& zip,
                       const std::vector<ZipEntry>& entries);
 
+// Where the parts of a zip archive lie, as offsets into its bytes: each
+// entry's local header and central directory header, the central directory
+// and the end record (the archive has no comment). ok is false when the
+// bytes do not hold a zip archive of that shape.
+struct ZipLayout {
+  struct Entry {
+    size_t local, data, central;
+    uint32_t compressedSize;
+  };
+  std::vector<Entry> entries;
+  size_t central = 0, end = 0;
+  bool ok = false;
+};
+ZipLayout ReadZipLayout(const std::string& zip);
+
+// Offsets of an entry's fields in its local header and, 2 bytes later, in
+// its central directory header.
+enum ZipField { ZIP_METHOD = 8, ZIP_CRC = 14, ZIP_COMPRESSED = 18, ZIP_UNCOMPRESSED = 22 };
+// Sets a field of entry i in both its headers (little-endian, 2 bytes for
+// the method, else 4).
+void PatchZipEntry(std::string* zip, const ZipLayout& layout, size_t i, ZipField field,
+                   uint32_t value);
+uint32_t ReadLe(const std::string& bytes, size_t at, int size);
+void PutLe(std::string* bytes, size_t at, uint32_t value, int size);
+
 // The stub image from the build tree.
 const std::string& StubImage();
 

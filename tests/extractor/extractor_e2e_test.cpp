@@ -190,6 +190,31 @@ TEST_F(ExtractorRun, DamagedExecutables) {
   std::string eocdDamaged = zip;
   // The end record's offset of the central directory points past the file.
   eocdDamaged[eocdDamaged.size() - 22 + 19] = '\x7f';
+  ZipLayout layout = ReadZipLayout(zip);
+  ASSERT_TRUE(layout.ok);
+  auto patched = [&](ZipField field, uint32_t value) {
+    std::string bytes = zip;
+    PatchZipEntry(&bytes, layout, 0, field, value);
+    return bytes;
+  };
+  // A deflate stream of "alp" under the size and CRC of "alpha": it ends
+  // before the declared size, which the zip reader takes for a clean end.
+  std::string early = MakeZip({{"a.txt", "alp"}});
+  ZipLayout earlyLayout = ReadZipLayout(early);
+  PatchZipEntry(&early, earlyLayout, 0, ZIP_UNCOMPRESSED, 5);
+  PatchZipEntry(&early, earlyLayout, 0, ZIP_CRC, ReadLe(zip, layout.entries[0].central + 16, 4));
+  // Two entries, counted as one: the second would be left out unnoticed.
+  std::string counted = MakeZip({{"a.txt", "alpha"}, {"b.txt", "beta"}});
+  PutLe(&counted, counted.size() - 22 + 8, 1, 2);
+  PutLe(&counted, counted.size() - 22 + 10, 1, 2);
+  std::string uncounted = counted;
+  PutLe(&uncounted, uncounted.size() - 22 + 8, 0, 2);
+  PutLe(&uncounted, uncounted.size() - 22 + 10, 0, 2);
+  // The central directory names "b.txt", the local header "a.txt".
+  std::string renamed = zip;
+  renamed[layout.entries[0].central + 46] = 'b';
+  const char* kArchiveInfo = "Failed to retrieve information about the archive.";
+  const char* kEntryInfo = "Failed to retrieve information about the current file.";
   struct Case {
     const char* name;
     std::string bytes;
@@ -206,16 +231,28 @@ TEST_F(ExtractorRun, DamagedExecutables) {
        "Failed to find the Compressed Data. This archive is likely corrupted."},
       {"cutshort.exe", stub + meta + zip.substr(0, zip.size() - 30), "ERROR #0017",
        "Failed to retrieve information about the archive."},
-      {"centraldir.exe", stub + meta + eocdDamaged, "ERROR #0017",
-       "Failed to retrieve information about the archive."},
+      {"centraldir.exe", stub + meta + eocdDamaged, "ERROR #0017", kArchiveInfo},
+      {"countedone.exe", stub + meta + counted, "ERROR #0017", kArchiveInfo},
+      {"countednone.exe", stub + meta + uncounted, "ERROR #0017", kArchiveInfo},
+      {"renamed.exe", stub + meta + renamed, "ERROR #0021", kEntryInfo},
+      {"bzip2.exe", stub + meta + patched(ZIP_METHOD, 12), "ERROR #0022",
+       "Failed to open the current file."},
+      {"method99.exe", stub + meta + patched(ZIP_METHOD, 99), "ERROR #0022",
+       "Failed to open the current file."},
+      {"endsearly.exe", stub + meta + early, "ERROR #0026", "Failed to read the current file."},
+      {"sizeshort.exe", stub + meta + patched(ZIP_UNCOMPRESSED, 4), "ERROR #0026",
+       "Failed to read the current file."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    RemoveTree(folder + "\\SubDirectory");
     Start(PackBytes(c.name, c.bytes));
     ExpectFatal(c.caption, std::string(c.text) + kPressOk,
                 strcmp(c.name, "noarchive.exe") == 0 ? "error-0009" : nullptr);
     GuiEndProgram(&app.p);
-    EXPECT_FALSE(FileExists(folder + "\\SubDirectory"));
+    // Nothing of the damaged entry stays, not even a short file.
+    EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\a.txt"));
+    EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\b.txt"));
     EXPECT_EQ(0, CountMetaCopies(tmp));
   }
 }
@@ -572,18 +609,49 @@ TEST_F(LaunchRun, DeleteFilesWithoutLaunchesRemovesAtOnce) {
   EXPECT_FALSE(FileExists(folder + "\\SubDirectory"));
 }
 
-TEST_F(LaunchRun, DeleteFilesKeepsWhatWasThereBefore) {
-  MetaData meta;
-  meta.deleteFiles = 1;
-  MakeFolders(folder + "\\SubDirectory\\bin");
-  WriteFileBytes(folder + "\\SubDirectory\\keep.txt", "mine");
-  std::string exe = Pack("packed.exe", meta, SmallTree());
-  EXPECT_EQ(0u, Run(exe));
-  EXPECT_EQ("mine", FileText(folder + "\\SubDirectory\\keep.txt"));
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\readme.txt"));
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\bin\\tool.dat"));
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\bin\\deep"));  // created by the run
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\docs"));
+// Delete files removes what the run put there and nothing else: files that
+// were there before, and what a started program left in a folder the run
+// created, stay; so does that folder.
+TEST_F(LaunchRun, DeleteFilesRemovesOnlyWhatTheRunPutThere) {
+  struct Scenario {
+    const char* name;
+    const char* extractionPath;
+    std::vector<const char*> before;  // files made before the run
+    std::vector<MetaData::Launch> launches;
+    std::vector<const char*> stay, gone;
+  } scenarios[] = {
+      {"existing folder", "*AppDir*\\SubDirectory",
+       {"SubDirectory\\keep.txt", "SubDirectory\\bin\\x"},
+       {},
+       {"SubDirectory\\keep.txt", "SubDirectory\\bin\\x"},
+       {"SubDirectory\\readme.txt", "SubDirectory\\bin\\tool.dat", "SubDirectory\\bin\\deep",
+        "SubDirectory\\docs"}},
+      // Games and Games\MyGame are made by the run; the probe, started in
+      // Games\MyGame\bin, leaves a file in Games.
+      {"program leaves a file", "*AppDir*\\Games\\MyGame", {},
+       {{"bin\\probe.exe", "--leave=..\\..\\installed.txt", "*HideWin*"}},
+       {"Games\\installed.txt"},
+       {"Games\\MyGame", "Games\\MyGame\\readme.txt", "Games\\MyGame\\bin\\probe.exe"}},
+  };
+  for (const Scenario& s : scenarios) {
+    SCOPED_TRACE(s.name);
+    SetUp();
+    for (const char* file : s.before) {
+      std::string path = folder + "\\" + file;
+      MakeFolders(path.substr(0, path.rfind('\\')));
+      WriteFileBytes(path, "mine");
+    }
+    MetaData meta;
+    meta.deleteFiles = 1;
+    meta.extractionPath = s.extractionPath;
+    meta.launches = s.launches;
+    std::vector<ZipEntry> entries = SmallTree();
+    if (!s.launches.empty()) entries.push_back({"bin\\probe.exe", probe});
+    EXPECT_EQ(0u, Run(Pack("packed.exe", meta, entries)));
+    for (const char* item : s.stay) EXPECT_TRUE(FileExists(folder + "\\" + item)) << item;
+    for (const char* item : s.gone) EXPECT_FALSE(FileExists(folder + "\\" + item)) << item;
+    GuiEndProgram(&app.p);
+  }
 }
 
 TEST_F(LaunchRun, DeleteFilesWaitsForBothPrograms) {
@@ -684,7 +752,7 @@ TEST_F(ExtractorRun, BrowseForFolderCancelAsksToQuit) {
   EXPECT_FALSE(FileExists(tmp + "\\Files"));
 }
 
-// ---------------------------------------------------------------- mended faults
+// ---------------------------------------------------------------- damaged and hostile entries
 
 TEST_F(ExtractorRun, DamagedEntryDataIsError26AndTheEntryIsRemoved) {
   // Level 0 gives stored deflate blocks: a flipped data byte leaves the

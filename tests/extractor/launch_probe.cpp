@@ -1,7 +1,8 @@
 // A program for the extractor's launch tests: records how it was started
 // (arguments, working folder, show command) in a log named after itself in
-// the folder VQ_PROBE_LOG_DIR names, optionally waits, then notes its end.
-//   probe.exe [--sleep=MS] anything...
+// the folder VQ_PROBE_LOG_DIR names, optionally waits or leaves a file of its
+// own (as an installer would), then notes its end.
+//   probe.exe [--sleep=MS | --leave=PATH] anything...
 #include <windows.h>
 
 #include <stdio.h>
@@ -41,6 +42,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   fclose(out);
 
   if (strncmp(args, "--sleep=", 8) == 0) Sleep((DWORD)atoi(args + 8));
+  if (strncmp(args, "--leave=", 8) == 0) {
+    out = fopen(args + 8, "wb");
+    if (!out) return 5;
+    fputs("left by the probe\n", out);
+    fclose(out);
+  }
   out = fopen(log, "ab");
   if (!out) return 4;
   fprintf(out, "ended\n");
