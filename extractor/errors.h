@@ -6,6 +6,7 @@
 #include <stddef.h>
 
 enum StubError {
+  STUB_ERROR_NONE = 0,
   STUB_ERROR_OWN_NAME = 1,         // the own file name cannot be obtained
   STUB_ERROR_OWN_OPEN,             // the own file cannot be opened
   STUB_ERROR_OWN_REWIND,           // the own file's position cannot be set to 0

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "extractor/entry_names.h"
+#include "extractor/errors.h"
 #include "extractor/stub.h"
 #include "shell/paths.h"
 
@@ -15,7 +16,7 @@ static char* sChunk;  // one read buffer for the whole run
 // first.
 // Failures are left to the caller's next step to notice.
 static void CreateFolderTree(const char* path) {
-  char folder[STUB_PATH_SIZE];
+  char folder[VQ_PATH_SIZE];
   if (!NormalisePath(path, folder, sizeof folder)) return;
   for (char* p = folder;; ++p) {
     if (*p && (*p != '\\' || p == folder || p[-1] == ':' || p[-1] == '\\')) continue;
@@ -34,7 +35,7 @@ static HANDLE CreateTarget(const char* path) {
 
 // Ends the run for an entry whose data is damaged (or the password wrong):
 // what was written of it is useless, so it goes first.
-static void FailEntry(HANDLE target, const char* path, int code) {
+static void FailEntry(HANDLE target, const char* path, StubError code) {
   if (target != INVALID_HANDLE_VALUE) CloseHandle(target);
   DeleteFileA(path);
   ReportError(code);
@@ -54,7 +55,7 @@ static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
   HANDLE own = CreateFileA(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, 0, nullptr);
   if (own == INVALID_HANDLE_VALUE) return false;
-  char local[STUB_PATH_SIZE];
+  char local[VQ_PATH_SIZE];
   LONG high = (LONG)(at >> 32);
   DWORD got = 0;
   bool agrees = SetFilePointer(own, (LONG)at, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
@@ -65,46 +66,44 @@ static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
 }
 
 static void ExtractEntry(unzFile archive) {
-  char name[STUB_PATH_SIZE];
+  char name[VQ_PATH_SIZE];
   unz_file_info info;
   // A name of 260 characters or more would come back without its zero.
   if (unzGetCurrentFileInfo(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
       info.size_filename >= sizeof name || !IsEntryNameSafe(name))
-    ReportError(21);
+    ReportError(STUB_ERROR_ENTRY_INFO);
   name[info.size_filename] = 0;
 
-  char target[STUB_TEXT_SIZE];
+  char target[VQ_TEXT_SIZE];
   CopyText(target, sizeof target, gRun.folder);
   AppendText(target, sizeof target, name);
 
   // Only stored and deflated entries: the reader hands out the raw bytes of
   // some other methods (bzip2) as if they were stored.
-  if (info.compression_method != 0 && info.compression_method != Z_DEFLATED) ReportError(22);
+  if (info.compression_method != 0 && info.compression_method != Z_DEFLATED) ReportError(STUB_ERROR_ENTRY_OPEN);
   int opened = gRun.passwordFlag ? unzOpenCurrentFilePassword(archive, gRun.password)
                                  : unzOpenCurrentFile(archive);
-  if (opened != UNZ_OK) ReportError(22);
-  if (!LocalNameAgrees(archive, name, info.size_filename)) ReportError(21);
+  if (opened != UNZ_OK) ReportError(STUB_ERROR_ENTRY_OPEN);
+  if (!LocalNameAgrees(archive, name, info.size_filename)) ReportError(STUB_ERROR_ENTRY_INFO);
 
-  char path[STUB_PATH_SIZE];
+  char path[VQ_PATH_SIZE];
   DWORD got = GetFullPathNameA(target, sizeof path, path, nullptr);
-  if (got == 0) ReportError(23);
+  if (got == 0) ReportError(STUB_ERROR_TARGET_PATH);
   if (got >= sizeof path) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    ReportError(23);
+    ReportError(STUB_ERROR_TARGET_PATH);
   }
   // The name's own checks catch what climbs out; this catches what Windows
   // makes of the rest (device names, trailing dots).
-  if (!IsInsideFolder(path, gRun.folder)) ReportError(21);
+  if (!IsInsideFolder(path, gRun.folder)) ReportError(STUB_ERROR_ENTRY_INFO);
 
   size_t length = lstrlenA(path);
   bool isFolder = path[length - 1] == '\\';
-  // Folder entries are never questioned.
-  if (gRun.overwriteMode != OVERWRITE_ALL && !isFolder && StubPathExists(path)) {
-    bool skip = gRun.overwriteMode == OVERWRITE_SKIP;
-    if (gRun.overwriteMode == OVERWRITE_ASK) {
-      AskReplace(path);
-      skip = !gRun.replaceAnswer;
-    }
+  ExistingTarget policy =
+      ExistingTargetPolicy(gRun.overwriteMode, Win32PathExists(path), isFolder);
+  if (policy != TARGET_WRITE) {
+    bool skip = policy == TARGET_SKIP ||
+                !TakeReplaceAnswer(AskReplace(path), &gRun.overwriteMode, &gRun.replaceAnswer);
     if (skip) {
       gRun.extractedBytes += (uint32_t)info.uncompressed_size;
       unzCloseCurrentFile(archive);
@@ -116,25 +115,25 @@ static void ExtractEntry(unzFile archive) {
   if (file != INVALID_HANDLE_VALUE) {
     PushItem(&gRun.items, path);
   } else {
-    char parent[STUB_PATH_SIZE];
+    char parent[VQ_PATH_SIZE];
     CopyText(parent, sizeof parent, path);
     *strrchr(parent, '\\') = 0;
-    if (!StubPathExists(parent)) CreateFolderTree(parent);
+    if (!Win32PathExists(parent)) CreateFolderTree(parent);
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       file = CreateTarget(path);
       // Any failure now ends the run: an entry that was not written must not
       // pass for extracted.
-      if (file == INVALID_HANDLE_VALUE) ReportError(24);
+      if (file == INVALID_HANDLE_VALUE) ReportError(STUB_ERROR_TARGET_CREATE);
       // Recorded after its folders, so delete files takes it out first and
       // the folders can go once they are empty.
       PushItem(&gRun.items, path);
     }
   }
 
-  // A damaged entry is reported with 27 when a password is in play: the
+  // A damaged entry reads as a wrong password when a password is in play: the
   // stub cannot tell a wrong password from damaged data.
-  int damaged = gRun.passwordFlag ? 27 : 26;
+  StubError damaged = gRun.passwordFlag ? STUB_ERROR_WRONG_PASSWORD : STUB_ERROR_ENTRY_READ;
   uint32_t total = 0;
   for (;;) {
     int n = unzReadCurrentFile(archive, sChunk, STUB_CHUNK_SIZE);
@@ -143,7 +142,7 @@ static void ExtractEntry(unzFile archive) {
     DWORD written = 0;
     if (file == INVALID_HANDLE_VALUE || !WriteFile(file, sChunk, (DWORD)n, &written, nullptr) ||
         written != (DWORD)n)
-      ReportError(25);
+      ReportError(STUB_ERROR_TARGET_WRITE);
     total += (uint32_t)n;
     gRun.extractedBytes += (uint32_t)n;
     if (gRun.progress) UpdateProgress();
@@ -167,26 +166,26 @@ static void ExtractEntry(unzFile archive) {
 // entry must be reachable, and no entry may follow the last one counted: the
 // reader stops at the count and would leave the rest out without a word.
 static void CheckDirectory(unzFile archive, uint32_t count) {
-  if (count == 0) ReportError(17);
+  if (count == 0) ReportError(STUB_ERROR_ARCHIVE_INFO);
   unz_file_info info;
   for (uint32_t i = 0;; ++i) {
     if (unzGetCurrentFileInfo(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-      ReportError(19);
+      ReportError(STUB_ERROR_NEXT_ENTRY);
     if (i + 1 == count) break;
-    if (unzGoToNextFile(archive) != UNZ_OK) ReportError(19);
+    if (unzGoToNextFile(archive) != UNZ_OK) ReportError(STUB_ERROR_NEXT_ENTRY);
   }
   uLong next = unzGetOffset(archive) + 46 + info.size_filename + info.size_file_extra +
                info.size_file_comment;
-  if (unzSetOffset(archive, next) == UNZ_OK) ReportError(17);
-  if (unzGoToFirstFile(archive) != UNZ_OK) ReportError(19);
+  if (unzSetOffset(archive, next) == UNZ_OK) ReportError(STUB_ERROR_ARCHIVE_INFO);
+  if (unzGoToFirstFile(archive) != UNZ_OK) ReportError(STUB_ERROR_NEXT_ENTRY);
 }
 
 void ExtractAll() {
   CheckDirectory(gRun.archive, gRun.entryCount);
   sChunk = (char*)VirtualAlloc(nullptr, STUB_CHUNK_SIZE, MEM_COMMIT, PAGE_READWRITE);
-  if (!sChunk) ReportError(18);
+  if (!sChunk) ReportError(STUB_ERROR_EXTRACT);
   for (uint32_t i = 0; i < gRun.entryCount; ++i) {
-    if (i > 0 && unzGoToNextFile(gRun.archive) != UNZ_OK) ReportError(19);
+    if (i > 0 && unzGoToNextFile(gRun.archive) != UNZ_OK) ReportError(STUB_ERROR_NEXT_ENTRY);
     ExtractEntry(gRun.archive);
   }
   VirtualFree(sChunk, 0, MEM_RELEASE);

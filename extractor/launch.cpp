@@ -11,16 +11,12 @@
 
 void LaunchEntries() {
   static LaunchSetting entry;
-  static char file[STUB_TEXT_SIZE], parameters[STUB_TEXT_SIZE], directory[STUB_TEXT_SIZE];
-  for (int n = 0; n < STUB_MAX_LAUNCH; ++n) {
+  static char file[VQ_TEXT_SIZE], parameters[VQ_TEXT_SIZE], directory[VQ_TEXT_SIZE];
+  for (int n = 0; n < VQ_MAX_LAUNCH; ++n) {
     if (!ReadLaunchSetting(&kStubProfileReader, gRun.metaCopy, n, &entry)) break;
     CopyText(file, sizeof file, gRun.folder);
     AppendText(file, sizeof file, entry.execFile);
-    ++gRun.started;
-    if (!StubPathExists(file)) {
-      ++gRun.failed;
-      continue;
-    }
+    if (!Win32PathExists(file)) continue;
     if (ResolvePathVariables(entry.cmdLine, &kStubPathVarSystem, parameters, sizeof parameters) ==
         PATHVARS_QUIT)
       ExitExtractor(false);
@@ -38,7 +34,6 @@ void LaunchEntries() {
     start.nShow = ShowCommandOf(entry.winState);
     if (!ShellExecuteExA(&start)) {
       ReportError(STUB_ERROR_LAUNCH);
-      ++gRun.failed;
       continue;
     }
     // A start handed to a program that was running already gives no process

@@ -36,11 +36,12 @@ FindResult FindPattern(ReadAtFunction read, void* context, uint32_t from, uint32
   return FIND_NOT_FOUND;
 }
 
-int LocatePackedParts(ReadAtFunction read, void* context, uint32_t* marker, uint32_t* archive) {
-  static const int kMarkerErrors[] = {0, STUB_ERROR_MARKER_NOT_FOUND, STUB_ERROR_MARKER_READ,
-                                      STUB_ERROR_MARKER_SEEK};
-  static const int kArchiveErrors[] = {0, STUB_ERROR_ARCHIVE_NOT_FOUND, STUB_ERROR_ARCHIVE_READ,
-                                       STUB_ERROR_ARCHIVE_SEEK};
+StubError LocatePackedParts(ReadAtFunction read, void* context, uint32_t* marker, uint32_t* archive) {
+  // Indexed by FindResult.
+  static const StubError kMarkerErrors[] = {STUB_ERROR_NONE, STUB_ERROR_MARKER_NOT_FOUND,
+                                            STUB_ERROR_MARKER_READ, STUB_ERROR_MARKER_SEEK};
+  static const StubError kArchiveErrors[] = {STUB_ERROR_NONE, STUB_ERROR_ARCHIVE_NOT_FOUND,
+                                             STUB_ERROR_ARCHIVE_READ, STUB_ERROR_ARCHIVE_SEEK};
   FindResult found = FindPattern(read, context, 0, VQ_STUB_MAX_SIZE, &kMetaMarker, marker);
   if (found != FIND_FOUND) return kMarkerErrors[found];
   found = FindPattern(read, context, *marker + 4, VQ_ARCHIVE_MAX_START, &kLocalHeader, archive);

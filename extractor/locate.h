@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "extractor/errors.h"
+
 enum SourceStatus { SOURCE_OK, SOURCE_READ_FAILED, SOURCE_SEEK_FAILED };
 
 // Reads up to size bytes at offset into buffer; *got receives the count
@@ -33,7 +35,7 @@ FindResult FindPattern(ReadAtFunction read, void* context, uint32_t from, uint32
 
 // Where the pieces of a packed executable start: the first marker at or
 // before VQ_STUB_MAX_SIZE, then the first local header behind the marker's
-// four bytes at or before VQ_ARCHIVE_MAX_START. Returns 0 with *marker and
-// *archive set, or the StubError the search ends in (the marker's or the
-// archive's read, seek or not-found error).
-int LocatePackedParts(ReadAtFunction read, void* context, uint32_t* marker, uint32_t* archive);
+// four bytes at or before VQ_ARCHIVE_MAX_START. Returns STUB_ERROR_NONE with
+// *marker and *archive set, or the error the search ends in (the marker's or
+// the archive's read, seek or not-found error).
+StubError LocatePackedParts(ReadAtFunction read, void* context, uint32_t* marker, uint32_t* archive);

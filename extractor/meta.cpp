@@ -21,8 +21,8 @@ static SourceStatus ReadOwnFile(void* context, uint32_t offset, unsigned char* b
 // local header.
 static char* LocateMetaData(HANDLE own, DWORD* length) {
   uint32_t marker = 0, archive = 0;
-  int error = LocatePackedParts(ReadOwnFile, own, &marker, &archive);
-  if (error) ReportError(error);
+  StubError error = LocatePackedParts(ReadOwnFile, own, &marker, &archive);
+  if (error != STUB_ERROR_NONE) ReportError(error);
   *length = archive - marker;
   if (SetFilePointer(own, (LONG)marker, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
       GetLastError() != NO_ERROR)
@@ -38,7 +38,7 @@ static char* LocateMetaData(HANDLE own, DWORD* length) {
 }
 
 static void CopyMetaData(const char* block, DWORD length) {
-  char folder[STUB_PATH_SIZE];
+  char folder[VQ_PATH_SIZE];
   DWORD got = GetTempPathA(sizeof folder, folder);
   if (got == 0 || got >= sizeof folder || !GetTempFileNameA(folder, "VQ", 0, gRun.metaCopy)) {
     gRun.metaCopy[0] = 0;

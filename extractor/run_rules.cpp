@@ -33,6 +33,21 @@ int ShowCommandOf(const char* keyword) {
   return 1;
 }
 
+ExistingTarget ExistingTargetPolicy(int overwriteMode, bool exists, bool isFolder) {
+  if (!exists || isFolder) return TARGET_WRITE;
+  if (overwriteMode == OVERWRITE_SKIP) return TARGET_SKIP;
+  if (overwriteMode == OVERWRITE_ASK) return TARGET_ASK;
+  return TARGET_WRITE;
+}
+
+bool TakeReplaceAnswer(ReplaceButton button, int* overwriteMode, bool* lastAnswer) {
+  if (button == REPLACE_CLOSED) return *lastAnswer;
+  *lastAnswer = button == REPLACE_YES || button == REPLACE_YES_TO_ALL;
+  if (button == REPLACE_YES_TO_ALL) *overwriteMode = OVERWRITE_ALL;
+  if (button == REPLACE_NO_TO_ALL) *overwriteMode = OVERWRITE_SKIP;
+  return *lastAnswer;
+}
+
 struct ItemNode {
   ItemNode* next;
   char path[1];

@@ -1,5 +1,6 @@
 // Small rules of the extractor's run that need no system: the percentage
-// text, the window-state keywords, the list of what the run created.
+// text, the window-state keywords, the overwrite decisions, the list of what
+// the run created.
 #pragma once
 
 #include <stddef.h>
@@ -14,6 +15,30 @@ void FormatPercent(uint32_t position, char* out);
 // 2 for "*MINIMIZEWIN*", and 1 (show normally) for "*SHOWWIN*" and
 // everything else, the empty text included.
 int ShowCommandOf(const char* keyword);
+
+enum OverwriteMode { OVERWRITE_ALL = 0, OVERWRITE_ASK = 1, OVERWRITE_SKIP = 2 };
+
+// The replace dialog's buttons, by their control ids; 0 when it was closed.
+enum ReplaceButton {
+  REPLACE_CLOSED = 0,
+  REPLACE_YES = 13,
+  REPLACE_NO = 14,
+  REPLACE_YES_TO_ALL = 15,
+  REPLACE_NO_TO_ALL = 16,
+};
+
+// What the run does with an entry whose target exists already.
+enum ExistingTarget { TARGET_WRITE, TARGET_SKIP, TARGET_ASK };
+
+// Folder entries and targets that do not exist are always written; an
+// existing file as the overwrite mode says (a mode outside 0..2 overwrites).
+ExistingTarget ExistingTargetPolicy(int overwriteMode, bool exists, bool isFolder);
+
+// Takes the user's answer for one file: returns true when it is to be
+// replaced. The "to all" buttons change *overwriteMode for the rest of the
+// run; a closed dialog repeats *lastAnswer (false before any answer), which
+// every button sets.
+bool TakeReplaceAnswer(ReplaceButton button, int* overwriteMode, bool* lastAnswer);
 
 // Last-in first-out list of the paths the run created.
 struct ItemNode;

@@ -5,43 +5,37 @@
 
 #include <windows.h>
 
+#include "extractor/errors.h"
 #include "extractor/run_rules.h"
 #include "pathvars/system_win32.h"
 #include "unzip.h"
 
 enum {
-  STUB_PATH_SIZE = 260,      // paths the system reports: 259 characters and a zero
-  STUB_TEXT_SIZE = 2048,     // profile values, command lines, the password
-  STUB_MAX_LAUNCH = 64,      // launch entries ExecFile0 .. ExecFile63
   STUB_CHUNK_SIZE = 1000000, // entries are written in chunks of this size
 };
 
-enum OverwriteMode { OVERWRITE_ALL = 0, OVERWRITE_ASK = 1, OVERWRITE_SKIP = 2 };
-
 struct RunState {
   HINSTANCE instance;
-  char ownPath[STUB_PATH_SIZE];
-  char metaCopy[STUB_PATH_SIZE];  // empty until the temporary copy exists
-  char extractionPath[STUB_PATH_SIZE];
+  char ownPath[VQ_PATH_SIZE];
+  char metaCopy[VQ_PATH_SIZE];  // empty until the temporary copy exists
+  char extractionPath[VQ_PATH_SIZE];
   uint32_t unzipSize;
   bool showProgress;
   bool deleteFiles;
   bool passwordFlag;
   int overwriteMode;
-  char folder[STUB_PATH_SIZE];  // resolved, absolute, ends with "\"
+  char folder[VQ_PATH_SIZE];  // resolved, absolute, ends with "\"
   unzFile archive;
   uint32_t entryCount;
   HWND progress;  // progress window, when shown at all
   HWND progressPercent;
   HWND progressBar;
-  char password[STUB_TEXT_SIZE];
+  char password[VQ_TEXT_SIZE];
   bool replaceAnswer;
   uint32_t extractedBytes;
   ItemList items;  // what the run created, newest first
-  HANDLE processes[STUB_MAX_LAUNCH];
+  HANDLE processes[VQ_MAX_LAUNCH];
   int processCount;  // handles to wait for (launches that gave one)
-  int started;
-  int failed;
 };
 
 extern RunState gRun;
@@ -70,13 +64,11 @@ void WaitForLaunched();
 struct PathVarSystem;
 extern const PathVarSystem kStubPathVarSystem;
 
-// GetFileAttributesA, or a listing when the path holds "*" or "?".
-inline bool StubPathExists(const char* path) { return Win32PathExists(path); }
 
 // ---------------------------------------------------------------- windows
 // Shows the message of one error code (1..28). Fatal codes end the run;
 // returns only for 20 (IDOK) and 28 (IDYES or IDNO).
-int ReportError(int code);
+int ReportError(StubError code);
 
 // Creates the progress window (hidden).
 void CreateProgressWindow();
@@ -88,6 +80,5 @@ void HideProgress();
 // the close box end the run with exit code 0.
 void AskPassword();
 
-// The replace dialog for one existing file; sets gRun.replaceAnswer and may
-// change gRun.overwriteMode.
-void AskReplace(const char* path);
+// The replace dialog for one existing file: the button that ended it.
+ReplaceButton AskReplace(const char* path);

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "extractor/errors.h"
 #include "extractor/stub.h"
 #include "pathvars/pathvars.h"
 #include "shell/paths.h"
@@ -48,33 +49,33 @@ void ExitExtractor(bool success) {
 static void OpenArchive() {
   gRun.archive = unzOpen(gRun.ownPath);
   unz_global_info info = {};
-  if (!gRun.archive || unzGetGlobalInfo(gRun.archive, &info) != UNZ_OK) ReportError(17);
+  if (!gRun.archive || unzGetGlobalInfo(gRun.archive, &info) != UNZ_OK) ReportError(STUB_ERROR_ARCHIVE_INFO);
   gRun.entryCount = (uint32_t)info.number_entry;
 }
 
 static void ResolveExtractionFolder() {
-  static char resolved[STUB_TEXT_SIZE];
+  static char resolved[VQ_TEXT_SIZE];
   if (ResolvePathVariables(gRun.extractionPath, &kStubPathVarSystem, resolved, sizeof resolved) ==
       PATHVARS_QUIT)
     ExitExtractor(false);
   size_t length = lstrlenA(resolved);
   if (length == 0 || resolved[length - 1] != '\\') AppendText(resolved, sizeof resolved, "\\");
   DWORD got = GetFullPathNameA(resolved, sizeof gRun.folder, gRun.folder, nullptr);
-  if (got == 0) ReportError(16);
+  if (got == 0) ReportError(STUB_ERROR_FOLDER_PATH);
   // A folder that does not fit is refused rather than cut: a cut path would
   // extract somewhere else.
   if (got >= sizeof gRun.folder) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    ReportError(16);
+    ReportError(STUB_ERROR_FOLDER_PATH);
   }
 }
 
 static void RunExtractor() {
   DWORD got = GetModuleFileNameA(nullptr, gRun.ownPath, sizeof gRun.ownPath);
-  if (got == 0) ReportError(1);
+  if (got == 0) ReportError(STUB_ERROR_OWN_NAME);
   if (got >= sizeof gRun.ownPath) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    ReportError(1);
+    ReportError(STUB_ERROR_OWN_NAME);
   }
   ReadMetaData();
   ResolveExtractionFolder();

@@ -100,7 +100,8 @@ SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, u
 PackedParts SplitPacked(const std::string& bytes) {
   PackedParts parts{false, "", "", "", ""};
   uint32_t marker = 0, archive = 0;
-  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != 0) return parts;
+  StubError found = LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive);
+  if (found != STUB_ERROR_NONE) return parts;
   parts.found = true;
   parts.stub = bytes.substr(0, marker);
   std::string block = bytes.substr(marker, archive - marker);

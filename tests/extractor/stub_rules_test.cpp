@@ -236,3 +236,28 @@ TEST(Errors, CaptionTextAndKind) {
   for (int code = 1; code <= STUB_ERROR_LAST; ++code) fixed += StubErrorRowOf(code)->fixedText != nullptr;
   EXPECT_EQ(10, fixed);  // 6, 9, 17, 18, 19, 21, 22, 26, 27, 28
 }
+
+TEST(Overwrite, ExistingTargetsAndReplaceAnswers) {
+  EXPECT_EQ(TARGET_WRITE, ExistingTargetPolicy(OVERWRITE_SKIP, false, false));
+  EXPECT_EQ(TARGET_WRITE, ExistingTargetPolicy(OVERWRITE_ASK, true, true));  // folders never asked
+  EXPECT_EQ(TARGET_SKIP, ExistingTargetPolicy(OVERWRITE_SKIP, true, false));
+  EXPECT_EQ(TARGET_ASK, ExistingTargetPolicy(OVERWRITE_ASK, true, false));
+  EXPECT_EQ(TARGET_WRITE, ExistingTargetPolicy(7, true, false));
+  // A sequence of answers in one run: mode and last answer carry over.
+  struct Step {
+    ReplaceButton button;
+    bool replace;
+    int modeAfter;
+  } steps[] = {
+      {REPLACE_CLOSED, false, OVERWRITE_ASK},  // nothing answered yet
+      {REPLACE_YES, true, OVERWRITE_ASK},     {REPLACE_CLOSED, true, OVERWRITE_ASK},
+      {REPLACE_NO, false, OVERWRITE_ASK},     {REPLACE_NO_TO_ALL, false, OVERWRITE_SKIP},
+      {REPLACE_YES_TO_ALL, true, OVERWRITE_ALL},
+  };
+  int mode = OVERWRITE_ASK;
+  bool last = false;
+  for (const Step& s : steps) {
+    EXPECT_EQ(s.replace, TakeReplaceAnswer(s.button, &mode, &last)) << s.button;
+    EXPECT_EQ(s.modeAfter, mode) << s.button;
+  }
+}

@@ -1,5 +1,5 @@
-// The extractor's windows, built from templates in memory, and its numbered
-// error messages.
+// The extractor's windows, built from templates in memory: the progress
+// window, the password and replace dialogs, and the box of a numbered error.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -163,7 +163,7 @@ static INT_PTR CALLBACK PasswordProcedure(HWND window, UINT message, WPARAM wPar
                              WS_EX_CLIENTEDGE, ID_PASSWORD_EDIT, 52, 29, 77, 12);
       SendMessageA(edit, EM_SETPASSWORDCHAR, '*', 0);
       // The password buffer holds 2047 characters; longer input is cut.
-      SendMessageA(edit, EM_LIMITTEXT, STUB_TEXT_SIZE - 1, 0);
+      SendMessageA(edit, EM_LIMITTEXT, VQ_TEXT_SIZE - 1, 0);
       AddIcon(window, 9, 4, 6, icon);
       SetFocus(edit);
       return FALSE;
@@ -191,8 +191,6 @@ void AskPassword() {
 
 // ---------------------------------------------------------------- replace
 
-enum { ID_REPLACE_YES = 13, ID_REPLACE_NO, ID_REPLACE_YES_ALL, ID_REPLACE_NO_ALL };
-
 static const char* sReplacePath;
 static HICON sReplaceIcon;
 
@@ -211,23 +209,18 @@ static INT_PTR CALLBACK ReplaceProcedure(HWND window, UINT message, WPARAM wPara
                      SHGFI_ICON | SHGFI_USEFILEATTRIBUTES);
       sReplaceIcon = file.hIcon;
       AddIcon(window, 12, 8, 23, sReplaceIcon);
-      AddButton(window, "&Yes", ID_REPLACE_YES, 8, 50, 35);
-      AddButton(window, "&No", ID_REPLACE_NO, 47, 50, 35);
-      AddButton(window, "Y&es to All", ID_REPLACE_YES_ALL, 92, 50, 35);
-      AddButton(window, "N&o to All", ID_REPLACE_NO_ALL, 132, 50, 35);
+      AddButton(window, "&Yes", REPLACE_YES, 8, 50, 35);
+      AddButton(window, "&No", REPLACE_NO, 47, 50, 35);
+      AddButton(window, "Y&es to All", REPLACE_YES_TO_ALL, 92, 50, 35);
+      AddButton(window, "N&o to All", REPLACE_NO_TO_ALL, 132, 50, 35);
       return TRUE;
     }
     case WM_COMMAND: {
       int id = LOWORD(wParam);
-      if (id < ID_REPLACE_YES || id > ID_REPLACE_NO_ALL) return TRUE;
-      gRun.replaceAnswer = id == ID_REPLACE_YES || id == ID_REPLACE_YES_ALL;
-      if (id == ID_REPLACE_YES_ALL) gRun.overwriteMode = OVERWRITE_ALL;
-      if (id == ID_REPLACE_NO_ALL) gRun.overwriteMode = OVERWRITE_SKIP;
-      EndDialog(window, id);
+      if (id >= REPLACE_YES && id <= REPLACE_NO_TO_ALL) EndDialog(window, id);
       return TRUE;
     }
-    // The system's close command leaves the last answer as it was.
-    case WM_CLOSE: EndDialog(window, 0); return TRUE;
+    case WM_CLOSE: EndDialog(window, REPLACE_CLOSED); return TRUE;
     case WM_DESTROY:
       if (sReplaceIcon) DestroyIcon(sReplaceIcon);
       sReplaceIcon = nullptr;
@@ -236,17 +229,18 @@ static INT_PTR CALLBACK ReplaceProcedure(HWND window, UINT message, WPARAM wPara
   return FALSE;
 }
 
-void AskReplace(const char* path) {
+ReplaceButton AskReplace(const char* path) {
   sReplacePath = path;
-  ShowModal(ReplaceProcedure, "Confirm File Replace.", gRun.progress, 175, 73, STYLE_A,
-            EX_STATIC_TOOL);
+  INT_PTR button = ShowModal(ReplaceProcedure, "Confirm File Replace.", gRun.progress, 175, 73,
+                             STYLE_A, EX_STATIC_TOOL);
+  return button > 0 ? (ReplaceButton)button : REPLACE_CLOSED;
 }
 
 // ---------------------------------------------------------------- errors
 
-int ReportError(int code) {
-  static char systemText[STUB_TEXT_SIZE];
-  static char text[STUB_TEXT_SIZE];
+int ReportError(StubError code) {
+  static char systemText[VQ_TEXT_SIZE];
+  static char text[VQ_TEXT_SIZE];
   // First, before any other call can change the last error.
   DWORD lastError = GetLastError();
   if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
