@@ -28,28 +28,6 @@ const StubCopies& gTakeEarly = Copies();
 
 const char* const kTestProject = "vqTest";
 
-void MakeFolder(const std::string& folder) {
-  for (size_t i = 0; i < folder.size(); ++i) {
-    if (folder[i] == '\\' && i > 0) PlatformCreateFolder(folder.substr(0, i).c_str());
-  }
-  PlatformCreateFolder(folder.c_str());
-}
-
-void MakeTree(const std::string& folder,
-              const std::vector<std::pair<std::string, std::string>>& files) {
-  MakeFolder(folder);
-  for (const auto& file : files) {
-    std::string path = folder + file.first;
-    MakeFolder(path.substr(0, path.rfind('\\') + 1));
-    WriteRawFile(path, file.second);
-  }
-}
-
-bool FileExists(const std::string& path) {
-  PlatformFileInfo info;
-  return PlatformGetFileInfo(path.c_str(), &info);
-}
-
 std::vector<ZipEntry> ReadZip(const std::string& path, const char* password) {
   std::vector<ZipEntry> entries;
   char systemPath[2048];

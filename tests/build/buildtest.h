@@ -12,12 +12,6 @@
 #include "extractor/meta_settings.h"
 #include "tests/support/support.h"
 
-// Creates folder (program path with a trailing backslash) holding the files
-// given as (relative path with backslashes, content); subfolders as needed.
-void MakeTree(const std::string& folder,
-              const std::vector<std::pair<std::string, std::string>>& files);
-void MakeFolder(const std::string& folder);
-bool FileExists(const std::string& path);
 
 struct ZipEntry {
   std::string name;

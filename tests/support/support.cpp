@@ -17,7 +17,14 @@
 
 static std::string gFolder;
 
-static void RemoveTree(const std::string& folder) {
+void RemoveTree(const std::string& path) {
+  PlatformFileInfo info;
+  if (!PlatformGetFileInfo(path.c_str(), &info)) return;
+  if (!info.isFolder) {
+    PlatformDeleteFile(path.c_str());
+    return;
+  }
+  std::string folder = path.back() == '\\' ? path : path + "\\";
   PlatformFindData data;
   PlatformFind* find = PlatformFindFirst((folder + "*").c_str(), &data);
   std::vector<std::pair<std::string, bool>> entries;
@@ -28,7 +35,7 @@ static void RemoveTree(const std::string& folder) {
   PlatformFindClose(find);
   for (auto& e : entries) {
     if (e.second)
-      RemoveTree(folder + e.first + "\\");
+      RemoveTree(folder + e.first);
     else
       PlatformDeleteFile((folder + e.first).c_str());
   }
@@ -105,6 +112,28 @@ std::string ReadRawFile(const std::string& path) {
   while (PlatformReadFile(f, chunk, sizeof chunk, &got) && got > 0) all.append(chunk, got);
   PlatformCloseFile(f);
   return all;
+}
+
+void MakeFolder(const std::string& folder) {
+  for (size_t i = 0; i < folder.size(); ++i) {
+    if (folder[i] == '\\' && i > 0) PlatformCreateFolder(folder.substr(0, i).c_str());
+  }
+  PlatformCreateFolder(folder.c_str());
+}
+
+void MakeTree(const std::string& folder,
+              const std::vector<std::pair<std::string, std::string>>& files) {
+  MakeFolder(folder);
+  for (const auto& file : files) {
+    std::string path = folder + file.first;
+    MakeFolder(path.substr(0, path.rfind('\\') + 1));
+    WriteRawFile(path, file.second);
+  }
+}
+
+bool FileExists(const std::string& path) {
+  PlatformFileInfo info;
+  return PlatformGetFileInfo(path.c_str(), &info);
 }
 
 std::string ListFolder(const std::string& folder) {

@@ -1,10 +1,12 @@
-// A scratch folder for one test program, with helpers for raw files in it.
-// Paths are program paths (backslashes) on both sides.
+// What the test programs share: a scratch folder, files and folder trees,
+// recorded message boxes, the build log as text. Paths are program paths
+// (backslashes) on both sides.
 #pragma once
 
 #include <stddef.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // The folder (with a trailing backslash), created on first use under the
@@ -21,6 +23,16 @@ bool WriteRawFile(const std::string& path, const std::string& bytes);
 std::string ReadRawFile(const std::string& path);
 // Names of the entries in a folder, "." and ".." left out, sorted.
 std::string ListFolder(const std::string& folder);
+// True when the path names a file or a folder.
+bool FileExists(const std::string& path);
+// Creates the folder and its missing parents.
+void MakeFolder(const std::string& folder);
+// Creates folder (with a trailing backslash) holding the files given as
+// (relative path with backslashes, content); subfolders as needed.
+void MakeTree(const std::string& folder,
+              const std::vector<std::pair<std::string, std::string>>& files);
+// Removes a file, or a folder and everything in it.
+void RemoveTree(const std::string& path);
 
 // Message boxes shown while one of these lives are recorded, not shown.
 struct RecordedMessageBoxes {
