@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/build/buildtest.h"
+#include "tests/support/support.h"
 
 namespace {
 
