@@ -26,16 +26,13 @@ TEST(Platform, WildcardMatch) {
   for (const auto& c : cases) EXPECT_EQ(c.match, WildcardMatch(c.mask, c.name)) << c.mask << " " << c.name;
 }
 
-class PlatformOnDisk : public ::testing::Test {
- protected:
+// A folder of two files and a subfolder.
+struct PlatformOnDisk : ::testing::Test {
+  std::string folder = ScratchName("disk") + "\\";
   void SetUp() override {
-    folder = ScratchName("disk") + "\\";
-    ASSERT_TRUE(PlatformCreateFolder(folder.c_str()));
-    ASSERT_TRUE(WriteRawFile(folder + "Setup.exe", std::string(1234, 'x')));
-    ASSERT_TRUE(WriteRawFile(folder + "readme.txt", "hello"));
-    ASSERT_TRUE(PlatformCreateFolder((folder + "Sub Folder").c_str()));
+    MakeTree(folder, {{"Setup.exe", std::string(1234, 'x')}, {"readme.txt", "hello"}});
+    MakeFolder(folder + "Sub Folder");
   }
-  std::string folder;
 };
 
 TEST_F(PlatformOnDisk, FileInfoAndListing) {

@@ -145,16 +145,13 @@ TEST(Paths, FolderOfPathTrailingBackslashAndCase) {
   EXPECT_FALSE(EqualIgnoringCase("\xe9", "\xc9", 1));  // ASCII letters only
 }
 
-class PathsOnDisk : public ::testing::Test {
- protected:
+// A folder of two files and a subfolder.
+struct PathsOnDisk : ::testing::Test {
+  std::string folder = ScratchName("disk") + "\\";
   void SetUp() override {
-    folder = ScratchName("disk") + "\\";
-    ASSERT_TRUE(PlatformCreateFolder(folder.c_str()));
-    ASSERT_TRUE(WriteRawFile(folder + "Setup.exe", std::string(1234, 'x')));
-    ASSERT_TRUE(WriteRawFile(folder + "readme.txt", "hello"));
-    ASSERT_TRUE(PlatformCreateFolder((folder + "Sub Folder").c_str()));
+    MakeTree(folder, {{"Setup.exe", std::string(1234, 'x')}, {"readme.txt", "hello"}});
+    MakeFolder(folder + "Sub Folder");
   }
-  std::string folder;
 };
 
 TEST_F(PathsOnDisk, PathExists) {
