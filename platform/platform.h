@@ -7,7 +7,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-enum { PLATFORM_MAX_PATH = 260 };  // 259 characters and a terminating zero
+#include "shell/text.h"  // the shared limits (VQ_PATH_SIZE)
 
 // ---------------------------------------------------------------- paths
 
@@ -44,7 +44,7 @@ bool PlatformGetFileInfo(const char* path, PlatformFileInfo* info);
 // "?" (matched as FindFirstFileA does, case-insensitively). Entries come in
 // the order the system lists them, "." and ".." included where it lists them.
 struct PlatformFindData {
-  char name[PLATFORM_MAX_PATH];  // name only, no folder
+  char name[VQ_PATH_SIZE];  // name only, no folder
   bool isFolder;
   uint64_t size;
 };

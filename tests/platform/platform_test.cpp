@@ -67,7 +67,7 @@ TEST_F(PlatformOnDisk, ReplaceFile) {
 }
 
 TEST(Platform, TempFileNames) {
-  char a[PLATFORM_MAX_PATH], b[PLATFORM_MAX_PATH];
+  char a[VQ_PATH_SIZE], b[VQ_PATH_SIZE];
   ASSERT_TRUE(PlatformTempFileName(ScratchFolder().c_str(), "vqxyz", a, sizeof a));
   ASSERT_TRUE(PlatformTempFileName(ScratchFolder().c_str(), "vqxyz", b, sizeof b));
   EXPECT_STRNE(a, b);

@@ -64,7 +64,7 @@ static void RemoveScratch() {
 
 const std::string& ScratchFolder() {
   if (!gFolder.empty()) return gFolder;
-  char temp[PLATFORM_MAX_PATH], name[PLATFORM_MAX_PATH];
+  char temp[VQ_PATH_SIZE], name[VQ_PATH_SIZE];
   if (!PlatformTempFolder(temp, sizeof temp) || !PlatformTempFileName(temp, "vqc", name, sizeof name)) {
     fprintf(stderr, "no temporary folder\n");
     abort();
