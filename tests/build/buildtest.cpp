@@ -16,8 +16,8 @@ const std::string kOriginalReference((const char*)gStubIconReference, gStubIconR
 std::vector<ZipEntry> ReadZip(const std::string& path, const char* password) {
   std::vector<ZipEntry> entries;
   char systemPath[2048];
-  unzFile zip =
-      PlatformSystemPath(path.c_str(), systemPath, sizeof systemPath) ? unzOpen64(systemPath) : nullptr;
+  unzFile zip = nullptr;
+  if (PlatformSystemPath(path.c_str(), systemPath, sizeof systemPath)) zip = unzOpen64(systemPath);
   for (int more = zip ? unzGoToFirstFile(zip) : UNZ_END_OF_LIST_OF_FILE; more == UNZ_OK;
        more = unzGoToNextFile(zip)) {
     unz_file_info64 info;
@@ -27,9 +27,9 @@ std::vector<ZipEntry> ReadZip(const std::string& path, const char* password) {
     ZipEntry entry{name, (int)info.compression_method, (unsigned)info.flag,
                    (uint32_t)info.dosDate, info.uncompressed_size, "", false};
     if (unzOpenCurrentFilePassword(zip, password) == UNZ_OK) {
-      char chunk[65536];
+      char buf[65536];
       int got;
-      while ((got = unzReadCurrentFile(zip, chunk, sizeof chunk)) > 0) entry.data.append(chunk, (size_t)got);
+      while ((got = unzReadCurrentFile(zip, buf, sizeof buf)) > 0) entry.data.append(buf, got);
       // Closing checks the CRC once everything was read.
       entry.dataOk = unzCloseCurrentFile(zip) == UNZ_OK && got == 0;
     }
@@ -39,9 +39,7 @@ std::vector<ZipEntry> ReadZip(const std::string& path, const char* password) {
   return entries;
 }
 
-namespace {
-
-SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, uint32_t size,
+static SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, uint32_t size,
                         uint32_t* got) {
   const std::string* bytes = (const std::string*)context;
   size_t available = offset < bytes->size() ? bytes->size() - offset : 0;
@@ -50,22 +48,16 @@ SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, u
   return SOURCE_OK;
 }
 
-}  // namespace
-
 PackedParts SplitPacked(const std::string& bytes) {
-  PackedParts parts{false, "", "", "", ""};
   uint32_t marker = 0, archive = 0;
-  StubError found = LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive);
-  if (found != STUB_ERROR_NONE) return parts;
-  parts.found = true;
-  parts.stub = bytes.substr(0, marker);
-  std::string block = bytes.substr(marker, archive - marker);
+  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != STUB_ERROR_NONE) {
+    return PackedParts{false, "", "", "", ""};
+  }
+  const std::string block = bytes.substr(marker, archive - marker);
   size_t launch = block.find("\nExecFile");
   launch = launch == std::string::npos ? block.size() : launch + 1;
-  parts.header = block.substr(0, launch);
-  parts.launch = block.substr(launch);
-  parts.archive = bytes.substr(archive);
-  return parts;
+  return PackedParts{true, bytes.substr(0, marker), block.substr(0, launch), block.substr(launch),
+                     bytes.substr(archive)};
 }
 
 const ProfileReader kProfileReader = {PlatformProfileGetString, PlatformProfileGetInt};

@@ -20,9 +20,8 @@ struct ZipEntry {
   std::string data;  // inflated (and decrypted) through unzip
   bool dataOk;       // every byte read and the CRC matched
 };
-// The entries of the zip archive in the file (which may carry a prefix, as a
-// packed executable does), in central directory order; none when it cannot
-// be opened.
+// The entries of the zip archive in the file (a packed executable's too), in
+// central directory order; none when it cannot be opened.
 std::vector<ZipEntry> ReadZip(const std::string& path, const char* password = nullptr);
 
 // A packed executable taken apart where the stub's own search finds the
@@ -37,7 +36,7 @@ PackedParts SplitPacked(const std::string& bytes);
 extern const ProfileReader kProfileReader;
 
 // The embedded stub image and icon reference as built (a custom icon changes
-// them in place), and a way to put them back.
+// them in place); RestoreStub puts them back.
 extern const std::string kOriginalStub, kOriginalReference;
 void RestoreStub();
 
