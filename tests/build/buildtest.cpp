@@ -6,65 +6,40 @@
 #include "build/stubimage.h"
 #include "extractor/locate.h"
 #include "platform/platform.h"
-#include "shell/buildlog.h"
 #include "unzip.h"
 
-namespace {
-
-// Copies taken before any test changes the embedded data.
-struct StubCopies {
-  std::string stub, reference;
-  StubCopies()
-      : stub((const char*)gStubImage, gStubImageSize),
-        reference((const char*)gStubIconReference, gStubIconReferenceSize) {}
-};
-const StubCopies& Copies() {
-  static StubCopies copies;
-  return copies;
-}
-const StubCopies& gTakeEarly = Copies();
-
-}  // namespace
-
-const char* const kTestProject = "vqTest";
+// Taken before any test changes the embedded data (which the stub's
+// generated source initialises statically).
+const std::string kOriginalStub((const char*)gStubImage, gStubImageSize);
+const std::string kOriginalReference((const char*)gStubIconReference, gStubIconReferenceSize);
 
 std::vector<ZipEntry> ReadZip(const std::string& path, const char* password) {
   std::vector<ZipEntry> entries;
   char systemPath[2048];
-  if (!PlatformSystemPath(path.c_str(), systemPath, sizeof systemPath)) return entries;
-  unzFile zip = unzOpen64(systemPath);
-  if (!zip) return entries;
-  for (int more = unzGoToFirstFile(zip); more == UNZ_OK; more = unzGoToNextFile(zip)) {
+  unzFile zip = nullptr;
+  if (PlatformSystemPath(path.c_str(), systemPath, sizeof systemPath)) zip = unzOpen64(systemPath);
+  for (int more = zip ? unzGoToFirstFile(zip) : UNZ_END_OF_LIST_OF_FILE; more == UNZ_OK;
+       more = unzGoToNextFile(zip)) {
     unz_file_info64 info;
     char name[2048];
     if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
       break;
-    ZipEntry entry{name,         (int)info.compression_method, (unsigned)info.flag,
-                   (uint32_t)info.dosDate, (uint32_t)info.crc, info.compressed_size,
-                   info.uncompressed_size, "", false};
+    ZipEntry entry{name, (int)info.compression_method, (unsigned)info.flag,
+                   (uint32_t)info.dosDate, info.uncompressed_size, "", false};
     if (unzOpenCurrentFilePassword(zip, password) == UNZ_OK) {
-      char chunk[65536];
+      char buf[65536];
       int got;
-      bool readOk = true;
-      while ((got = unzReadCurrentFile(zip, chunk, sizeof chunk)) != 0) {
-        if (got < 0) {
-          readOk = false;
-          break;
-        }
-        entry.data.append(chunk, (size_t)got);
-      }
+      while ((got = unzReadCurrentFile(zip, buf, sizeof buf)) > 0) entry.data.append(buf, got);
       // Closing checks the CRC once everything was read.
-      entry.dataOk = unzCloseCurrentFile(zip) == UNZ_OK && readOk;
+      entry.dataOk = unzCloseCurrentFile(zip) == UNZ_OK && got == 0;
     }
     entries.push_back(entry);
   }
-  unzClose(zip);
+  if (zip) unzClose(zip);
   return entries;
 }
 
-namespace {
-
-SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, uint32_t size,
+static SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, uint32_t size,
                         uint32_t* got) {
   const std::string* bytes = (const std::string*)context;
   size_t available = offset < bytes->size() ? bytes->size() - offset : 0;
@@ -73,38 +48,29 @@ SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, u
   return SOURCE_OK;
 }
 
-}  // namespace
-
 PackedParts SplitPacked(const std::string& bytes) {
-  PackedParts parts{false, "", "", "", ""};
   uint32_t marker = 0, archive = 0;
-  StubError found = LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive);
-  if (found != STUB_ERROR_NONE) return parts;
-  parts.found = true;
-  parts.stub = bytes.substr(0, marker);
-  std::string block = bytes.substr(marker, archive - marker);
+  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != STUB_ERROR_NONE) {
+    return PackedParts{false, "", "", "", ""};
+  }
+  const std::string block = bytes.substr(marker, archive - marker);
   size_t launch = block.find("\nExecFile");
   launch = launch == std::string::npos ? block.size() : launch + 1;
-  parts.header = block.substr(0, launch);
-  parts.launch = block.substr(launch);
-  parts.archive = bytes.substr(archive);
-  return parts;
+  return PackedParts{true, bytes.substr(0, marker), block.substr(0, launch), block.substr(launch),
+                     bytes.substr(archive)};
 }
 
 const ProfileReader kProfileReader = {PlatformProfileGetString, PlatformProfileGetInt};
 
 void RestoreStub() {
-  memcpy(gStubImage, Copies().stub.data(), gStubImageSize);
-  memcpy(gStubIconReference, Copies().reference.data(), gStubIconReferenceSize);
+  memcpy(gStubImage, kOriginalStub.data(), gStubImageSize);
+  memcpy(gStubIconReference, kOriginalReference.data(), gStubIconReferenceSize);
 }
-
-std::string OriginalStub() { return Copies().stub; }
-std::string OriginalReference() { return Copies().reference; }
 
 std::string CustomIcon(unsigned char seed) {
   // Directory and bitmap header as the reference has them; new colours,
   // pixels and mask.
-  std::string icon = Copies().reference.substr(0, 62);
+  std::string icon = kOriginalReference.substr(0, 62);
   for (size_t i = 62; i < VQ_STUB_ICON_FILE_SIZE; ++i) icon.push_back((char)(seed + i * 7));
   return icon;
 }
