@@ -183,24 +183,6 @@ TEST(Launch, ShowCommands) {
   for (const Case& c : cases) EXPECT_EQ(c.show, ShowCommandOf(c.keyword)) << c.keyword;
 }
 
-TEST(ItemList, LastInFirstOut) {
-  ItemList list = {};
-  EXPECT_EQ(nullptr, TopItem(&list));
-  PopItem(&list);  // harmless when empty
-  ASSERT_TRUE(PushItem(&list, "C:\\x\\sub"));
-  ASSERT_TRUE(PushItem(&list, "C:\\x\\a.txt"));
-  ASSERT_TRUE(PushItem(&list, std::string(300, 'p').c_str()));  // paths are copied whole
-  EXPECT_EQ(3, list.count);
-  EXPECT_EQ(std::string(300, 'p'), TopItem(&list));
-  PopItem(&list);
-  EXPECT_STREQ("C:\\x\\a.txt", TopItem(&list));
-  PopItem(&list);
-  EXPECT_STREQ("C:\\x\\sub", TopItem(&list));
-  PopItem(&list);
-  EXPECT_EQ(nullptr, TopItem(&list));
-  EXPECT_EQ(0, list.count);
-}
-
 }  // namespace
 
 TEST(Errors, CaptionTextAndKind) {

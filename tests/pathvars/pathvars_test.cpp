@@ -106,57 +106,47 @@ TEST_F(PathVarsTest, TableHasTwentyOneRowsWithUpperCaseForms) {
   EXPECT_EQ(-1, FindPathVariable("APPDIR"));
 }
 
-TEST_F(PathVarsTest, EveryRowResolvesToItsRunTimeSource) {
+TEST_F(PathVarsTest, Resolution) {
   struct Case {
+    const char* tail;  // the packed executable's arguments
     const char* text;
     const char* expected;
   } cases[] = {
-      {"*AppDir*", "C:\\Downloads\\"},
-      {"*CurDir*", "C:\\Work\\"},
-      {"*Desktop*", "C:\\Users\\u\\Desktop\\"},
-      {"*Documents*", "C:\\Users\\u\\Documents\\"},
-      {"*Favorites*", "C:\\Users\\u\\Fav\\"},
-      {"*Fonts*", "C:\\WINDOWS\\Fonts\\"},
-      {"*LocalSettings*", "C:\\Users\\u\\LS\\"},
-      {"*MyMusic*", "C:\\Users\\u\\Music\\"},
-      {"*MyPictures*", "C:\\Users\\u\\Pics\\"},
-      {"*MyVideo*", "C:\\Users\\u\\Video\\"},
-      {"*ProgramFiles*", "C:\\Program Files\\"},
-      {"*QuickLaunch*", "C:\\Users\\u\\AppData\\Microsoft\\Internet Explorer\\Quick Launch\\"},
-      {"*RootDir*", "C:\\"},
-      {"*SendTo*", "C:\\Users\\u\\SendTo\\"},
-      {"*StartMenu*", "C:\\Users\\u\\Programs\\"},
-      {"*StartUp*", "C:\\Users\\u\\Startup\\"},
-      {"*SysDir*", "C:\\WINDOWS\\system32\\"},
-      {"*TempDir*", "C:\\Temp\\"},
-      {"*WinDir*", "C:\\WINDOWS\\"},
+      // Every row of the table from its run-time source.
+      {"", "*AppDir*", "C:\\Downloads\\"},  {"", "*CurDir*", "C:\\Work\\"},
+      {"", "*Desktop*", "C:\\Users\\u\\Desktop\\"},
+      {"", "*Documents*", "C:\\Users\\u\\Documents\\"},
+      {"", "*Favorites*", "C:\\Users\\u\\Fav\\"},  {"", "*Fonts*", "C:\\WINDOWS\\Fonts\\"},
+      {"", "*LocalSettings*", "C:\\Users\\u\\LS\\"},
+      {"", "*MyMusic*", "C:\\Users\\u\\Music\\"},
+      {"", "*MyPictures*", "C:\\Users\\u\\Pics\\"},
+      {"", "*MyVideo*", "C:\\Users\\u\\Video\\"},
+      {"", "*ProgramFiles*", "C:\\Program Files\\"},
+      {"", "*QuickLaunch*", "C:\\Users\\u\\AppData\\Microsoft\\Internet Explorer\\Quick Launch\\"},
+      {"", "*RootDir*", "C:\\"},  {"", "*SendTo*", "C:\\Users\\u\\SendTo\\"},
+      {"", "*StartMenu*", "C:\\Users\\u\\Programs\\"},
+      {"", "*StartUp*", "C:\\Users\\u\\Startup\\"},
+      {"", "*SysDir*", "C:\\WINDOWS\\system32\\"},  {"", "*TempDir*", "C:\\Temp\\"},
+      {"", "*WinDir*", "C:\\WINDOWS\\"},
+      // Names in any case, anywhere, any number of times; unknown ones.
+      {"", "*aPpDiR*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
+      {"", "*AppDir*a;*APPDIR*b;*appdir*c", "C:\\Downloads\\a;C:\\Downloads\\b;C:\\Downloads\\c"},
+      {"", "*Nope*\\x", "C:\\Temp\\x"},  {"", "**\\x", "C:\\Temp\\x"},
+      {"", "/S *TempDir*log.txt", "\\S C:\\Temp\\log.txt"},
+      {"", "*WinDir*a *TempDir*b", "C:\\WINDOWS\\a C:\\Temp\\b"},
+      {"", "Files", "Files"},  {"", "a*b", "a*b"},  {"", "C:/x//y", "C:\\x\\y"},  {"", "", ""},
+      // The arguments, whose own variables are resolved in turn.
+      {"-x \"a b\"", "*Command*", "-x \"a b\""},
+      {"-x \"a b\"", "*command* /q", "-x \"a b\" \\q"},
+      {"", "*Command*", ""},  {"*TempDir*out", "*Command*", "C:\\Temp\\out"},
+      // Arguments holding the token itself end the resolution with the text as it was.
+      {"/x *COMMAND*", "*Command* *AppDir*", "*Command* *AppDir*"},
+      {"/x *command*", "*AppDir* *Command*", "C:\\Downloads\\ *Command*"},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.expected, Resolve(c.text)) << c.text;
-}
-
-TEST_F(PathVarsTest, TextRules) {
-  gFake.tail = "-x \"a b\"";
-  struct Case {
-    const char* text;
-    const char* expected;
-  } cases[] = {
-      {"*AppDir*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
-      {"*appdir*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
-      {"*APPDIR*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
-      {"*aPpDiR*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
-      {"*AppDir*a;*APPDIR*b;*appdir*c", "C:\\Downloads\\a;C:\\Downloads\\b;C:\\Downloads\\c"},
-      {"*Nope*\\x", "C:\\Temp\\x"},
-      {"**\\x", "C:\\Temp\\x"},
-      {"/S *TempDir*log.txt", "\\S C:\\Temp\\log.txt"},
-      {"*WinDir*a *TempDir*b", "C:\\WINDOWS\\a C:\\Temp\\b"},
-      {"Files", "Files"},
-      {"a*b", "a*b"},
-      {"C:/x//y", "C:\\x\\y"},
-      {"", ""},
-      {"*Command*", "-x \"a b\""},
-      {"*command* /q", "-x \"a b\" \\q"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(c.expected, Resolve(c.text)) << c.text;
+  for (const Case& c : cases) {
+    gFake.tail = c.tail;
+    EXPECT_EQ(c.expected, Resolve(c.text)) << c.text;
+  }
 }
 
 TEST_F(PathVarsTest, MissingFoldersGiveTheTemporaryFolder) {
@@ -175,19 +165,6 @@ TEST_F(PathVarsTest, ValueHoldingAnAsteriskCountsAsMissing) {
   gFake.shellFolders = {{"Desktop", "C:\\*"}};
   gFake.existing.push_back("C:\\*");
   EXPECT_EQ("C:\\Temp\\a", Resolve("*Desktop*a"));
-}
-
-TEST_F(PathVarsTest, CommandArguments) {
-  gFake.tail = "";
-  EXPECT_EQ("", Resolve("*Command*"));
-  // Variables inside the arguments are resolved in turn.
-  gFake.tail = "*TempDir*out";
-  EXPECT_EQ("C:\\Temp\\out", Resolve("*Command*"));
-  // Arguments holding the token itself stop the resolution with the text as it was.
-  gFake.tail = "/x *COMMAND*";
-  EXPECT_EQ("*Command* *AppDir*", Resolve("*Command* *AppDir*"));
-  gFake.tail = "/x *command*";
-  EXPECT_EQ("C:\\Downloads\\ *Command*", Resolve("*AppDir* *Command*"));
 }
 
 TEST_F(PathVarsTest, BrowseForFolderAsksUntilAFolderOrQuit) {
