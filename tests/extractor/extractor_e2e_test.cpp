@@ -1,15 +1,13 @@
-// Packed executables put together here (the stub from the build tree, meta
-// data, a minizip archive) run under Wine by one runner: in a folder of their
-// own, with a time limit, their windows answered. Scenarios are rows: meta
-// data, archive, files before, answers; then exit code, windows shown (a '*'
-// for one character or more) and files after ("<missing>", "<folder>", "%F"
-// for the row's folder, which holds the packed executable; runs start in
-// %F\cwd, with %F\tmp as their temporary folder).
-// The campaign cuts good ones short or flips a bit in the meta data, a local
-// header, entry data, the central directory or the end record, as the seed
-// says; each variant must end in a numbered error (exit code 1) or in the
-// original files (exit code 0): no crash, hang, file written outside the
-// extraction folder, half-written file or meta data copy left.
+// Packed executables put together here (stub from the build tree, meta data,
+// minizip archive) run under Wine by one runner: in a folder of their own,
+// with a time limit, their windows answered. Scenarios are rows: meta data,
+// archive, files before, answers; then exit code, windows shown ('*': one
+// character or more) and files after ("<missing>", "<folder>"; "%F" is the
+// row's folder, which holds the packed executable; runs start in %F\cwd with
+// %F\tmp as temporary folder). The campaign cuts good ones short or flips a
+// bit in a part of them, as the seed says; each variant must end in a numbered
+// error (exit code 1) or in the original files (exit code 0): no crash, hang,
+// write outside the extraction folder, partial file or meta data copy left.
 //   extractor_e2e_test [--seed=N] [--count=N]   (N damaged variants)
 #include <gtest/gtest.h>
 
@@ -202,8 +200,7 @@ std::string Seen(HWND w, const std::string& folder, GuiMessageBox* box) {
 RunResult RunPacked(const std::string& folder, const PackedRun& run) {
   RunResult result;
   std::string exe = folder + "\\packed.exe", tmp = folder + "\\tmp";
-  SetEnvironmentVariableA("TMP", tmp.c_str());
-  SetEnvironmentVariableA("TEMP", tmp.c_str());
+  for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, tmp.c_str());
   SetEnvironmentVariableA("VQ_PROBE_LOG_DIR", (folder + "\\logs").c_str());
   GuiProgram app;
   std::string line = "\"" + exe + "\"" + (run.args.empty() ? "" : " " + run.args);
@@ -315,8 +312,7 @@ void RunRow(const Row& row) {
                                        OPEN_EXISTING, 0, nullptr) : INVALID_HANDLE_VALUE;
   PackedRun run = {row.bytes.size() ? row.bytes
                                     : Packed(row.meta, MakeZip(row.entries, row.zipPassword), row.entries),
-                   row.args, row.answers};
-  run.shot = row.shot;
+                   row.args, row.answers, "", row.shot};
   RunResult result = RunPacked(folder, run);
   if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   EXPECT_EQ(row.code, result.code);
@@ -473,15 +469,13 @@ TEST(PackedRun, Password) {
 }
 
 TEST(PackedRun, Overwrite) {
-  std::vector<ZipEntry> entries = {{"1.txt", "new1"}, {"2.txt", "new2"}, {"3.txt", "new3"},
-                                   {"4.txt", "new4"}};
+  std::vector<ZipEntry> entries = {{"1.txt", "new1"}, {"2.txt", "new2"}, {"3.txt", "new3"}, {"4.txt", "new4"}};
   Files old = {{"out\\1.txt", "old"}, {"out\\2.txt", "old"}, {"out\\3.txt", "old"}};
   auto after = [](const char* a, const char* b, const char* c, const char* d) {
     return Files{{"out\\1.txt", a}, {"out\\2.txt", b}, {"out\\3.txt", c}, {"out\\4.txt", d}};
   };
-  std::vector<std::string> asked;
-  for (const char* name : {"1.txt", "2.txt", "3.txt"})
-    asked.push_back(std::string("Confirm File Replace.|out\\") + name);
+  std::vector<std::string> asked = {"Confirm File Replace.|out\\1.txt", "Confirm File Replace.|out\\2.txt",
+                                    "Confirm File Replace.|out\\3.txt"};
   auto first = [&](size_t n) { return std::vector<std::string>(asked.begin(), asked.begin() + n); };
   MetaData ask = {.overwrite = 1};
   const Row rows[] = {
@@ -570,10 +564,9 @@ TEST(PackedRun, PathVariables) {
   std::vector<std::unique_ptr<ScopedRegistryValue>> saved;
   for (auto& v : variables) {
     std::string target = shell + v[1];
-    bool shellFolder = v[0] != std::string("*ProgramFiles*");
-    saved.emplace_back(new ScopedRegistryValue(
-        shellFolder ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
-        shellFolder ? kShellFoldersKey : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", v[1], target));
+    bool user = strcmp(v[1], "ProgramFilesDir");
+    saved.emplace_back(new ScopedRegistryValue(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+        user ? kShellFoldersKey : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", v[1], target));
     if (v[1] == std::string("AppData")) target += "\\Microsoft\\Internet Explorer\\Quick Launch";
     MakeFolder(target);
     line += std::string(v[0]) + "|";
@@ -610,12 +603,11 @@ TEST(PackedRun, PathVariables) {
 
 TEST(PackedRun, ProgressWindowShowsWhileWriting) {
   std::string folder = RunFolder("e2e\\progress"), zeros(96 << 20, '\0');
-  // Zeros compress well and still take dozens of chunks to write.
+  // Zeros compress well and still take dozens of chunks to write; the
+  // extractor answers only between them, so a text may come back empty once.
   PackedRun run = {.bytes = Packed({.progressBar = 1}, MakeZip({{"big.bin", zeros}}), {{"big.bin", zeros}}),
                    .timeoutMs = 120000};
-  // The extractor answers only between chunks, so a text may come back
-  // empty once; look again while it runs. The picture is taken once a
-  // percentage shows.
+  // The picture is taken once a percentage shows.
   bool sawCaption = false, sawPercent = false, shot = false;
   run.watch = [&](const GuiProcess& p) {
     HWND progress = GuiFindWindow("", GuiMatchExact | GuiMatchDialog, p.pid);
@@ -665,11 +657,7 @@ std::string Verdict(const std::string& dir, const std::string& bytes, const Tree
   if (bytes.find("[VQ]") < 60000 && bytes.find("ExtractionPath=*AppDir*\\out\n") == std::string::npos)
     return "not run: the damaged meta data may name a folder outside the test";
   bool deletes = bytes.find("DeleteFiles=0\n") == std::string::npos;
-  PackedRun run;
-  run.bytes = bytes;
-  run.password = kPassword;
-  run.timeoutMs = 20000;
-  RunResult result = RunPacked(dir, run);
+  RunResult result = RunPacked(dir, {.bytes = bytes, .password = kPassword, .timeoutMs = 20000});
   std::string error;
   for (const std::string& w : result.windows) {
     if (w.find("|!") != std::string::npos) return "FAULT: " + w;
@@ -688,8 +676,7 @@ std::string Verdict(const std::string& dir, const std::string& bytes, const Tree
     auto original = originals.find(extracted);
     if (name == "packed.exe" || name == "cwd\\" || name == "tmp\\" || name == "logs\\" || name == "out\\")
       continue;
-    if (name.compare(0, 4, "out\\"))
-      return "FAULT: written outside the extraction folder: " + name;
+    if (name.compare(0, 4, "out\\")) return "FAULT: written outside the extraction folder: " + name;
     // A file that is there is the original; after an error, what was not
     // written yet may be missing.
     if (original == originals.end() || original->second != f.second)
@@ -703,7 +690,7 @@ std::string Verdict(const std::string& dir, const std::string& bytes, const Tree
 }
 
 TEST(Campaign, DamagedExecutablesEndInAnErrorOrInTheOriginalFiles) {
-  ASSERT_NE("<missing>", Stub()) << "vqstub.exe not found in the build tree";
+  ASSERT_NE(kMissing, Stub()) << "vqstub.exe not found in the build tree";
   std::string root = RunFolder("e2e\\campaign");
   Files source = {{"readme.txt", "Read me first.\r\n"}, {"empty.txt", ""},
                   {"data\\big.txt", Noise(180000, 7, true)}, {"data\\noise.bin", Noise(20000, 9, false)},
@@ -715,12 +702,10 @@ TEST(Campaign, DamagedExecutablesEndInAnErrorOrInTheOriginalFiles) {
   ListTree(root + "\\src", "", &originals);
   const std::string good[2] = {Packed(MetaData(), MakeZip(entries), entries),
                                Packed({.password = 1}, MakeZip(entries, kPassword), entries)};
-  ASSERT_FALSE(good[0].empty() || good[1].empty());
   std::string report;
   std::map<std::string, int> counts;
   uint32_t random = gSeed * 2654435761u | 1;
-  static const char* kParts[] = {"cut", "meta data", "local header", "entry data",
-                                 "central directory", "end record"};
+  static const char* kParts[] = {"cut", "meta data", "local header", "entry data", "central directory", "end record"};
   for (int i = 0; i < gCount + 2; ++i) {
     const std::string& bytes = good[i % 2];
     size_t m = bytes.find("[VQ"), p = bytes.find(std::string("PK\3\4", 4), m);
@@ -728,11 +713,8 @@ TEST(Campaign, DamagedExecutablesEndInAnErrorOrInTheOriginalFiles) {
     ASSERT_TRUE(layout.ok);
     const ZipLayout::Entry& e = layout.entries[Next(&random) % layout.entries.size()];
     int part = i < 2 ? 0 : (i - 2) / 2 % 6;  // the first two stay good
-    size_t ranges[6][2] = {{m, bytes.size()},
-                           {m, p},
-                           {p + e.local, p + e.data},
-                           {p + e.data, p + e.data + e.compressedSize},
-                           {p + layout.central, p + layout.end},
+    size_t ranges[6][2] = {{m, bytes.size()}, {m, p}, {p + e.local, p + e.data},
+                           {p + e.data, p + e.data + e.compressedSize}, {p + layout.central, p + layout.end},
                            {p + layout.end, bytes.size()}};
     size_t at = ranges[part][0] + Next(&random) % std::max<size_t>(1, ranges[part][1] - ranges[part][0]);
     int bit = (int)(Next(&random) % 8);

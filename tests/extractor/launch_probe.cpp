@@ -1,8 +1,6 @@
-// A program for the extractor's launch tests: records how it was started
-// (arguments, working folder, show command) in a log named after itself in
-// the folder VQ_PROBE_LOG_DIR names, optionally waits or leaves a file of its
-// own (as an installer would), then notes its end.
-//   probe.exe [--sleep=MS | --leave=PATH] anything...
+// Logs how the extractor started it (arguments, working folder, show command)
+// into VQ_PROBE_LOG_DIR\NAME.log, may wait or leave a file of its own (as an
+// installer would), then notes its end.   probe.exe [--sleep=MS | --leave=PATH] ...
 #include <windows.h>
 
 #include <stdio.h>
