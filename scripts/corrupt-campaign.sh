@@ -17,11 +17,11 @@ if [ -z "$build" ]; then
 fi
 preset=$(basename "$build")
 [ -f "$build/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
-cmake --build "$build" -j2 --target extractor_campaign_test >/dev/null
+cmake --build "$build" -j2 --target extractor_e2e_test >/dev/null
 build=$(cd "$build" && pwd)
 echo "corrupt-campaign: seed $seed, $count random variants, $build"
 # The program's own output, no test timeout: wine-run.sh starts and stops the
 # bench when none is running.
 VQ_BUILD_DIR="$build" VQ_SOURCE_DIR="$PWD" \
-  scripts/wine-run.sh "$build/tests/extractor/extractor_campaign_test.exe" \
+  scripts/wine-run.sh "$build/tests/extractor/extractor_e2e_test.exe" --gtest_filter="Campaign.*" \
   --seed="$seed" --count="$count" </dev/null

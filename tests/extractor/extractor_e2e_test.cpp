@@ -1,893 +1,751 @@
-// Packed executables run end to end under Wine: each test puts one together
-// (the stub from the build tree, a meta data block, an archive made with
-// minizip), starts it in a folder of its own, answers its windows the way a
-// user would, and checks what it left on disk and its exit code. The meta
-// data copy must be gone after every run, error exits included.
+// Packed executables put together here (stub from the build tree, meta data,
+// minizip archive) run under Wine by one runner: in a folder of their own,
+// with a time limit, their windows answered. Scenarios are rows: meta data,
+// archive, files before, answers; then exit code, windows shown ('*': one
+// character or more) and files after ("<missing>", "<folder>"; "%F" is the
+// row's folder, which holds the packed executable; runs start in %F\cwd with
+// %F\tmp as temporary folder). The campaign cuts good ones short or flips a
+// bit in a part of them, as the seed says; each variant must end in a numbered
+// error (exit code 1) or in the original files (exit code 0): no crash, hang,
+// write outside the extraction folder, partial file or meta data copy left.
+//   extractor_e2e_test [--seed=N] [--count=N]   (N damaged variants)
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <string.h>
-
 #include <algorithm>
-#include <string>
-#include <vector>
+#include <functional>
+#include <map>
+#include <memory>
 
-#include "e2e_support.h"
 #include "guidriver.h"
+#include "tests/support/registry_win32.h"
+#include "tests/support/support.h"
+#include "zip.h"
+#include "zlib.h"
 
 namespace {
 
-const DWORD kRunTimeoutMs = 30000;
-const DWORD kWindowTimeoutMs = 15000;
-const char kPressOk[] = "\r\n\r\nPress OK to exit.";
+// 2021-06-15 10:20:30 as the zip format stores it: date high, time low.
+const uint32_t kEntryDosTime = ((41u << 9 | 6u << 5 | 15u) << 16) | (10u << 11 | 20u << 5 | 15u);
+const DWORD kHung = 0xFFFF;  // the exit code of a run that outlived its time
+const char kMissing[] = "<missing>";
+typedef std::vector<std::pair<std::string, std::string>> Files;
 
-std::string Pattern(size_t size, unsigned seed) {
-  std::string data(size, 0);
-  for (size_t i = 0; i < size; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    data[i] = (char)(seed >> 16);
+struct ZipEntry {
+  std::string name, data;  // name as stored: the builder writes backslashes
+};
+
+std::string MakeZip(const std::vector<ZipEntry>& entries, const std::string& password = "",
+                    int level = 6) {
+  std::string path = ScratchName("zip");
+  zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
+  bool ok = zip != nullptr;
+  for (const ZipEntry& e : entries) {
+    zip_fileinfo info = {{0, 0, 0, 0, 0, 0}, kEntryDosTime, 0, 0};
+    uLong crc = crc32(0, (const Bytef*)e.data.data(), (uInt)e.data.size());
+    ok = ok && !zipOpenNewFileInZip3(zip, e.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                     level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
+                                     password.empty() ? nullptr : password.c_str(), crc) &&
+         !zipWriteInFileInZip(zip, e.data.data(), (unsigned)e.data.size()) && !zipCloseFileInZip(zip);
   }
-  return data;
+  ok = ok && !zipClose(zip, nullptr);
+  std::string bytes = ReadRawFile(path);
+  RemoveTree(path);
+  return ok ? bytes : "";
 }
 
-std::string FileText(const std::string& path) {
-  std::string bytes;
-  ReadFileBytes(path, &bytes);
-  return bytes;
+// Deterministic from the seed, the same on every machine.
+uint32_t Next(uint32_t* state) {
+  *state ^= *state << 13;
+  *state ^= *state >> 17;
+  return *state ^= *state << 5;
 }
 
-// Where the screenshots go: the build tree's tests\extractor\shots.
-std::string ShotPath(const char* name) {
+std::string Noise(size_t size, uint32_t seed, bool words) {
+  static const char* kWords[] = {"alpha ", "beta ", "gamma\r\n", "delta ", "42 ", "omega "};
+  std::string text;
+  while (text.size() < size) text += words ? kWords[Next(&seed) % 6] : std::string(1, (char)Next(&seed));
+  return text.substr(0, size);
+}
+
+std::string Built(const char* relative) {  // a file of the build tree
   char path[MAX_PATH];
-  GuiBuildTreePath((std::string("tests\\extractor\\shots\\") + name + ".png").c_str(), path,
-                   sizeof path);
+  return GuiBuildTreePath(relative, path, sizeof path) ? ReadRawFile(path) : kMissing;
+}
+std::string Stub() { return Built("extractor\\vqstub.exe"); }
+std::string Probe() { return Built("tests\\extractor\\launch_probe.exe"); }
+
+struct MetaData {
+  std::string extractionPath = "*AppDir*\\out";
+  int unzipSize = -1;  // -1: the sum of the entries' sizes
+  int progressBar = 0, deleteFiles = 0, password = 0, overwrite = 0;
+  std::vector<std::vector<std::string>> launches;  // ExecFile, CmdLine, WinState
+};
+
+// The stub, the meta data block as the builder writes it (LF-ended header
+// lines, CR-ended launch lines), then zip.
+std::string Packed(const MetaData& meta, const std::string& zip, const std::vector<ZipEntry>& entries) {
+  long long total = 0;
+  for (const ZipEntry& e : entries) total += (long long)e.data.size();
+  std::string block = "[VQ]\nExtractionPath=" + meta.extractionPath + "\nZipSize=" + std::to_string(zip.size()) +
+                      "\nUnZipSize=" + std::to_string(meta.unzipSize >= 0 ? meta.unzipSize : total) +
+                      "\nProgressBar=" + std::to_string(meta.progressBar) + "\nDeleteFiles=" +
+                      std::to_string(meta.deleteFiles) + "\nPassword=" + std::to_string(meta.password) +
+                      "\nOverwrite=" + std::to_string(meta.overwrite) + "\n";
+  for (size_t i = 0; i < meta.launches.size(); ++i) {
+    std::string n = std::to_string(i);
+    const std::vector<std::string>& l = meta.launches[i];
+    block += (l[0].empty() ? "" : "ExecFile" + n + "=" + l[0] + "\r") + "CmdLine" + n + "=" + l[1] +
+             "\rWinState" + n + "=" + l[2] + "\r";
+  }
+  return Stub() + block + zip;
+}
+
+// Offsets of the parts of a zip archive without comment; ok when it has that shape.
+struct ZipLayout {
+  struct Entry {
+    size_t local, data, central;
+    uint32_t compressedSize;
+  };
+  std::vector<Entry> entries;
+  size_t central = 0, end = 0;
+  bool ok = false;
+};
+
+uint32_t ReadLe(const std::string& bytes, size_t at, int size) {
+  uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | (unsigned char)bytes[at + i];
+  return value;
+}
+
+void PutLe(std::string* bytes, size_t at, uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) (*bytes)[at + i] = (char)(value >> (8 * i));
+}
+
+ZipLayout ReadZipLayout(const std::string& zip) {
+  ZipLayout layout;
+  if (zip.size() < 22 || zip.compare(zip.size() - 22, 4, "PK\5\6", 4) != 0) return layout;
+  layout.end = zip.size() - 22;
+  size_t at = layout.central = ReadLe(zip, layout.end + 16, 4);
+  for (uint32_t n = ReadLe(zip, layout.end + 10, 2); n > 0; --n) {
+    if (at + 46 > layout.end || zip.compare(at, 4, "PK\1\2", 4) != 0) return layout;
+    ZipLayout::Entry e = {ReadLe(zip, at + 42, 4), 0, at, ReadLe(zip, at + 20, 4)};
+    if (e.local + 30 > layout.central) return layout;
+    e.data = e.local + 30 + ReadLe(zip, e.local + 26, 2) + ReadLe(zip, e.local + 28, 2);
+    layout.entries.push_back(e);
+    at += 46 + ReadLe(zip, at + 28, 2) + ReadLe(zip, at + 30, 2) + ReadLe(zip, at + 32, 2);
+  }
+  layout.ok = at == layout.end;
+  return layout;
+}
+
+// Offsets of fields in an entry's local header, 2 bytes less than in its
+// central directory header; PatchZipEntry sets both.
+enum ZipField { ZIP_METHOD = 8, ZIP_CRC = 14, ZIP_COMPRESSED = 18, ZIP_UNCOMPRESSED = 22 };
+void PatchZipEntry(std::string* zip, size_t entry, ZipField field, uint32_t value) {
+  ZipLayout::Entry e = ReadZipLayout(*zip).entries.at(entry);  // a copy: the layout goes
+  PutLe(zip, e.local + field, value, field == ZIP_METHOD ? 2 : 4);
+  PutLe(zip, e.central + field + 2, value, field == ZIP_METHOD ? 2 : 4);
+}
+
+// The build tree's tests\extractor\NAME, emptied, with "cwd", "tmp" and "logs".
+std::string RunFolder(const std::string& name) {
+  char path[MAX_PATH];
+  if (!GuiBuildTreePath(("tests\\extractor\\" + name).c_str(), path, sizeof path)) return "";
+  RemoveTree(path);
+  for (const char* sub : {"\\cwd", "\\tmp", "\\logs"}) MakeFolder(path + std::string(sub));
   return path;
 }
 
-class ExtractorRun : public ::testing::Test {
- protected:
-  std::string folder;  // the test's own folder; packed executables are made here
-  std::string tmp;     // the extractor's temporary folder
-  std::string logs;    // the launch probe's logs
-  GuiProgram app;
+// ---------------------------------------------------------------- the runner
 
-  void SetUp() override {
-    ASSERT_FALSE(StubImage().empty()) << "vqstub.exe not found in the build tree";
-    folder = PrepareTestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    ASSERT_FALSE(folder.empty()) << "VQ_BUILD_DIR not set";
-    tmp = folder + "\\tmp";
-    logs = folder + "\\logs";
-  }
-
-  void TearDown() override {
-    GuiEndProgram(&app.p);
-    EXPECT_EQ(0, CountMetaCopies(tmp)) << "the meta data copy was left behind";
-  }
-
-  std::string Pack(const char* name, const MetaData& meta, const std::vector<ZipEntry>& entries,
-                   const std::string& password = "") {
-    std::string zip = MakeZip(entries, password);
-    EXPECT_FALSE(zip.empty());
-    return PackBytes(name, StubImage() + MetaBlock(meta, zip, entries) + zip);
-  }
-
-  std::string PackBytes(const char* name, const std::string& bytes) {
-    std::string path = folder + "\\" + name;
-    EXPECT_TRUE(WriteFileBytes(path, bytes));
-    return path;
-  }
-
-  // Started directly rather than through GuiStartProgram: the extractor has
-  // no message loop, so waiting for it to become idle would only let the
-  // run finish before the test looks at it.
-  void Start(const std::string& exe, const std::string& args = "", std::string workFolder = "") {
-    if (workFolder.empty()) workFolder = folder;
-    std::string line = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               workFolder.c_str(), &startup, &info))
-        << GetLastError();
-    app.p.process = info.hProcess;
-    app.p.thread = info.hThread;
-    app.p.pid = info.dwProcessId;
-  }
-
-  DWORD Finish(DWORD timeoutMs = kRunTimeoutMs) {
-    DWORD code = 0xFFFF;
-    EXPECT_TRUE(GuiWaitProgram(&app.p, timeoutMs, &code)) << "the extractor did not end";
-    return code;
-  }
-
-  DWORD Run(const std::string& exe, const std::string& args = "") {
-    Start(exe, args);
-    return Finish();
-  }
-
-  // Waits for a message box, checks its caption and text, answers it.
-  GuiMessageBox Answer(const char* caption, const std::string& text, int button = IDOK,
-                       const char* shot = nullptr) {
-    GuiMessageBox box = {};
-    HWND window = GuiWaitWindow(caption, GuiMatchExact, app.p.pid, kWindowTimeoutMs);
-    EXPECT_TRUE(window) << "no message box " << caption;
-    if (!window) return box;
-    EXPECT_TRUE(GuiReadMessageBox(window, &box));
-    if (!text.empty()) {
-      EXPECT_EQ(text, box.text) << caption;
-    }
-    if (shot) {
-      EXPECT_TRUE(GuiSaveWindowShot(window, ShotPath(shot).c_str()));
-    }
-    EXPECT_TRUE(GuiClickButton(window, button));
-    EXPECT_TRUE(GuiWaitWindowGone(window, kWindowTimeoutMs));
-    return box;
-  }
-
-  // A fatal numbered error: its box, then exit code 1.
-  void ExpectFatal(const char* caption, const std::string& text, const char* shot = nullptr) {
-    Answer(caption, text, IDOK, shot);
-    EXPECT_EQ(1u, Finish());
-  }
-
-  HWND WaitDialog(const char* caption) {
-    HWND window = GuiWaitWindow(caption, GuiMatchExact, app.p.pid, kWindowTimeoutMs);
-    EXPECT_TRUE(window) << "no window " << caption;
-    return window;
-  }
+struct PackedRun {
+  std::string bytes, args;  // the packed executable, run as FOLDER\packed.exe; its arguments
+  // One answer per window in turn: the text to type into the password dialog
+  // ("<Cancel>", "<Close>": that instead), a button's label for the others
+  // (the browse dialog is cancelled). Once they run out: OK, Yes, the password.
+  std::vector<std::string> answers;
+  std::string password;
+  const char* shot = nullptr;  // the first window, as tests\extractor\shots\SHOT.png
+  DWORD timeoutMs = 30000;
+  std::function<void(const GuiProcess&)> watch;  // called while the run goes on
+};
+struct RunResult {
+  DWORD code = kHung;
+  // "caption|text" of message boxes, "Confirm File Replace.|PATH" (relative
+  // to the folder), the caption of other windows; "|!..." adds a flaw.
+  std::vector<std::string> windows;
+  bool metaLeft = false;  // a meta data copy ("VQ*.tmp") stayed behind
 };
 
-std::vector<ZipEntry> SmallTree() {
-  return {{"readme.txt", "Read me first.\r\n"},
-          {"bin\\tool.dat", Pattern(300000, 1)},
-          {"bin\\deep\\empty.txt", ""},
-          {"docs/slash.txt", "forward slash"}};
-}
-
-// ---------------------------------------------------------------- default run
-
-TEST_F(ExtractorRun, DefaultProjectExtractsBesideTheExecutable) {
-  std::vector<ZipEntry> entries = SmallTree();
-  std::string exe = Pack("packed.exe", MetaData(), entries);
-  EXPECT_EQ(0u, Run(exe));
-  std::string out = folder + "\\SubDirectory\\";
-  for (const ZipEntry& e : entries) {
-    std::string name = e.name;
-    for (char& c : name)
-      if (c == '/') c = '\\';
-    EXPECT_EQ(e.data, FileText(out + name)) << name;
-    // The archive's time, taken as local time.
-    FILETIME local, expected, written;
-    ASSERT_TRUE(DosDateTimeToFileTime(HIWORD(kEntryDosTime), LOWORD(kEntryDosTime), &local));
-    ASSERT_TRUE(LocalFileTimeToFileTime(&local, &expected));
-    HANDLE file = CreateFileA((out + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    GetFileTime(file, nullptr, nullptr, &written);
-    CloseHandle(file);
-    EXPECT_EQ(0, CompareFileTime(&expected, &written)) << name;
+// What the window shows, as RunResult::windows has it; "" while a box is not complete.
+std::string Seen(HWND w, const std::string& folder, GuiMessageBox* box) {
+  char caption[256] = "", path[MAX_PATH] = "";
+  GetWindowTextA(w, caption, sizeof caption);
+  std::string seen = caption;
+  if (!strncmp(caption, "ERROR #", 7)) return GuiReadMessageBox(w, box) ? seen + "|" + box->text : "";
+  auto lacks = [&](const char* text) {
+    if (!GuiFindControlByText(w, text, "Static")) seen += std::string("|!lacks ") + text;
+  };
+  if (seen == "Password needed.") {
+    lacks("Password:");
+    lacks("This executable is password protected. Please enter the password in the box below.");
+  } else if (seen == "Confirm File Replace.") {
+    GuiReadText(GuiFindControl(w, 12), path, sizeof path);
+    seen += std::string("|") + (_strnicmp(path, folder.c_str(), folder.size()) ? path : path + folder.size() + 1);
+    lacks("Would you like to replace the following file?");
   }
+  return seen;
 }
 
-TEST_F(ExtractorRun, SettingsComeFromTheMetaDataWhateverTheirOrderOfLines) {
-  // Relative extraction path: below the current folder of the process.
+RunResult RunPacked(const std::string& folder, const PackedRun& run) {
+  RunResult result;
+  std::string exe = folder + "\\packed.exe", tmp = folder + "\\tmp";
+  for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, tmp.c_str());
+  SetEnvironmentVariableA("VQ_PROBE_LOG_DIR", (folder + "\\logs").c_str());
+  GuiProgram app;
+  std::string line = "\"" + exe + "\"" + (run.args.empty() ? "" : " " + run.args);
+  if (!WriteRawFile(exe, run.bytes) || !GuiStartProgram(line.c_str(), (folder + "\\cwd").c_str(), &app.p))
+    return result;
+  for (DWORD start = GetTickCount(); !GuiWaitProgram(&app.p, 20, &result.code);) {
+    if (GetTickCount() - start > run.timeoutMs) break;  // a hang; GuiProgram ends it
+    if (run.watch) run.watch(app.p);
+    size_t n = result.windows.size();
+    const char* answer = n < run.answers.size() ? run.answers[n].c_str() : nullptr;
+    HWND w = nullptr;
+    for (const char* c : {"ERROR #", "Password needed.", "Confirm File Replace.", "Browse for Folder"})
+      w = w ? w : GuiFindWindow(c, GuiMatchPrefix | GuiMatchDialog, app.p.pid);
+    GuiMessageBox box;
+    std::string seen = w ? Seen(w, folder, &box) : "";
+    char path[MAX_PATH];
+    if (seen.empty()) continue;
+    if (run.shot && n == 0 && (Sleep(300), true) &&  // let it finish painting
+        (!GuiBuildTreePath((std::string("tests\\extractor\\shots\\") + run.shot + ".png").c_str(), path,
+                           sizeof path) || !GuiSaveWindowShot(w, path)))
+      seen += "|!no screenshot";
+    HWND edit = GuiFindControl(w, 8);
+    const char* label = answer ? answer : seen[0] == 'C' ? "&Yes" : nullptr;
+    if (seen[0] == 'B') {
+      GuiCommand(w, IDCANCEL);
+    } else if (seen[0] != 'P') {
+      if (label ? !GuiClickButtonByText(w, label) : !GuiClickButton(w, box.buttonIds[0]))
+        seen += "|!no such button";
+    } else if (answer && answer[0] == '<') {
+      answer[2] == 'a' ? GuiClickButtonByText(w, "&Cancel") : GuiCloseWindow(w);
+    } else {
+      GuiSetText(edit, answer ? answer : run.password.c_str());
+      if (answer) {  // Enter and Escape do nothing: neither button is the dialog's OK or Cancel
+        GuiPostKey(edit, VK_RETURN);
+        GuiPostKey(edit, VK_ESCAPE);
+        Sleep(300);
+      }
+      if (!GuiClickButtonByText(w, "&OK")) seen += "|!closed by a key";
+    }
+    result.windows.push_back(seen);
+    if (!GuiWaitWindowGone(w, 15000)) break;
+  }
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((tmp + "\\VQ*.tmp").c_str(), &data);
+  result.metaLeft = find != INVALID_HANDLE_VALUE;
+  if (result.metaLeft) FindClose(find);
+  return result;
+}
+
+// ---------------------------------------------------------------- scenario rows
+
+
+struct Row {
+  std::string name;  // also its folder, below tests\extractor\e2e
   MetaData meta;
-  meta.extractionPath = "Relative\\Files";
-  std::string exe = Pack("packed.exe", meta, {{"a.txt", "a"}});
-  MakeFolders(folder + "\\cwd");
-  Start(exe, "", folder + "\\cwd");
-  EXPECT_EQ(0u, Finish());
-  EXPECT_EQ("a", FileText(folder + "\\cwd\\Relative\\Files\\a.txt"));
+  std::vector<ZipEntry> entries;   // the archive's, encrypted with zipPassword
+  std::string zipPassword, bytes;  // bytes: the packed executable, when not made of these
+  Files before;
+  std::string args;
+  std::vector<std::string> answers;  // as PackedRun takes them
+  const char *shot, *held;           // held: a file open without sharing during the run
+  DWORD code;
+  std::vector<std::string> windows;
+  Files after;
+  bool archiveTimes;  // the files after carry the archive's time
+};
+
+std::string Error(int number) {
+  static const std::map<int, const char*> texts = {
+      {6, "Failed to find the Meta Data. This archive is likely corrupted."},
+      {9, "Failed to find the Compressed Data. This archive is likely corrupted."},
+      {17, "Failed to retrieve information about the archive."}, {22, "Failed to open the current file."},
+      {19, "Failed to retrieve information about the current file."}, {26, "Failed to read the current file."},
+      {21, "Failed to retrieve information about the current file."}};
+  char caption[16];
+  snprintf(caption, sizeof caption, "ERROR #%04d|", number);
+  return caption + std::string(texts.count(number) ? texts.at(number) : "*") +
+         "\r\n\r\nPress OK to exit.";
 }
 
-// ---------------------------------------------------------------- damaged files
+// Texts with %F filled in; long ones (data) as size and CRC, so that a failure stays readable.
+std::string Shown(std::string text, const std::string& folder) {
+  for (size_t at; text.find('\0') == std::string::npos && (at = text.find("%F")) != std::string::npos;)
+    text.replace(at, 2, folder);
+  if (text.size() < 200) return text;
+  return "<" + std::to_string(text.size()) + " bytes, crc " +
+         std::to_string(crc32(0, (const Bytef*)text.data(), (uInt)text.size())) + ">";
+}
 
-TEST_F(ExtractorRun, DamagedExecutables) {
-  std::vector<ZipEntry> entries = {{"a.txt", "alpha"}};
-  std::string zip = MakeZip(entries);
-  std::string meta = MetaBlock(MetaData(), zip, entries);
-  const std::string& stub = StubImage();
-  std::string eocdDamaged = zip;
-  // The end record's offset of the central directory points past the file.
-  eocdDamaged[eocdDamaged.size() - 22 + 19] = '\x7f';
+// What is at path; "|time" added when a file carries the archive's time.
+std::string State(const std::string& path, bool times) {
+  std::string bytes = ReadRawFile(path);
+  if (bytes == kMissing) return FileExists(path) ? "<folder>" : kMissing;
+  FILETIME local, archive;
+  DosDateTimeToFileTime(HIWORD(kEntryDosTime), LOWORD(kEntryDosTime), &local);
+  LocalFileTimeToFileTime(&local, &archive);  // the archive's time is local time
+  WIN32_FIND_DATAA data;
+  FindClose(FindFirstFileA(path.c_str(), &data));
+  bool same = !CompareFileTime(&archive, &data.ftLastWriteTime);
+  return Shown(bytes, "") + (times && same ? "|time" : "");
+}
+
+void RunRow(const Row& row) {
+  SCOPED_TRACE(row.name);
+  std::string folder = RunFolder("e2e\\" + row.name);
+  ASSERT_FALSE(Stub() == kMissing || folder.empty()) << "no build tree";
+  MakeTree(folder + "\\", row.before);
+  HANDLE held = row.held ? CreateFileA((folder + "\\" + row.held).c_str(), GENERIC_READ, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr) : INVALID_HANDLE_VALUE;
+  PackedRun run = {row.bytes.size() ? row.bytes
+                                    : Packed(row.meta, MakeZip(row.entries, row.zipPassword), row.entries),
+                   row.args, row.answers, "", row.shot};
+  RunResult result = RunPacked(folder, run);
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  EXPECT_EQ(row.code, result.code);
+  EXPECT_FALSE(result.metaLeft) << "the meta data copy stayed";
+  for (size_t i = 0; i < result.windows.size() && i < row.windows.size(); ++i) {
+    size_t star = row.windows[i].find('*'), tail = row.windows[i].size() - star - 1;
+    const std::string &want = row.windows[i], &seen = result.windows[i];
+    if (star != std::string::npos && seen.size() > star + tail &&
+        !seen.compare(0, star, want, 0, star) && !seen.compare(seen.size() - tail, tail, want, star + 1, tail))
+      result.windows[i] = want;
+  }
+  EXPECT_EQ(row.windows, result.windows);
+  Files expected, actual;
+  // Without delete files the extractor does not wait: started programs end later.
+  for (int wait = row.meta.launches.size() && !row.meta.deleteFiles ? 100 : 0;; Sleep(100)) {
+    expected.clear();
+    actual.clear();
+    for (const auto& f : row.after) {
+      std::string path = Shown(f.first, folder), want = Shown(f.second, folder);
+      bool times = row.archiveTimes && want[0] != '<';
+      expected.push_back({f.first, times ? want + "|time" : want});
+      actual.push_back({f.first, State(path[1] == ':' ? path : folder + "\\" + path, times)});
+    }
+    if (expected == actual || wait-- <= 0) break;
+  }
+  EXPECT_EQ(expected, actual);
+}
+
+const std::vector<ZipEntry> kTree = {{"readme.txt", "Read me first.\r\n"},
+                                     {"bin\\tool.dat", Noise(300000, 1, false)},
+                                     {"bin\\deep\\empty.txt", ""},
+                                     {"docs/slash.txt", "forward slash"}};
+const Files kTreeAfter = {{"out\\readme.txt", kTree[0].data}, {"out\\bin\\tool.dat", kTree[1].data},
+                          {"out\\bin\\deep\\empty.txt", ""}, {"out\\docs\\slash.txt", "forward slash"}};
+
+// What the probe logs when started with args in folder cwd, shown as show.
+std::string Log(const std::string& args, const std::string& cwd, int show) {
+  return "args=" + args + "\ncwd=" + cwd + "\nshow=" + std::to_string(show) + "\nended\n";
+}
+
+TEST(PackedRun, Settings) {
+  std::vector<ZipEntry> a = {{"a.txt", "alpha"}};
+  std::string packed = Packed(MetaData(), MakeZip(a), a), pad(60000 - Stub().size(), 'x');
+  const Row rows[] = {
+      {.name = "default", .entries = kTree, .after = kTreeAfter, .archiveTimes = true},
+      {.name = "relative", .meta = {.extractionPath = "Relative\\Files"}, .entries = a,
+       .after = {{"cwd\\Relative\\Files\\a.txt", "alpha"}}},  // below the current folder
+      {.name = "marker-at-60000", .bytes = Stub() + pad + packed.substr(Stub().size()),
+       .after = {{"out\\a.txt", "alpha"}}},
+      {.name = "unzip-size-50", .meta = {.unzipSize = 50, .progressBar = 1},
+       .entries = {{"a.txt", std::string(70, 'a')}}, .after = {{"out\\a.txt", std::string(70, 'a')}}},
+      {.name = "unzip-size-0", .meta = {.unzipSize = 0, .progressBar = 1}, .entries = a,
+       .after = {{"out\\a.txt", "alpha"}}},
+  };
+  for (const Row& row : rows) RunRow(row);
+}
+
+TEST(PackedRun, DamagedAndHostileArchives) {
+  std::vector<ZipEntry> a = {{"a.txt", Noise(40000, 2, false)}};
+  std::string zip = MakeZip(a), head = Packed(MetaData(), zip, a), pastEnd = zip, renamed = zip;
+  head.resize(head.size() - zip.size());  // stub and meta data
+  const std::string stub = Stub();
   ZipLayout layout = ReadZipLayout(zip);
   ASSERT_TRUE(layout.ok);
-  auto patched = [&](ZipField field, uint32_t value) {
-    std::string bytes = zip;
-    PatchZipEntry(&bytes, layout, 0, field, value);
-    return bytes;
+  auto patched = [&](std::string bytes, ZipField field, uint32_t value) {
+    PatchZipEntry(&bytes, 0, field, value);
+    return head + bytes;
   };
-  // A deflate stream of "alp" under the size and CRC of "alpha": it ends
-  // before the declared size, which the zip reader takes for a clean end.
-  std::string early = MakeZip({{"a.txt", "alp"}});
-  ZipLayout earlyLayout = ReadZipLayout(early);
-  PatchZipEntry(&early, earlyLayout, 0, ZIP_UNCOMPRESSED, 5);
-  PatchZipEntry(&early, earlyLayout, 0, ZIP_CRC, ReadLe(zip, layout.entries[0].central + 16, 4));
-  // Two entries, counted as one: the second would be left out unnoticed.
-  std::string counted = MakeZip({{"a.txt", "alpha"}, {"b.txt", "beta"}});
-  PutLe(&counted, counted.size() - 22 + 8, 1, 2);
-  PutLe(&counted, counted.size() - 22 + 10, 1, 2);
-  std::string uncounted = counted;
-  PutLe(&uncounted, uncounted.size() - 22 + 8, 0, 2);
-  PutLe(&uncounted, uncounted.size() - 22 + 10, 0, 2);
-  // The central directory names "b.txt", the local header "a.txt".
-  std::string renamed = zip;
-  renamed[layout.entries[0].central + 46] = 'b';
-  const char* kArchiveInfo = "Failed to retrieve information about the archive.";
-  const char* kEntryInfo = "Failed to retrieve information about the current file.";
-  struct Case {
-    const char* name;
-    std::string bytes;
-    const char* caption;
-    const char* text;
-  } cases[] = {
-      {"beyond60000.exe", stub + std::string(60001 - stub.size(), 'x') + meta + zip,
-       "ERROR #0006", "Failed to find the Meta Data. This archive is likely corrupted."},
-      {"stubonly.exe", stub, "ERROR #0006",
-       "Failed to find the Meta Data. This archive is likely corrupted."},
-      {"noarchive.exe", stub + meta, "ERROR #0009",
-       "Failed to find the Compressed Data. This archive is likely corrupted."},
-      {"noentries.exe", stub + meta + MakeZip({}), "ERROR #0009",
-       "Failed to find the Compressed Data. This archive is likely corrupted."},
-      {"cutshort.exe", stub + meta + zip.substr(0, zip.size() - 30), "ERROR #0017",
-       "Failed to retrieve information about the archive."},
-      {"centraldir.exe", stub + meta + eocdDamaged, "ERROR #0017", kArchiveInfo},
-      {"countedone.exe", stub + meta + counted, "ERROR #0017", kArchiveInfo},
-      {"countednone.exe", stub + meta + uncounted, "ERROR #0017", kArchiveInfo},
-      {"renamed.exe", stub + meta + renamed, "ERROR #0021", kEntryInfo},
-      {"bzip2.exe", stub + meta + patched(ZIP_METHOD, 12), "ERROR #0022",
-       "Failed to open the current file."},
-      {"method99.exe", stub + meta + patched(ZIP_METHOD, 99), "ERROR #0022",
-       "Failed to open the current file."},
-      {"endsearly.exe", stub + meta + early, "ERROR #0026", "Failed to read the current file."},
-      {"sizeshort.exe", stub + meta + patched(ZIP_UNCOMPRESSED, 4), "ERROR #0026",
-       "Failed to read the current file."},
+  auto counted = [&](std::string bytes, uint32_t count) {
+    PutLe(&bytes, bytes.size() - 22 + 8, count, 2);
+    PutLe(&bytes, bytes.size() - 22 + 10, count, 2);
+    return head + bytes;
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    RemoveTree(folder + "\\SubDirectory");
-    Start(PackBytes(c.name, c.bytes));
-    ExpectFatal(c.caption, std::string(c.text) + kPressOk,
-                strcmp(c.name, "noarchive.exe") == 0 ? "error-0009" : nullptr);
-    GuiEndProgram(&app.p);
-    // Nothing of the damaged entry stays, not even a short file.
-    EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\a.txt"));
-    EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\b.txt"));
-    EXPECT_EQ(0, CountMetaCopies(tmp));
-  }
-}
-
-TEST_F(ExtractorRun, MarkerAtOffset60000IsStillFound) {
-  std::vector<ZipEntry> entries = {{"a.txt", "alpha"}};
-  std::string zip = MakeZip(entries);
-  std::string bytes = StubImage() + std::string(60000 - StubImage().size(), 'x') +
-                      MetaBlock(MetaData(), zip, entries) + zip;
-  EXPECT_EQ(0u, Run(PackBytes("at60000.exe", bytes)));
-  EXPECT_EQ("alpha", FileText(folder + "\\SubDirectory\\a.txt"));
-}
-
-// ---------------------------------------------------------------- password
-
-class PasswordRun : public ExtractorRun {
- protected:
-  std::string exe;
-  void SetUp() override {
-    ExtractorRun::SetUp();
-    MetaData meta;
-    meta.password = 1;
-    exe = Pack("secret.exe", meta, SmallTree(), "open sesame");
-  }
-  HWND PasswordDialog() { return WaitDialog("Password needed."); }
-};
-
-TEST_F(PasswordRun, RightPasswordExtracts) {
-  Start(exe);
-  HWND dialog = PasswordDialog();
-  ASSERT_TRUE(dialog);
-  HWND edit = GuiFindControl(dialog, 8);
-  ASSERT_TRUE(edit);
-  EXPECT_TRUE(GuiSetText(edit, "open sesame"));
-  // Enter and Escape do nothing: neither button is the dialog's OK or Cancel.
-  EXPECT_TRUE(GuiPostKey(edit, VK_RETURN));
-  EXPECT_TRUE(GuiPostKey(edit, VK_ESCAPE));
-  Sleep(700);
-  EXPECT_TRUE(IsWindow(dialog));  // and the delay let it finish painting
-  EXPECT_TRUE(GuiSaveWindowShot(dialog, ShotPath("password-dialog").c_str()));
-  GuiControl controls[16];
-  int n = GuiListControls(dialog, controls, 16);
-  std::vector<std::string> texts;
-  for (int i = 0; i < n && i < 16; ++i) texts.push_back(controls[i].text);
-  EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(),
-                                   "This executable is password protected. Please enter the "
-                                   "password in the box below."));
-  EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "Password:"));
-  EXPECT_TRUE(GuiClickButtonByText(dialog, "&OK"));
-  EXPECT_EQ(0u, Finish());
-  EXPECT_EQ(Pattern(300000, 1), FileText(folder + "\\SubDirectory\\bin\\tool.dat"));
-}
-
-TEST_F(PasswordRun, WrongPasswordEndsWithError27) {
-  Start(exe);
-  HWND dialog = PasswordDialog();
-  ASSERT_TRUE(dialog);
-  EXPECT_TRUE(GuiSetText(GuiFindControl(dialog, 8), "open sesame!"));
-  EXPECT_TRUE(GuiClickButton(dialog, 6));
-  ExpectFatal("ERROR #0027 Wrong password", "The password that you typed is not correct.");
-  // The entry that failed is not left half written.
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\readme.txt"));
-}
-
-TEST_F(PasswordRun, CancelAndCloseEndWithExitCode0) {
-  for (int close = 0; close < 2; ++close) {
-    Start(exe);
-    HWND dialog = PasswordDialog();
-    ASSERT_TRUE(dialog);
-    if (close) {
-      EXPECT_TRUE(GuiCloseWindow(dialog));
-    } else {
-      EXPECT_TRUE(GuiClickButtonByText(dialog, "&Cancel"));
-    }
-    EXPECT_EQ(0u, Finish());
-    EXPECT_FALSE(FileExists(folder + "\\SubDirectory"));
-    GuiEndProgram(&app.p);
-  }
-}
-
-TEST_F(PasswordRun, OverlongPasswordIsCutTo2047Characters) {
-  std::string password = Pattern(2047, 5);
-  for (char& c : password) c = (char)('a' + (unsigned char)c % 26);
-  MetaData meta;
-  meta.password = 1;
-  std::string longExe = Pack("long.exe", meta, {{"a.txt", "alpha"}}, password);
-  Start(longExe);
-  HWND dialog = PasswordDialog();
-  ASSERT_TRUE(dialog);
-  // Set directly, past the box's typing limit: the run takes 2047 characters.
-  EXPECT_TRUE(GuiSetText(GuiFindControl(dialog, 8), (password + std::string(1000, 'z')).c_str()));
-  EXPECT_TRUE(GuiClickButton(dialog, 6));
-  EXPECT_EQ(0u, Finish());
-  EXPECT_EQ("alpha", FileText(folder + "\\SubDirectory\\a.txt"));
-}
-
-// ---------------------------------------------------------------- overwriting
-
-class OverwriteRun : public ExtractorRun {
- protected:
-  std::string out;
-  std::string Prepare(int mode) {
-    out = folder + "\\SubDirectory\\";
-    MakeFolders(out);
-    for (const char* name : {"1.txt", "2.txt", "3.txt"}) WriteFileBytes(out + name, "old");
-    MetaData meta;
-    meta.overwrite = mode;
-    return Pack("packed.exe", meta,
-                {{"1.txt", "new1"}, {"2.txt", "new2"}, {"3.txt", "new3"}, {"4.txt", "new4"}});
-  }
-  std::string States() {
-    std::string s;
-    for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt"})
-      s += FileText(out + name) + " ";
-    return s;
-  }
-};
-
-TEST_F(OverwriteRun, ModeZeroOverwritesAndModeTwoSkips) {
-  EXPECT_EQ(0u, Run(Prepare(0)));
-  EXPECT_EQ("new1 new2 new3 new4 ", States());
-  SetUp();
-  EXPECT_EQ(0u, Run(Prepare(2)));
-  EXPECT_EQ("old old old new4 ", States());
-}
-
-TEST_F(OverwriteRun, ReplaceDialogAnswers) {
-  struct Case {
-    std::vector<const char*> answers;  // one per dialog shown
-    const char* expected;
-  } cases[] = {
-      {{"&Yes", "&No", "&Yes"}, "new1 old new3 new4 "},
-      {{"&No", "Y&es to All"}, "old new2 new3 new4 "},
-      {{"&Yes", "N&o to All"}, "new1 old old new4 "},
-      {{"N&o to All"}, "old old old new4 "},
+  pastEnd[pastEnd.size() - 22 + 19] = '\x7f';  // the central directory's offset
+  renamed[layout.entries[0].central + 46] = 'b';  // in the central directory only
+  // A complete deflate stream of the first half under the whole file's size
+  // and CRC: it ends before the declared size, which zlib takes for a clean end.
+  std::string early = MakeZip({{"a.txt", a[0].data.substr(0, 20000)}});
+  PatchZipEntry(&early, 0, ZIP_UNCOMPRESSED, 40000);
+  uint32_t crc = (uint32_t)crc32(0, (const Bytef*)a[0].data.data(), 40000);
+  // Stored deflate blocks (level 0): a flipped data byte leaves the stream
+  // valid, so only the CRC check catches it.
+  std::vector<ZipEntry> two = {{"good.txt", "good"}, {"bad.txt", "0123" + std::string(4000, 'q')}};
+  std::string flipped = MakeZip(two, "", 0);
+  flipped[flipped.find("0123") + 3] ^= 1;
+  uint32_t size = layout.entries[0].compressedSize;
+  struct { const char* name; std::string bytes; int error; const char* good; } damages[] = {
+      {"beyond-60000", stub + std::string(60001 - stub.size(), 'x') + head.substr(stub.size()) + zip, 6},
+      {"stub-only", stub, 6},
+      {"no-archive", head, 9},
+      {"no-entries", head + MakeZip({}), 9},
+      {"cut-short", head + zip.substr(0, zip.size() - 30), 17},
+      {"central-directory-cut", head + zip.substr(0, layout.central + 20), 17},
+      {"central-directory-past-end", head + pastEnd, 17},
+      {"counted-none", counted(zip, 0), 17},
+      {"counted-one-of-two", counted(MakeZip({a[0], {"b.txt", "beta"}}), 1), 17},
+      {"counted-three", counted(zip, 3), 19},
+      {"renamed", head + renamed, 21},
+      {"bzip2", patched(zip, ZIP_METHOD, 12), 22},
+      {"method-99", patched(zip, ZIP_METHOD, 99), 22},
+      {"stored-but-deflated", patched(zip, ZIP_METHOD, 0), 26},
+      {"ends-early", patched(early, ZIP_CRC, crc), 26},
+      {"size-short", patched(zip, ZIP_UNCOMPRESSED, 39000), 26},
+      {"size-long", patched(zip, ZIP_UNCOMPRESSED, 41000), 26},
+      {"size-zero", patched(zip, ZIP_UNCOMPRESSED, 0), 26},
+      {"packed-size-halved", patched(zip, ZIP_COMPRESSED, size / 2), 26},
+      {"packed-size-past-end", patched(zip, ZIP_COMPRESSED, size + 1000000), 26},
+      {"wrong-crc", patched(zip, ZIP_CRC, 0x12345678), 26},
+      {"entry-data-flipped", Packed(MetaData(), flipped, two), 26, "good"},
+      {"entry-data-flipped-delete", Packed({.deleteFiles = 1}, flipped, two), 26, kMissing},
   };
-  int round = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(round);
-    SetUp();
-    Start(Prepare(1));
-    for (size_t i = 0; i < c.answers.size(); ++i) {
-      HWND dialog = WaitDialog("Confirm File Replace.");
-      ASSERT_TRUE(dialog);
-      char path[MAX_PATH] = "";
-      GuiReadText(GuiFindControl(dialog, 12), path, sizeof path);
-      EXPECT_EQ(out + std::to_string(i + 1) + ".txt", path);
-      if (round == 0 && i == 0) {
-        Sleep(300);  // let it finish painting
-        EXPECT_TRUE(GuiSaveWindowShot(dialog, ShotPath("replace-dialog").c_str()));
-        EXPECT_TRUE(GuiFindControlByText(dialog, "Would you like to replace the following file?",
-                                         "Static"));
-      }
-      EXPECT_TRUE(GuiClickButtonByText(dialog, c.answers[i]));
-      EXPECT_TRUE(GuiWaitWindowGone(dialog, kWindowTimeoutMs));
-    }
-    EXPECT_EQ(0u, Finish());
-    EXPECT_EQ(c.expected, States());
-    GuiEndProgram(&app.p);
-    ++round;
+  std::vector<Row> rows;
+  for (const auto& d : damages) {  // nothing of a damaged entry stays, not even a short file
+    Files after = {{"out\\a.txt", kMissing}, {"out\\b.txt", kMissing}, {"out\\bad.txt", kMissing}};
+    if (d.good) after.push_back({"out\\good.txt", d.good});  // from the archive that holds it
+    rows.push_back({.name = d.name, .bytes = d.bytes, .shot = d.error == 9 ? "error-0009" : nullptr,
+                    .code = 1, .windows = {Error(d.error)}, .after = after});
   }
+  // Names that leave the extraction folder; the entries before them stay.
+  for (const char* name : {"..\\evil.txt", "../evil.txt", "sub\\..\\..\\evil.txt", "\\evil.txt",
+                           "Z:\\evil.txt", "C:evil.txt", "a.txt:stream", "... \\evil.txt"})
+    rows.push_back({.name = "name-" + std::to_string(rows.size()),
+                    .entries = {{"first.txt", "1"}, {name, "evil"}}, .code = 1, .windows = {Error(21)},
+                    .after = {{"out\\first.txt", "1"}, {"evil.txt", kMissing}, {"out\\a.txt", kMissing},
+                              {"Z:\\evil.txt", kMissing}, {"C:\\evil.txt", kMissing}}});
+  rows.push_back({.name = "name-too-long", .entries = {{std::string(300, 'n'), "x"}}, .code = 1,
+                  .windows = {Error(21)}});
+  rows.push_back({.name = "folder-too-long", .meta = {.extractionPath = "*TempDir*" + std::string(240, 'f')},
+                  .entries = a, .code = 1, .windows = {Error(16)}});
+  for (const Row& row : rows) RunRow(row);
 }
 
-TEST_F(OverwriteRun, FileThatCannotBeCreatedInModeZeroIsError24) {
-  // Held open without sharing, the file cannot be created anew. (A read-only
-  // file would do on Windows; Wine running as root writes it all the same.)
-  std::string exe = Prepare(0);
-  HANDLE held = CreateFileA((out + "2.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, held);
-  Start(exe);
-  GuiMessageBox box = Answer("ERROR #0024", "");
-  EXPECT_NE(std::string::npos, std::string(box.text).find(kPressOk));
-  EXPECT_GT(strlen(box.text), strlen(kPressOk));  // the system's text comes first
-  EXPECT_EQ(1u, Finish());
-  CloseHandle(held);
-  EXPECT_EQ("new1 old old  ", States());  // the run ended at 2.txt
-}
-
-// ---------------------------------------------------------------- launching
-
-struct ProbeLog {
-  std::string args, cwd;
-  int show = -99;
-  bool ended = false;
-  bool found = false;
-};
-
-class LaunchRun : public ExtractorRun {
- protected:
-  std::string probe;
-  void SetUp() override {
-    ExtractorRun::SetUp();
-    probe = BuildTreeFile("tests\\extractor\\launch_probe.exe");
-    ASSERT_FALSE(probe.empty()) << "launch_probe.exe not found";
-  }
-  ProbeLog Log(const char* exeName) {
-    ProbeLog log;
-    std::string text;
-    if (!ReadFileBytes(logs + "\\" + exeName + ".log", &text)) return log;
-    log.found = true;
-    size_t a = text.find("args="), c = text.find("\ncwd="), s = text.find("\nshow=");
-    if (a != std::string::npos && c != std::string::npos && s != std::string::npos) {
-      log.args = text.substr(a + 5, c - a - 5);
-      log.cwd = text.substr(c + 5, s - c - 5);
-      log.show = atoi(text.c_str() + s + 6);
-    }
-    log.ended = text.find("ended\n") != std::string::npos;
-    return log;
-  }
-};
-
-TEST_F(LaunchRun, ArgumentsFolderAndShowCommand) {
-  MetaData meta;
-  meta.launches = {{"bin\\probe.exe", "-a *Command* -t *tempdir*x", "*maximizewin*"}};
-  std::string exe = Pack("packed.exe", meta, {{"bin\\probe.exe", probe}});
-  EXPECT_EQ(0u, Run(exe, "one \"two three\""));
-  // Without delete files the extractor does not wait; the probe ends soon after.
-  ProbeLog log;
-  for (int i = 0; i < 100 && !(log = Log("probe.exe")).ended; ++i) Sleep(100);
-  ASSERT_TRUE(log.found);
-  EXPECT_EQ("-a one \"two three\" -t " + tmp + "\\x", log.args);
-  EXPECT_EQ(folder + "\\SubDirectory\\bin", log.cwd);
-  EXPECT_EQ(SW_SHOWMAXIMIZED, log.show);
-}
-
-TEST_F(LaunchRun, WindowStatesGapsAndMissingFiles) {
-  MetaData meta;
-  meta.deleteFiles = 0;
-  meta.launches = {
-      {"p0.exe", "", "*HideWin*"},     {"p1.exe", "", "*MINIMIZEWIN*"},
-      {"missing.exe", "", "*ShowWin*"}, {"p3.exe", "", "ShowWin"},
-      {"p4.exe", "", ""},              {"", "", "*HideWin*"},  // the gap ends the list
-      {"p6.exe", "", "*HideWin*"},
+TEST(PackedRun, Password) {
+  MetaData secret = {.password = 1};
+  std::string wrong = "ERROR #0027 Wrong password|The password that you typed is not correct.";
+  const Row rows[] = {
+      // Typed with Enter and Escape, which change nothing.
+      {.name = "password-right", .meta = secret, .entries = kTree, .zipPassword = "open sesame",
+       .answers = {"open sesame"}, .shot = "password-dialog", .windows = {"Password needed."},
+       .after = kTreeAfter},
+      {.name = "password-wrong", .meta = secret, .entries = kTree, .zipPassword = "open sesame",
+       .answers = {"open sesame!"}, .code = 1, .windows = {"Password needed.", wrong},
+       .after = {{"out\\readme.txt", kMissing}}},
+      {.name = "password-cancel", .meta = secret, .entries = kTree, .zipPassword = "x",
+       .answers = {"<Cancel>"}, .windows = {"Password needed."}, .after = {{"out", kMissing}}},
+      {.name = "password-closed", .meta = secret, .entries = kTree, .zipPassword = "x",
+       .answers = {"<Close>"}, .windows = {"Password needed."}, .after = {{"out", kMissing}}},
+      // Set past the box's typing limit: the run takes the first 2047 characters.
+      {.name = "password-overlong", .meta = secret, .entries = {{"a.txt", "alpha"}},
+       .zipPassword = std::string(2047, 'p'), .answers = {std::string(2047, 'p') + std::string(1000, 'z')},
+       .windows = {"Password needed."}, .after = {{"out\\a.txt", "alpha"}}},
   };
-  std::string exe = Pack("packed.exe", meta,
-                         {{"p0.exe", probe}, {"p1.exe", probe}, {"p3.exe", probe},
-                          {"p4.exe", probe}, {"p6.exe", probe}});
-  EXPECT_EQ(0u, Run(exe));
-  struct Want {
-    const char* name;
-    int show;
-  } wants[] = {{"p0.exe", SW_HIDE}, {"p1.exe", SW_SHOWMINIMIZED}, {"p3.exe", SW_SHOWNORMAL},
-               {"p4.exe", SW_SHOWNORMAL}};
-  for (const Want& w : wants) {
-    ProbeLog log;
-    for (int i = 0; i < 100 && !(log = Log(w.name)).ended; ++i) Sleep(100);
-    EXPECT_TRUE(log.found) << w.name;
-    EXPECT_EQ(w.show, log.show) << w.name;
-  }
-  EXPECT_FALSE(Log("p6.exe").found);
+  for (const Row& row : rows) RunRow(row);
 }
 
-TEST_F(LaunchRun, StartFailureIsAWarningAndTheRunGoesOn) {
-  MetaData meta;
-  meta.launches = {{"broken.exe", "", ""}, {"p1.exe", "", "*HideWin*"}};
-  std::string exe = Pack("packed.exe", meta,
-                         {{"broken.exe", "this is not a program"}, {"p1.exe", probe}});
-  Start(exe);
-  GuiMessageBox box = Answer("ERROR #0020", "");
-  EXPECT_NE(std::string::npos, std::string(box.text).find(kPressOk));
-  EXPECT_EQ(0u, Finish());
-  ProbeLog log;
-  for (int i = 0; i < 100 && !(log = Log("p1.exe")).found; ++i) Sleep(100);
-  EXPECT_TRUE(log.found);
+TEST(PackedRun, Overwrite) {
+  std::vector<ZipEntry> entries = {{"1.txt", "new1"}, {"2.txt", "new2"}, {"3.txt", "new3"}, {"4.txt", "new4"}};
+  Files old = {{"out\\1.txt", "old"}, {"out\\2.txt", "old"}, {"out\\3.txt", "old"}};
+  auto after = [](const char* a, const char* b, const char* c, const char* d) {
+    return Files{{"out\\1.txt", a}, {"out\\2.txt", b}, {"out\\3.txt", c}, {"out\\4.txt", d}};
+  };
+  std::vector<std::string> asked = {"Confirm File Replace.|out\\1.txt", "Confirm File Replace.|out\\2.txt",
+                                    "Confirm File Replace.|out\\3.txt"};
+  auto first = [&](size_t n) { return std::vector<std::string>(asked.begin(), asked.begin() + n); };
+  MetaData ask = {.overwrite = 1};
+  const Row rows[] = {
+      {.name = "overwrite-always", .entries = entries, .before = old,
+       .after = after("new1", "new2", "new3", "new4")},
+      {.name = "overwrite-never", .meta = {.overwrite = 2}, .entries = entries, .before = old,
+       .after = after("old", "old", "old", "new4")},
+      {.name = "ask-yes-no-yes", .meta = ask, .entries = entries, .before = old,
+       .answers = {"&Yes", "&No", "&Yes"}, .shot = "replace-dialog", .windows = asked,
+       .after = after("new1", "old", "new3", "new4")},
+      {.name = "ask-no-yes-to-all", .meta = ask, .entries = entries, .before = old,
+       .answers = {"&No", "Y&es to All"}, .windows = first(2), .after = after("old", "new2", "new3", "new4")},
+      {.name = "ask-yes-no-to-all", .meta = ask, .entries = entries, .before = old,
+       .answers = {"&Yes", "N&o to All"}, .windows = first(2), .after = after("new1", "old", "old", "new4")},
+      {.name = "ask-no-to-all", .meta = ask, .entries = entries, .before = old,
+       .answers = {"N&o to All"}, .windows = first(1), .after = after("old", "old", "old", "new4")},
+      // A file held open cannot be created anew: the run ends there, the
+      // system's reason first in the box.
+      {.name = "overwrite-held", .entries = entries, .before = old, .held = "out\\2.txt", .code = 1,
+       .windows = {Error(24)}, .after = after("new1", "old", "old", kMissing)},
+  };
+  for (const Row& row : rows) RunRow(row);
 }
 
-// Every row of the variable table at once, in a launch entry's command
-// line, with the registry values of the prefix pointed at folders of ours.
-TEST_F(LaunchRun, EveryVariableInACommandLine) {
-  struct Saved {
-    HKEY root;
-    const char* key;
-    const char* name;
-    std::string value;
-    bool had;
+TEST(PackedRun, LaunchAndDeleteFiles) {
+  ASSERT_NE(kMissing, Probe()) << "launch_probe.exe not built";
+  std::vector<ZipEntry> treeAndProbe = kTree;
+  treeAndProbe.push_back({"bin\\probe.exe", Probe()});
+  const Row rows[] = {
+      {.name = "launch-arguments",
+       .meta = {.launches = {{"bin\\probe.exe", "-a *Command* -t *tempdir*x", "*maximizewin*"}}},
+       .entries = {{"bin\\probe.exe", Probe()}}, .args = "one \"two three\"",
+       .after = {{"logs\\probe.exe.log",
+                  Log("-a one \"two three\" -t %F\\tmp\\x", "%F\\out\\bin", SW_SHOWMAXIMIZED)}}},
+      // An empty name ends the list.
+      {.name = "launch-states",
+       .meta = {.launches = {{"p0.exe", "", "*HideWin*"}, {"p1.exe", "", "*MINIMIZEWIN*"},
+                             {"missing.exe", "", "*ShowWin*"}, {"p3.exe", "", "ShowWin"},
+                             {"p4.exe", "", ""}, {"", "", "*HideWin*"}, {"p6.exe", "", "*HideWin*"}}},
+       .entries = {{"p0.exe", Probe()}, {"p1.exe", Probe()}, {"p3.exe", Probe()},
+                   {"p4.exe", Probe()}, {"p6.exe", Probe()}},
+       .after = {{"logs\\p0.exe.log", Log("", "%F\\out", SW_HIDE)},
+                 {"logs\\p1.exe.log", Log("", "%F\\out", SW_SHOWMINIMIZED)},
+                 {"logs\\p3.exe.log", Log("", "%F\\out", SW_SHOWNORMAL)},
+                 {"logs\\p4.exe.log", Log("", "%F\\out", SW_SHOWNORMAL)},
+                 {"logs\\p6.exe.log", kMissing}}},
+      // A program that does not start is a warning; the run goes on.
+      {.name = "launch-broken", .meta = {.launches = {{"broken.exe", "", ""}, {"p1.exe", "", "*HideWin*"}}},
+       .entries = {{"broken.exe", "this is not a program"}, {"p1.exe", Probe()}},
+       .windows = {Error(20)}, .after = {{"logs\\p1.exe.log", Log("", "%F\\out", SW_HIDE)}}},
+      {.name = "delete-at-once", .meta = {.deleteFiles = 1}, .entries = kTree,
+       .after = {{"out", kMissing}}},
+      // Only what the run put there goes.
+      {.name = "delete-keeps-others", .meta = {.deleteFiles = 1}, .entries = kTree,
+       .before = {{"out\\keep.txt", "mine"}, {"out\\bin\\x", "mine"}},
+       .after = {{"out\\keep.txt", "mine"}, {"out\\bin\\x", "mine"}, {"out\\readme.txt", kMissing},
+                 {"out\\bin\\tool.dat", kMissing}, {"out\\bin\\deep", kMissing}, {"out\\docs", kMissing}}},
+      // Games and Games\MyGame are the run's; the probe, started in
+      // Games\MyGame\bin, leaves a file in Games, which stays with its folder.
+      {.name = "delete-program-leaves-file",
+       .meta = {.extractionPath = "*AppDir*\\Games\\MyGame", .deleteFiles = 1,
+                .launches = {{"bin\\probe.exe", "--leave=..\\..\\installed.txt", "*HideWin*"}}},
+       .entries = treeAndProbe,
+       .after = {{"Games\\installed.txt", "left by the probe\n"}, {"Games\\MyGame", kMissing}}},
+      // Both programs end before the files go, and every folder the run made.
+      {.name = "delete-waits",
+       .meta = {.deleteFiles = 1, .launches = {{"a\\slow.exe", "--sleep=3000", "*HideWin*"},
+                                               {"quick.exe", "--sleep=1000", "*HideWin*"}}},
+       .entries = {{"a\\slow.exe", Probe()}, {"quick.exe", Probe()}},
+       .after = {{"logs\\slow.exe.log", Log("--sleep=3000", "%F\\out\\a", SW_HIDE)},
+                 {"logs\\quick.exe.log", Log("--sleep=1000", "%F\\out", SW_HIDE)}, {"out", kMissing}}},
   };
-  const char* shellKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  const char* versionKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-  struct Row {
-    const char* variable;
-    const char* valueName;  // Shell Folders value, or nullptr
-  } rows[] = {{"*Desktop*", "Desktop"},        {"*Documents*", "Personal"},
-              {"*Favorites*", "Favorites"},    {"*Fonts*", "Fonts"},
-              {"*LocalSettings*", "Local Settings"}, {"*MyMusic*", "My Music"},
-              {"*MyPictures*", "My Pictures"}, {"*MyVideo*", "My Video"},
-              {"*SendTo*", "SendTo"},          {"*StartMenu*", "Programs"},
-              {"*StartUp*", "Startup"},        {"*QuickLaunch*", "AppData"},
-              {"*ProgramFiles*", nullptr}};
-  std::vector<Saved> saved;
-  auto set = [&](HKEY root, const char* key, const char* name, const std::string& value) {
-    HKEY handle;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             &handle, nullptr));
-    char old[1024] = "";
-    DWORD size = sizeof old;
-    bool had = RegQueryValueExA(handle, name, nullptr, nullptr, (BYTE*)old, &size) == 0;
-    saved.push_back({root, key, name, old, had});
-    RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
-    RegCloseKey(handle);
-  };
-  std::string line, expected;
-  for (const Row& row : rows) {
-    std::string target = folder + "\\sf\\" + (row.valueName ? row.valueName : "ProgramFiles");
-    MakeFolders(target);
-    if (row.valueName) {
-      set(HKEY_CURRENT_USER, shellKey, row.valueName, target);
-    } else {
-      set(HKEY_LOCAL_MACHINE, versionKey, "ProgramFilesDir", target);
-    }
-    if (strcmp(row.variable, "*QuickLaunch*") == 0) {
-      target += "\\Microsoft\\Internet Explorer\\Quick Launch";
-      MakeFolders(target);
-    }
-    line += std::string(row.variable) + "|";
+  for (const Row& row : rows) RunRow(row);
+}
+
+TEST(PackedRun, PathVariables) {
+  ASSERT_NE(kMissing, Probe()) << "launch_probe.exe not built";
+  // The prefix's folders pointed at folders of ours while the test runs.
+  std::string shell = RunFolder("e2e\\shell") + "\\", line, expected;
+  const char* variables[][2] = {  // variable, its Shell Folders value
+      {"*Desktop*", "Desktop"}, {"*Documents*", "Personal"}, {"*Favorites*", "Favorites"},
+      {"*Fonts*", "Fonts"}, {"*LocalSettings*", "Local Settings"}, {"*MyMusic*", "My Music"},
+      {"*MyPictures*", "My Pictures"}, {"*MyVideo*", "My Video"}, {"*SendTo*", "SendTo"},
+      {"*StartMenu*", "Programs"}, {"*StartUp*", "Startup"}, {"*QuickLaunch*", "AppData"},
+      {"*ProgramFiles*", "ProgramFilesDir"}};
+  std::vector<std::unique_ptr<ScopedRegistryValue>> saved;
+  for (auto& v : variables) {
+    std::string target = shell + v[1];
+    bool user = strcmp(v[1], "ProgramFilesDir");
+    saved.emplace_back(new ScopedRegistryValue(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+        user ? kShellFoldersKey : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", v[1], target));
+    if (v[1] == std::string("AppData")) target += "\\Microsoft\\Internet Explorer\\Quick Launch";
+    MakeFolder(target);
+    line += std::string(v[0]) + "|";
     expected += target + "\\|";
   }
   char windows[MAX_PATH], system[MAX_PATH];
   GetWindowsDirectoryA(windows, MAX_PATH);
   GetSystemDirectoryA(system, MAX_PATH);
-  MakeFolders(folder + "\\cwd");
   line += "*AppDir*|*CurDir*|*RootDir*|*SysDir*|*TempDir*|*WinDir*";
-  expected += folder + "\\|" + folder + "\\cwd\\|" + std::string(windows, 3) + "|" + system +
-              "\\|" + tmp + "\\|" + windows + "\\";
-
-  MetaData meta;
-  meta.deleteFiles = 1;  // so the extractor waits for the probe
-  meta.launches = {{"probe.exe", line, "*HideWin*"}};
-  std::string exe = Pack("packed.exe", meta, {{"probe.exe", probe}});
-  Start(exe, "", folder + "\\cwd");
-  EXPECT_EQ(0u, Finish());
-  EXPECT_EQ(expected, Log("probe.exe").args);
-
-  for (const Saved& s : saved) {
-    HKEY handle;
-    if (RegOpenKeyExA(s.root, s.key, 0, KEY_ALL_ACCESS, &handle) != 0) continue;
-    if (s.had) {
-      RegSetValueExA(handle, s.name, 0, REG_SZ, (const BYTE*)s.value.c_str(),
-                     (DWORD)s.value.size() + 1);
-    } else {
-      RegDeleteValueA(handle, s.name);
-    }
-    RegCloseKey(handle);
-  }
-}
-
-// ---------------------------------------------------------------- delete files
-
-TEST_F(LaunchRun, DeleteFilesWithoutLaunchesRemovesAtOnce) {
-  MetaData meta;
-  meta.deleteFiles = 1;
-  std::string exe = Pack("packed.exe", meta, SmallTree());
-  EXPECT_EQ(0u, Run(exe));
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory"));
-}
-
-// Delete files removes what the run put there and nothing else: files that
-// were there before, and what a started program left in a folder the run
-// created, stay; so does that folder.
-TEST_F(LaunchRun, DeleteFilesRemovesOnlyWhatTheRunPutThere) {
-  struct Scenario {
-    const char* name;
-    const char* extractionPath;
-    std::vector<const char*> before;  // files made before the run
-    std::vector<MetaData::Launch> launches;
-    std::vector<const char*> stay, gone;
-  } scenarios[] = {
-      {"existing folder", "*AppDir*\\SubDirectory",
-       {"SubDirectory\\keep.txt", "SubDirectory\\bin\\x"},
-       {},
-       {"SubDirectory\\keep.txt", "SubDirectory\\bin\\x"},
-       {"SubDirectory\\readme.txt", "SubDirectory\\bin\\tool.dat", "SubDirectory\\bin\\deep",
-        "SubDirectory\\docs"}},
-      // Games and Games\MyGame are made by the run; the probe, started in
-      // Games\MyGame\bin, leaves a file in Games.
-      {"program leaves a file", "*AppDir*\\Games\\MyGame", {},
-       {{"bin\\probe.exe", "--leave=..\\..\\installed.txt", "*HideWin*"}},
-       {"Games\\installed.txt"},
-       {"Games\\MyGame", "Games\\MyGame\\readme.txt", "Games\\MyGame\\bin\\probe.exe"}},
+  expected += "%F\\|%F\\cwd\\|" + std::string(windows, 3) + "|" + system + "\\|%F\\tmp\\|" +
+              windows + "\\";
+  std::string quit = "ERROR #0028 Quit Program!|Are you sure?";
+  std::vector<Row> rows = {
+      {.name = "every-variable",  // delete files: the run waits for the probe
+       .meta = {.deleteFiles = 1, .launches = {{"probe.exe", line, "*HideWin*"}}},
+       .entries = {{"probe.exe", Probe()}},
+       .after = {{"logs\\probe.exe.log", Log(expected, "%F\\out", SW_HIDE)}}},
   };
-  for (const Scenario& s : scenarios) {
-    SCOPED_TRACE(s.name);
-    SetUp();
-    for (const char* file : s.before) {
-      std::string path = folder + "\\" + file;
-      MakeFolders(path.substr(0, path.rfind('\\')));
-      WriteFileBytes(path, "mine");
-    }
-    MetaData meta;
-    meta.deleteFiles = 1;
-    meta.extractionPath = s.extractionPath;
-    meta.launches = s.launches;
-    std::vector<ZipEntry> entries = SmallTree();
-    if (!s.launches.empty()) entries.push_back({"bin\\probe.exe", probe});
-    EXPECT_EQ(0u, Run(Pack("packed.exe", meta, entries)));
-    for (const char* item : s.stay) EXPECT_TRUE(FileExists(folder + "\\" + item)) << item;
-    for (const char* item : s.gone) EXPECT_FALSE(FileExists(folder + "\\" + item)) << item;
-    GuiEndProgram(&app.p);
-  }
+  const std::string paths[][2] = {
+      {"*TempDir*Files", "%F\\tmp\\Files"}, {"*tEMPdIR*Mixed", "%F\\tmp\\Mixed"},
+      {"*CurDir*\\out", "%F\\cwd\\out"},    {"*Nope*\\x", "%F\\tmp\\x"},
+      {"*AppDir*", "%F"},                   {"*Desktop*\\Files", shell + "Desktop\\Files"}};
+  for (auto& p : paths)
+    rows.push_back({.name = "path-" + std::to_string(rows.size()), .meta = {.extractionPath = p[0]},
+                    .entries = {{"marker.txt", p[0]}}, .after = {{p[1] + "\\marker.txt", p[0]}}});
+  // Cancelled, the browse dialog asks to quit: No shows it again, Yes ends the
+  // run. Last: under Wine the dialog writes the real folders back to the registry.
+  rows.push_back({.name = "path-browse-cancelled", .meta = {.extractionPath = "*BrowseForFolder*\\Files"},
+                  .entries = {{"a.txt", "a"}}, .answers = {"", "&No", "", "&Yes"}, .shot = "browse-dialog",
+                  .code = 1, .windows = {"Browse for Folder", quit, "Browse for Folder", quit},
+                  .after = {{"%F\\tmp\\Files", kMissing}}});
+  for (const Row& row : rows) RunRow(row);
 }
 
-TEST_F(LaunchRun, DeleteFilesWaitsForBothPrograms) {
-  MetaData meta;
-  meta.deleteFiles = 1;
-  meta.launches = {{"a\\slow.exe", "--sleep=3000", "*HideWin*"},
-                   {"quick.exe", "--sleep=1000", "*HideWin*"}};
-  std::string exe = Pack("packed.exe", meta, {{"a\\slow.exe", probe}, {"quick.exe", probe}});
-  Start(exe);
-  EXPECT_FALSE(GuiWaitProgram(&app.p, 1500, nullptr)) << "did not wait for the programs";
-  EXPECT_EQ(0u, Finish());
-  EXPECT_TRUE(Log("slow.exe").ended);
-  EXPECT_TRUE(Log("quick.exe").ended);
-  // Every folder the run created goes too, not only the deepest.
-  EXPECT_FALSE(FileExists(folder + "\\SubDirectory"));
-}
-
-// ---------------------------------------------------------------- path variables
-
-TEST_F(ExtractorRun, PathVariablesInTheExtractionPath) {
-  MakeFolders(folder + "\\cwd");
-  MakeFolders(folder + "\\desk");
-  const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  HKEY shell;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                           nullptr, &shell, nullptr));
-  char saved[MAX_PATH] = "";
-  DWORD savedSize = sizeof saved;
-  bool hadDesktop =
-      RegQueryValueExA(shell, "Desktop", nullptr, nullptr, (BYTE*)saved, &savedSize) == 0;
-  std::string desk = folder + "\\desk";
-  RegSetValueExA(shell, "Desktop", 0, REG_SZ, (const BYTE*)desk.c_str(), (DWORD)desk.size() + 1);
-
-  struct Case {
-    const char* path;
-    std::string expected;
-  } cases[] = {
-      {"*TempDir*Files", tmp + "\\Files"},
-      {"*tEMPdIR*Mixed", tmp + "\\Mixed"},
-      {"*CurDir*\\out", folder + "\\cwd\\out"},
-      {"*Desktop*\\Files", desk + "\\Files"},
-      {"*Nope*\\x", tmp + "\\x"},
-      {"*AppDir*", folder},
-  };
-  int round = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    MetaData meta;
-    meta.extractionPath = c.path;
-    std::string name = "v" + std::to_string(round++) + ".exe";
-    std::string exe = Pack(name.c_str(), meta, {{"marker.txt", c.path}});
-    Start(exe, "", folder + "\\cwd");
-    EXPECT_EQ(0u, Finish());
-    EXPECT_EQ(c.path, FileText(c.expected + "\\marker.txt"));
-    GuiEndProgram(&app.p);
-  }
-  if (hadDesktop)
-    RegSetValueExA(shell, "Desktop", 0, REG_SZ, (const BYTE*)saved, (DWORD)strlen(saved) + 1);
-  else
-    RegDeleteValueA(shell, "Desktop");
-  RegCloseKey(shell);
-}
-
-// The browse dialog is the extractor's only visible window with no
-// message box caption: find it among the process's windows.
-HWND WaitBrowseDialog(DWORD pid) {
-  for (int i = 0; i < 600; ++i) {
-    HWND found = nullptr;
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(w, &owner);
-      char cls[64];
-      GetClassNameA(w, cls, sizeof cls);
-      if (owner == pid && IsWindowVisible(w) && strcmp(cls, "#32770") == 0) found = w;
-    }
-    if (found) return found;
-    Sleep(25);
-  }
-  return nullptr;
-}
-
-TEST_F(ExtractorRun, BrowseForFolderCancelAsksToQuit) {
-  MetaData meta;
-  meta.extractionPath = "*BrowseForFolder*\\Files";
-  std::string exe = Pack("packed.exe", meta, {{"a.txt", "a"}});
-  Start(exe);
-  for (int round = 0; round < 2; ++round) {
-    HWND browse = WaitBrowseDialog(app.p.pid);
-    ASSERT_TRUE(browse);
-    if (round == 0) GuiSaveWindowShot(browse, ShotPath("browse-dialog").c_str());
-    EXPECT_TRUE(GuiCommand(browse, IDCANCEL));
-    EXPECT_TRUE(GuiWaitWindowGone(browse, kWindowTimeoutMs));
-    // No shows the dialog again; Yes ends the run.
-    Answer("ERROR #0028 Quit Program!", "Are you sure?", round == 0 ? IDNO : IDYES,
-           round == 0 ? "error-0028" : nullptr);
-  }
-  EXPECT_EQ(1u, Finish());
-  EXPECT_FALSE(FileExists(tmp + "\\Files"));
-}
-
-// ---------------------------------------------------------------- damaged and hostile entries
-
-TEST_F(ExtractorRun, DamagedEntryDataIsError26AndTheEntryIsRemoved) {
-  // Level 0 gives stored deflate blocks: a flipped data byte leaves the
-  // stream valid, so only the CRC check can catch it.
-  std::string body = "0123456789ABCDEF" + std::string(4000, 'q');
-  std::vector<ZipEntry> entries = {{"good.txt", "good"}, {"bad.txt", body}};
-  std::string zip = MakeZip(entries, "", 0);
-  size_t at = zip.find("0123456789ABCDEF");
-  ASSERT_NE(std::string::npos, at);
-  zip[at + 3] ^= 1;
-  for (int deleteFiles = 0; deleteFiles < 2; ++deleteFiles) {
-    SCOPED_TRACE(deleteFiles);
-    MetaData meta;
-    meta.deleteFiles = deleteFiles;
-    std::string exe = PackBytes("damaged.exe", StubImage() + MetaBlock(meta, zip, entries) + zip);
-    RemoveTree(folder + "\\SubDirectory");
-    Start(exe);
-    ExpectFatal("ERROR #0026", std::string("Failed to read the current file.") + kPressOk);
-    EXPECT_FALSE(FileExists(folder + "\\SubDirectory\\bad.txt"));
-    EXPECT_EQ(deleteFiles ? "" : "good", FileText(folder + "\\SubDirectory\\good.txt"));
-    GuiEndProgram(&app.p);
-  }
-}
-
-TEST_F(ExtractorRun, EntryNamesThatLeaveTheFolderAreError21) {
-  const char* names[] = {"..\\evil.txt", "../evil.txt", "sub\\..\\..\\evil.txt", "\\evil.txt",
-                         "Z:\\evil.txt", "a.txt:stream", "... \\evil.txt"};
-  std::string text = std::string("Failed to retrieve information about the current file.") +
-                     kPressOk;
-  int round = 0;
-  for (const char* name : names) {
-    SCOPED_TRACE(name);
-    std::string exe = Pack(("n" + std::to_string(round++) + ".exe").c_str(), MetaData(),
-                           {{"first.txt", "1"}, {name, "evil"}});
-    Start(exe);
-    ExpectFatal("ERROR #0021", text);
-    EXPECT_FALSE(FileExists(folder + "\\evil.txt"));
-    EXPECT_FALSE(FileExists("Z:\\evil.txt"));
-    EXPECT_EQ("1", FileText(folder + "\\SubDirectory\\first.txt"));  // earlier entries stay
-    GuiEndProgram(&app.p);
-  }
-}
-
-TEST_F(ExtractorRun, OverlongNamesAreRefused) {
-  // An entry name of 260 characters or more.
-  std::string exe = Pack("longname.exe", MetaData(), {{std::string(300, 'n'), "x"}});
-  Start(exe);
-  ExpectFatal("ERROR #0021",
-              std::string("Failed to retrieve information about the current file.") + kPressOk);
-  GuiEndProgram(&app.p);
-  // An extraction folder that resolves to 260 characters or more.
-  MetaData meta;
-  meta.extractionPath = "*TempDir*" + std::string(240, 'f');
-  exe = Pack("longfolder.exe", meta, {{"a.txt", "a"}});
-  Start(exe);
-  GuiMessageBox box = Answer("ERROR #0016", "");
-  EXPECT_NE(std::string::npos, std::string(box.text).find(kPressOk));
-  EXPECT_EQ(1u, Finish());
-}
-
-// ---------------------------------------------------------------- progress
-
-TEST_F(ExtractorRun, ProgressWindowShowsWhileWriting) {
-  MetaData meta;
-  meta.progressBar = 1;
-  // Zeros compress well and still take dozens of chunks to write.
-  std::string exe = Pack("big.exe", meta, {{"big.bin", std::string(96 << 20, '\0')}});
-  Start(exe);
-  HWND progress = nullptr;
-  for (int i = 0; i < 2000 && !progress; ++i) {
-    progress = GuiFindWindow("", GuiMatchExact, app.p.pid);
-    if (!progress) Sleep(5);
-  }
-  ASSERT_TRUE(progress) << "the progress window never showed";
-  // The extractor answers only between chunks, so a text may come back
-  // empty once; look again while it runs. The picture is taken once a
-  // percentage shows.
+TEST(PackedRun, ProgressWindowShowsWhileWriting) {
+  std::string folder = RunFolder("e2e\\progress"), zeros(96 << 20, '\0');
+  // Zeros compress well and still take dozens of chunks to write; the
+  // extractor answers only between them, so a text may come back empty once.
+  PackedRun run = {.bytes = Packed({.progressBar = 1}, MakeZip({{"big.bin", zeros}}), {{"big.bin", zeros}}),
+                   .timeoutMs = 120000};
+  // The picture is taken once a percentage shows.
   bool sawCaption = false, sawPercent = false, shot = false;
-  for (int round = 0; round < 100 && !(sawCaption && sawPercent) && IsWindow(progress); ++round) {
+  run.watch = [&](const GuiProcess& p) {
+    HWND progress = GuiFindWindow("", GuiMatchExact | GuiMatchDialog, p.pid);
     GuiControl controls[8];
-    int n = GuiListControls(progress, controls, 8);
-    for (int i = 0; i < n && i < 8; ++i) {
+    for (int i = 0, n = progress ? GuiListControls(progress, controls, 8) : 0; i < n && i < 8; ++i) {
       std::string text = controls[i].text;
-      if (text == "Extracting files...") sawCaption = true;
-      if (text.size() >= 3 && text[0] == ' ' && text.back() == '%') sawPercent = true;
+      sawCaption = sawCaption || text == "Extracting files...";
+      sawPercent = sawPercent || (text.size() >= 3 && text[0] == ' ' && text.back() == '%');
     }
-    if (sawPercent && !shot && IsWindowVisible(progress))
-      shot = GuiSaveWindowShot(progress, ShotPath("progress-window").c_str());
-    Sleep(20);
+    char path[MAX_PATH];
+    if (sawPercent && !shot && IsWindowVisible(progress) &&
+        GuiBuildTreePath("tests\\extractor\\shots\\progress-window.png", path, sizeof path))
+      shot = GuiSaveWindowShot(progress, path);
+  };
+  EXPECT_EQ(0u, RunPacked(folder, run).code);
+  EXPECT_TRUE(sawCaption && sawPercent && shot) << sawCaption << sawPercent << shot;
+  EXPECT_TRUE(zeros == ReadRawFile(folder + "\\out\\big.bin"));
+  RemoveTree(folder);
+}
+
+
+// ---------------------------------------------------------------- campaign
+
+unsigned gSeed = 1;
+int gCount = 58;
+const char kPassword[] = "campaign secret";
+
+// Every file below folder by relative path, lower case; folders as "name\\".
+typedef std::map<std::string, std::string> Tree;
+void ListTree(const std::string& folder, const std::string& prefix, Tree* out) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data)) {
+    std::string name = prefix + data.cFileName, path = folder + "\\" + data.cFileName;
+    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+    if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, "..")) continue;
+    (*out)[name + (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "\\" : "")] = ReadRawFile(path);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListTree(path, name + "\\", out);
   }
-  EXPECT_TRUE(shot);
-  EXPECT_TRUE(sawCaption);
-  EXPECT_TRUE(sawPercent);
-  EXPECT_EQ(0u, Finish(120000));
-  DeleteFileA((folder + "\\SubDirectory\\big.bin").c_str());
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
 }
 
-TEST_F(ExtractorRun, UnzipSizeBelow100) {
-  MetaData meta;
-  meta.progressBar = 1;
-  meta.unzipSize = 50;
-  EXPECT_EQ(0u, Run(Pack("small.exe", meta, {{"a.txt", std::string(70, 'a')}})));
-  EXPECT_EQ(std::string(70, 'a'), FileText(folder + "\\SubDirectory\\a.txt"));
-  SetUp();
-  meta.unzipSize = 0;
-  EXPECT_EQ(0u, Run(Pack("zero.exe", meta, {{"a.txt", "a"}})));
+// The verdict on one variant, run in dir: "complete", "error #NNNN",
+// "not run: ..." or "FAULT: ...".
+std::string Verdict(const std::string& dir, const std::string& bytes, const Tree& originals) {
+  // Damaged meta data that still names its marker could name any folder.
+  if (bytes.find("[VQ]") < 60000 && bytes.find("ExtractionPath=*AppDir*\\out\n") == std::string::npos)
+    return "not run: the damaged meta data may name a folder outside the test";
+  bool deletes = bytes.find("DeleteFiles=0\n") == std::string::npos;
+  RunResult result = RunPacked(dir, {.bytes = bytes, .password = kPassword, .timeoutMs = 20000});
+  std::string error;
+  for (const std::string& w : result.windows) {
+    if (w.find("|!") != std::string::npos) return "FAULT: " + w;
+    if (!w.compare(0, 7, "ERROR #")) error = "error #" + w.substr(7, 4);
+  }
+  if (result.code == kHung) return "FAULT: hang";
+  if (result.code > 1) return "FAULT: crash, exit code " + std::to_string(result.code);
+  if (result.metaLeft) return "FAULT: the meta data copy stayed";
+  if (result.code == 1 && error.empty()) return "FAULT: exit code 1 without a numbered error";
+  if (result.code == 0 && !error.empty()) return "FAULT: success after " + error;
+  Tree left;
+  ListTree(dir, "", &left);
+  for (const auto& f : left) {
+    const std::string& name = f.first;
+    std::string extracted = name.substr(std::min(name.size(), (size_t)4));
+    auto original = originals.find(extracted);
+    if (name == "packed.exe" || name == "cwd\\" || name == "tmp\\" || name == "logs\\" || name == "out\\")
+      continue;
+    if (name.compare(0, 4, "out\\")) return "FAULT: written outside the extraction folder: " + name;
+    // A file that is there is the original; after an error, what was not
+    // written yet may be missing.
+    if (original == originals.end() || original->second != f.second)
+      return (result.code ? "FAULT: a wrong or partial file stays: " : "FAULT: success with a wrong file: ") +
+             extracted;
+  }
+  for (const auto& f : originals)
+    if (result.code == 0 && !deletes && !left.count("out\\" + f.first))
+      return "FAULT: success with a file missing: " + f.first;
+  return result.code ? error : "complete";
 }
 
-// ---------------------------------------------------------------- the stub
-
-TEST(StubImage, FitsTheLayout) {
-  const std::string& stub = StubImage();
-  ASSERT_FALSE(stub.empty());
-  EXPECT_LE(stub.size(), 60000u);
-  const char marker[] = {'[', 'V', 'Q', ']', 0};
-  EXPECT_EQ(std::string::npos, stub.find(marker));
-  EXPECT_EQ(std::string::npos, stub.find(std::string("PK\3\4", 4)));
-  // Icon resource 1 is icon 8001's image, stored whole: the icon file from
-  // byte 22 on.
-  char path[MAX_PATH];
-  ASSERT_TRUE(GuiBuildTreePath("extractor\\vqstub.exe", path, sizeof path));
-  HMODULE image = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_TRUE(image);
-  HRSRC icon = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(3));  // RT_ICON
-  ASSERT_TRUE(icon);
-  std::string reference = SourceTreeFile("resources\\stub-icon.ico");
-  ASSERT_EQ(2238u, reference.size());
-  ASSERT_EQ(2216u, SizeofResource(image, icon));
-  const char* bytes = (const char*)LockResource(LoadResource(image, icon));
-  EXPECT_EQ(reference.substr(22), std::string(bytes, 2216));
-  EXPECT_NE(std::string::npos, stub.find(reference.substr(22)));
-  EXPECT_TRUE(FindResourceA(image, MAKEINTRESOURCEA(8001), MAKEINTRESOURCEA(14)));  // RT_GROUP_ICON
-  EXPECT_TRUE(FindResourceA(image, MAKEINTRESOURCEA(8002), MAKEINTRESOURCEA(14)));
-  EXPECT_TRUE(FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)));  // RT_MANIFEST
-  FreeLibrary(image);
+TEST(Campaign, DamagedExecutablesEndInAnErrorOrInTheOriginalFiles) {
+  ASSERT_NE(kMissing, Stub()) << "vqstub.exe not found in the build tree";
+  std::string root = RunFolder("e2e\\campaign");
+  Files source = {{"readme.txt", "Read me first.\r\n"}, {"empty.txt", ""},
+                  {"data\\big.txt", Noise(180000, 7, true)}, {"data\\noise.bin", Noise(20000, 9, false)},
+                  {"data\\deep\\er\\nested.txt", Noise(3000, 11, true)}};
+  std::vector<ZipEntry> entries;
+  for (const auto& f : source) entries.push_back({f.first, f.second});
+  Tree originals;
+  MakeTree(root + "\\src\\", source);
+  ListTree(root + "\\src", "", &originals);
+  const std::string good[2] = {Packed(MetaData(), MakeZip(entries), entries),
+                               Packed({.password = 1}, MakeZip(entries, kPassword), entries)};
+  std::string report;
+  std::map<std::string, int> counts;
+  uint32_t random = gSeed * 2654435761u | 1;
+  static const char* kParts[] = {"cut", "meta data", "local header", "entry data", "central directory", "end record"};
+  for (int i = 0; i < gCount + 2; ++i) {
+    const std::string& bytes = good[i % 2];
+    size_t m = bytes.find("[VQ"), p = bytes.find(std::string("PK\3\4", 4), m);
+    ZipLayout layout = ReadZipLayout(bytes.substr(p));
+    ASSERT_TRUE(layout.ok);
+    const ZipLayout::Entry& e = layout.entries[Next(&random) % layout.entries.size()];
+    int part = i < 2 ? 0 : (i - 2) / 2 % 6;  // the first two stay good
+    size_t ranges[6][2] = {{m, bytes.size()}, {m, p}, {p + e.local, p + e.data},
+                           {p + e.data, p + e.data + e.compressedSize}, {p + layout.central, p + layout.end},
+                           {p + layout.end, bytes.size()}};
+    size_t at = ranges[part][0] + Next(&random) % std::max<size_t>(1, ranges[part][1] - ranges[part][0]);
+    int bit = (int)(Next(&random) % 8);
+    std::string variant = bytes, name = (i % 2 ? "secret " : "plain ") + std::string(i < 2 ? "good" : kParts[part]);
+    if (i >= 2 && part == 0) {
+      variant.resize(at);
+      name += " at byte " + std::to_string(at);
+    } else if (i >= 2) {
+      variant[at] ^= (char)(1 << bit);
+      name += ": bit " + std::to_string(bit) + " of byte " + std::to_string(at);
+    }
+    std::string dir = RunFolder("e2e\\campaign\\v" + std::to_string(i));
+    std::string verdict = Verdict(dir, variant, originals);
+    counts[(i < 2 ? "good" : kParts[part]) + std::string(": ") + verdict.substr(0, verdict.find(':', 7))]++;
+    if (verdict.compare(0, 6, "FAULT:")) RemoveTree(dir);
+    else ADD_FAILURE() << name << " -> " << verdict;
+    report += "v" + std::to_string(i) + "\t" + name + "\t" + verdict + "\n";
+  }
+  WriteRawFile(root + "\\report.txt", report);
+  printf("campaign: seed %u, %d variants\n", gSeed, gCount + 2);
+  for (const auto& c : counts) printf("  %4d  %s\n", c.second, c.first.c_str());
+  EXPECT_EQ(2, counts["good: complete"]) << "the good ones must extract, or the campaign proves nothing";
 }
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    if (!strncmp(argv[i], "--seed=", 7)) gSeed = (unsigned)strtoul(argv[i] + 7, nullptr, 10);
+    if (!strncmp(argv[i], "--count=", 8)) gCount = atoi(argv[i] + 8);
+  }
+  return RUN_ALL_TESTS();
+}
