@@ -46,14 +46,4 @@ TEST(ProjectFromCommandLine, ProjectPathFromCommandLine) {
   EXPECT_EQ(0, boxes.count());
 }
 
-TEST(ProjectFromCommandLine, OldVersionWarnsAtStartUp) {
-  std::string path = ScratchName("old") + ".vqx";
-  ASSERT_TRUE(WriteRawFile(path, "[Varnoquist]\r\nVersion=1.1\r\n"));
-  RecordedMessageBoxes boxes;
-  Loaded p;
-  EXPECT_TRUE(ProjectPathFromCommandLine(path.c_str(), p.record.get(), p.launch.get()));
-  EXPECT_EQ(1, boxes.count());
-  EXPECT_EQ("Unsupported Project file.", boxes.lastCaption());
-}
-
 }  // namespace

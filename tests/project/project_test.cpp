@@ -215,6 +215,8 @@ TEST(Project, MissingKeysKeepTheFieldsExactly) {
   EXPECT_EQ(1, p.record->OverwriteMode);  // an empty number counts as missing
 }
 
+// Line ends, quotes, duplicates and odd bytes are the profile services' own
+// table; here, what the loader makes of a file that is mostly garbage.
 TEST(Project, BadInputLoadsWithoutHarm) {
   std::string longValue(3000, 'v');
   std::string binary;
@@ -228,14 +230,6 @@ TEST(Project, BadInputLoadsWithoutHarm) {
       {"binary", binary, "Project Name", 0},
       {"binary around a valid section",
        binary + "\n[Varnoquist]\nProjectName=Bin\nCompressLevel=4\n" + binary, "Bin", 4},
-      {"no section", "ProjectName=Loose\nCompressLevel=4\n", "Project Name", 0},
-      {"duplicate keys", "[Varnoquist]\nProjectName=First\nProjectName=Second\n", "First", 0},
-      {"CR line ends", "[Varnoquist]\rProjectName=Cr\rCompressLevel=2\r", "Cr", 2},
-      {"CR LF line ends", "[Varnoquist]\r\nProjectName=CrLf\r\nCompressLevel=2\r\n", "CrLf", 2},
-      {"blanks and quotes", "[Varnoquist]\n  ProjectName  =  ' x '  \nCompressLevel = \"6\"\n",
-       " x ", 6},
-      {"bytes above 127", "[Varnoquist]\nProjectName=\xc4\xd6\xdc\xff\x80\n", "\xc4\xd6\xdc\xff\x80", 0},
-      {"NUL bytes", Bytes("[Varnoquist]\nProjectName=a\0b\nCompressLevel=1\n"), "a", 1},
   };
   for (const auto& c : cases) {
     Project p;

@@ -108,15 +108,6 @@ TEST(Registry, RegisterProjectTypeWritesTheFourValues) {
     EXPECT_STREQ(e.text, back);
   }
 }
-#else
-TEST(Registry, NoRegistryOnPosix) {
-  // The association is a Windows matter; writing it here does nothing and
-  // nothing can be read.
-  WriteRegistryString(PLATFORM_HKEY_CLASSES_ROOT, ".vqx", "", "vqx_ext");
-  char back[16];
-  EXPECT_FALSE(PlatformRegistryGetString(PLATFORM_HKEY_CLASSES_ROOT, ".vqx", "", back, sizeof back));
-  EXPECT_STREQ("", back);
-}
 #endif
 
 }  // namespace

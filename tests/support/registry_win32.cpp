@@ -3,7 +3,7 @@
 const char* const kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-bool SetRegistryText(HKEY root, const char* key, const char* name, const std::string& value) {
+static bool SetRegistryText(HKEY root, const char* key, const char* name, const std::string& value) {
   HKEY handle;
   if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != 0)
     return false;

@@ -17,7 +17,4 @@ struct ScopedRegistryValue {
   bool had;
 };
 
-// Sets value as REG_SZ; false when the key cannot be created.
-bool SetRegistryText(HKEY root, const char* key, const char* name, const std::string& value);
-
 extern const char* const kShellFoldersKey;  // HKCU ...\Explorer\Shell Folders

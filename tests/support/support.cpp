@@ -7,9 +7,6 @@
 #include <stdlib.h>
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <ftw.h>
-#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -42,23 +39,8 @@ void RemoveTree(const std::string& path) {
   PlatformRemoveFolder(folder.c_str());
 }
 
-#ifndef _WIN32
-static int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-  return remove(path);
-}
-#endif
-
 static void RemoveScratch() {
   if (gFolder.empty()) return;
-#ifndef _WIN32
-  // Natively, tools such as 7z may leave names holding a backslash, which no
-  // program path can reach: the folder goes by its system path.
-  char sys[4096];
-  if (PlatformSystemPath(gFolder.c_str(), sys, sizeof sys)) {
-    nftw(sys, RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-    return;
-  }
-#endif
   RemoveTree(gFolder);
 }
 
