@@ -10,7 +10,6 @@
 
 #include "build/layout.h"
 #include "extractor/entry_names.h"
-#include "extractor/errors.h"
 #include "extractor/locate.h"
 #include "extractor/run_rules.h"
 #include "shell/paths.h"
@@ -184,40 +183,6 @@ TEST(Launch, ShowCommands) {
 }
 
 }  // namespace
-
-TEST(Errors, CaptionTextAndKind) {
-  struct Case {
-    int code;
-    const char* caption;
-    const char* text;  // with "sys" as the system's text
-    StubErrorKind kind;
-  } cases[] = {
-      {STUB_ERROR_OWN_OPEN, "ERROR #0002", "sys\r\n\r\nPress OK to exit.", STUB_FATAL},
-      {STUB_ERROR_MARKER_NOT_FOUND, "ERROR #0006",
-       "Failed to find the Meta Data. This archive is likely corrupted.\r\n\r\nPress OK to exit.",
-       STUB_FATAL},
-      {STUB_ERROR_NEXT_ENTRY, "ERROR #0019",
-       "Failed to retrieve information about the current file.\r\n\r\nPress OK to exit.",
-       STUB_FATAL},
-      {STUB_ERROR_LAUNCH, "ERROR #0020", "sys\r\n\r\nPress OK to exit.", STUB_WARNING},
-      {STUB_ERROR_ENTRY_READ, "ERROR #0026", "Failed to read the current file.\r\n\r\nPress OK to exit.",
-       STUB_FATAL},
-      {STUB_ERROR_WRONG_PASSWORD, "ERROR #0027 Wrong password",
-       "The password that you typed is not correct.", STUB_FINAL_WARNING},
-      {STUB_ERROR_QUIT_QUESTION, "ERROR #0028 Quit Program!", "Are you sure?", STUB_QUESTION},
-  };
-  for (const Case& c : cases) {
-    char caption[48], text[256];
-    FormatErrorCaption(c.code, caption, sizeof caption);
-    FormatErrorText(c.code, "sys", text, sizeof text);
-    EXPECT_STREQ(c.caption, caption);
-    EXPECT_STREQ(c.text, text) << c.code;
-    EXPECT_EQ(c.kind, StubErrorRowOf(c.code)->kind) << c.code;
-  }
-  int fixed = 0;
-  for (int code = 1; code <= STUB_ERROR_LAST; ++code) fixed += StubErrorRowOf(code)->fixedText != nullptr;
-  EXPECT_EQ(10, fixed);  // 6, 9, 17, 18, 19, 21, 22, 26, 27, 28
-}
 
 TEST(Overwrite, ExistingTargetsAndReplaceAnswers) {
   EXPECT_EQ(TARGET_WRITE, ExistingTargetPolicy(OVERWRITE_SKIP, false, false));

@@ -95,17 +95,6 @@ class PathVarsTest : public ::testing::Test {
   }
 };
 
-TEST_F(PathVarsTest, TableHasTwentyOneRowsWithUpperCaseForms) {
-  for (int i = 0; i < PATHVAR_COUNT; ++i) {
-    std::string upper = kPathVariables[i].name;
-    for (char& c : upper) c = (char)toupper((unsigned char)c);
-    EXPECT_EQ(upper, kPathVariables[i].upperName);
-    EXPECT_EQ(i, FindPathVariable(kPathVariables[i].upperName));
-  }
-  EXPECT_EQ(-1, FindPathVariable("*AppDir*"));  // matching is on the upper-case form
-  EXPECT_EQ(-1, FindPathVariable("APPDIR"));
-}
-
 TEST_F(PathVarsTest, Resolution) {
   struct Case {
     const char* tail;  // the packed executable's arguments
