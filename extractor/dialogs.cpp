@@ -250,15 +250,14 @@ int ReportError(StubError code) {
   char caption[48];
   FormatErrorCaption(code, caption, sizeof caption);
 
-  const StubErrorRow* row = StubErrorRowOf(code);
+  StubErrorKind kind = StubErrorKindOf(code);
   UINT flags = MB_OK | MB_ICONERROR;
-  if (row->kind == STUB_WARNING || row->kind == STUB_FINAL_WARNING)
-    flags = MB_OK | MB_ICONWARNING;
-  if (row->kind == STUB_QUESTION) flags = MB_YESNO | MB_ICONQUESTION;
+  if (kind == STUB_WARNING || kind == STUB_FINAL_WARNING) flags = MB_OK | MB_ICONWARNING;
+  if (kind == STUB_QUESTION) flags = MB_YESNO | MB_ICONQUESTION;
 
   HideProgress();
   int answer = MessageBoxA(nullptr, text, caption, flags);
-  if (row->kind == STUB_WARNING || (row->kind == STUB_QUESTION && answer == IDNO))
+  if (kind == STUB_WARNING || (kind == STUB_QUESTION && answer == IDNO))
     return answer;
   ExitExtractor(false);
 }

@@ -45,23 +45,14 @@ enum StubErrorKind {
   STUB_QUESTION,  // question icon, Yes and No; Yes ends the run, No returns
 };
 
-// How one error shows. A null fixedText means the system's text for the last
-// error code. bare: the text stands alone, without the blank line and
-// "Press OK to exit." behind it.
-struct StubErrorRow {
-  StubErrorKind kind;
-  const char* fixedText;
-  bool bare;
-  const char* captionSuffix;  // behind "ERROR #00nn", or empty
-};
+// What follows an error's box; STUB_FATAL for a code out of range.
+StubErrorKind StubErrorKindOf(int code);
 
-// The row of an error; the row of STUB_ERROR_ENTRY_READ for a code out of range.
-const StubErrorRow* StubErrorRowOf(int code);
-
-// "ERROR #" and the code in four digits, then the row's suffix
-// ("ERROR #0027 Wrong password"). out holds at least 48 bytes.
+// "ERROR #" and the code in four digits; a final warning adds " Wrong
+// password", a question " Quit Program!". out holds at least 48 bytes.
 void FormatErrorCaption(int code, char* out, size_t outSize);
 
-// The box text: the fixed text, or systemText when the row has none; then,
-// unless the row is bare, CR LF CR LF and "Press OK to exit.".
+// The box text: the error's fixed sentence, or systemText when it has none;
+// then, but for a final warning or a question, whose sentence stands alone,
+// CR LF CR LF and "Press OK to exit.".
 void FormatErrorText(int code, const char* systemText, char* out, size_t outSize);
