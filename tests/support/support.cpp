@@ -14,6 +14,20 @@
 
 static std::string gFolder;
 
+// The entries of a folder (with a trailing backslash), "." and ".." left out,
+// each with whether it is a folder.
+static std::vector<std::pair<std::string, bool>> Entries(const std::string& folder) {
+  std::vector<std::pair<std::string, bool>> entries;
+  PlatformFindData data;
+  PlatformFind* find = PlatformFindFirst((folder + "*").c_str(), &data);
+  for (bool more = find != nullptr; more; more = PlatformFindNext(find, &data)) {
+    std::string name = data.name;
+    if (name != "." && name != "..") entries.push_back({name, data.isFolder});
+  }
+  PlatformFindClose(find);
+  return entries;
+}
+
 void RemoveTree(const std::string& path) {
   PlatformFileInfo info;
   if (!PlatformGetFileInfo(path.c_str(), &info)) return;
@@ -22,20 +36,7 @@ void RemoveTree(const std::string& path) {
     return;
   }
   std::string folder = path.back() == '\\' ? path : path + "\\";
-  PlatformFindData data;
-  PlatformFind* find = PlatformFindFirst((folder + "*").c_str(), &data);
-  std::vector<std::pair<std::string, bool>> entries;
-  for (bool more = find != nullptr; more; more = PlatformFindNext(find, &data)) {
-    std::string name = data.name;
-    if (name != "." && name != "..") entries.push_back({name, data.isFolder});
-  }
-  PlatformFindClose(find);
-  for (auto& e : entries) {
-    if (e.second)
-      RemoveTree(folder + e.first);
-    else
-      PlatformDeleteFile((folder + e.first).c_str());
-  }
+  for (auto& e : Entries(folder)) RemoveTree(folder + e.first);
   PlatformRemoveFolder(folder.c_str());
 }
 
@@ -120,13 +121,7 @@ bool FileExists(const std::string& path) {
 
 std::string ListFolder(const std::string& folder) {
   std::vector<std::string> names;
-  PlatformFindData data;
-  PlatformFind* find = PlatformFindFirst((folder + "*").c_str(), &data);
-  for (bool more = find != nullptr; more; more = PlatformFindNext(find, &data)) {
-    std::string name = data.name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  PlatformFindClose(find);
+  for (auto& e : Entries(folder)) names.push_back(e.first);
   std::sort(names.begin(), names.end());
   std::string joined;
   for (auto& n : names) joined += (joined.empty() ? "" : " ") + n;
