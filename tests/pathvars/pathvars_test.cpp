@@ -184,29 +184,26 @@ TEST_F(PathVarsTest, LongTextIsCutWithoutOverrun) {
 }
 
 TEST_F(PathVarsTest, LocalDisplayValues) {
+  const std::string kUnable = "Unable to find the path on this system!";
   struct Case {
     const char* variable;
-    const char* expected;
+    std::string expected;
   } cases[] = {
-      {"*AppDir*", "C:\\Downloads\\"},
-      {"*TempDir*", "C:\\Temp\\"},
-      {"*WinDir*", "C:\\WINDOWS"},
-      {"*RootDir*", "C:\\"},
-      {"*desktop*", "C:\\Users\\u\\Desktop"},
+      {"*AppDir*", "C:\\Downloads\\"},  {"*TempDir*", "C:\\Temp\\"},  {"*WinDir*", "C:\\WINDOWS"},
+      {"*RootDir*", "C:\\"},  {"*desktop*", "C:\\Users\\u\\Desktop"},
       {"*BrowseForFolder*", "Display a dialog box for the user to specify a folder."},
       {"*Command*",
        "The command line parameter passed to the executable will be used as the extraction "
        "directory."},
       {"*QuickLaunch*", "C:\\Users\\u\\AppData\\Microsoft\\Internet Explorer\\Quick Launch"},
-      {"*Nope*", "Unable to find the path on this system!"},
-      {"AppDir", "Unable to find the path on this system!"},
+      {"*Nope*", kUnable},  {"AppDir", kUnable},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, Local(c.variable)) << c.variable;
 
   gFake.shellFolders.clear();
   gFake.programFiles = "";
-  EXPECT_EQ("Unable to find the path on this system!", Local("*Desktop*"));
-  EXPECT_EQ("Unable to find the path on this system!", Local("*QuickLaunch*"));
+  EXPECT_EQ(kUnable, Local("*Desktop*"));
+  EXPECT_EQ(kUnable, Local("*QuickLaunch*"));
   EXPECT_EQ("C:\\Program Files", Local("*ProgramFiles*"));
 }
 

@@ -21,21 +21,17 @@ TEST(Paths, NormalisePath) {
     const char* in;
     const char* out;
   } cases[] = {
-      {"C:/a//b\\\\\\c", "C:\\a\\b\\\\c"},
-      {"\\\\srv\\x", "\\\\srv\\\\x"},
+      {"C:/a//b\\\\\\c", "C:\\a\\b\\\\c"},  {"\\\\srv\\x", "\\\\srv\\\\x"},
       {"\\\\server\\share\\dir", "\\\\server\\\\share\\\\dir"},
       {"\\\\server\\\\share", "\\\\server\\\\share"},
       {"//srv/x", "\\srv\\x"},  // slashes do not make a network path
-      {"C:\\Temp\\", "C:\\Temp\\"},
-      {"C:\\Work\\Demo\\\\setup.exe", "C:\\Work\\Demo\\setup.exe"},
+      {"C:\\Temp\\", "C:\\Temp\\"},  {"C:\\Work\\Demo\\\\setup.exe", "C:\\Work\\Demo\\setup.exe"},
       {"C:\\Work\\Demo\\\\D:\\Other\\tool.exe", "C:\\Work\\Demo\\D:\\Other\\tool.exe"},
-      {"a\\\\\\\\b", "a\\\\b"},     // four become two
-      {"a\\/\\b", "a\\\\b"},        // mixed: "\/" is a pair, then one more
-      {"\\", "\\"},
-      {"\\\\", "\\\\"},             // one backslash left, doubled again
-      {"\\\\\\", "\\\\\\\\"},       // pair, then one: two, doubled
-      {"", ""},
-      {"  C:\\Mixed Case\\  ", "  C:\\Mixed Case\\  "},
+      {"a\\\\\\\\b", "a\\\\b"},  // four become two
+      {"a\\/\\b", "a\\\\b"},     // mixed: "\/" is a pair, then one more
+      {"\\", "\\"},  {"\\\\", "\\\\"},  // one backslash left, doubled again
+      {"\\\\\\", "\\\\\\\\"},  // pair, then one: two, doubled
+      {"", ""},  {"  C:\\Mixed Case\\  ", "  C:\\Mixed Case\\  "},
       {"*AppDir*\\Sub", "*AppDir*\\Sub"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.out, Normalised(c.in)) << c.in;
@@ -63,10 +59,8 @@ TEST(Paths, ForceExtension) {
       {"C:\\Out\\setup.old.bin", ".exe", "C:\\Out\\setup.exe"},
       {"C:\\Out\\setup", ".exe", "C:\\Out\\setup.exe"},
       {"C:\\My.Projects\\demo", ".vqx", "C:\\My.Projects\\demo.vqx"},
-      {"C:\\Work\\demo.old.vqx", ".vqx", "C:\\Work\\demo.vqx"},
-      {"demo.vqx", ".vqx", "demo.vqx"},
-      {"C:\\Work\\.hidden", ".vqx", "C:\\Work\\.vqx"},
-      {"C:\\Work\\", ".vqx", "C:\\Work\\.vqx"},
+      {"C:\\Work\\demo.old.vqx", ".vqx", "C:\\Work\\demo.vqx"},  {"demo.vqx", ".vqx", "demo.vqx"},
+      {"C:\\Work\\.hidden", ".vqx", "C:\\Work\\.vqx"},  {"C:\\Work\\", ".vqx", "C:\\Work\\.vqx"},
       {"", ".vqx", ".vqx"},
   };
   for (const auto& c : cases) {
@@ -84,12 +78,9 @@ TEST(Paths, TrimAndBlank) {
     const char* in;
     const char* out;
   } cases[] = {
-      {" \t\r\n\vtext \t\r\n\v", "text"},
-      {"  in side  ", "in side"},
+      {" \t\r\n\vtext \t\r\n\v", "text"},  {"  in side  ", "in side"},
       {"\f1.2\f", "\f1.2\f"},  // form feeds are not trimmed
-      {"1.2 ", "1.2"},
-      {"", ""},
-      {" \t ", ""},
+      {"1.2 ", "1.2"},  {"", ""},  {" \t ", ""},
   };
   for (const auto& c : cases) {
     char out[64];
