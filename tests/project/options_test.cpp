@@ -24,25 +24,22 @@ TEST(Options, CompressLevelLabel) {
 
 struct OutputCase {
   const char* extraction;
-  const char* icon;      // "<2238>" and "<766>": a file of that many bytes
+  const char* icon;      // "@2238.ico" and "@766.ico": a file of that many bytes
   const char* output;    // "<source>" puts it in the source folder
   OptionCheck check;
   const char* stored;    // OutputFile afterwards, "" when it does not matter
 };
 
 TEST(Options, OutputPageStepsInOrder) {
-  std::string source = ScratchName("source") + "\\";
-  ASSERT_TRUE(PlatformCreateFolder(source.c_str()));
-  ASSERT_TRUE(WriteRawFile(source + "setup.exe", "MZ"));
-  std::string icon2238 = ScratchName("big") + ".ico", icon766 = ScratchName("small") + ".ico";
-  ASSERT_TRUE(WriteRawFile(icon2238, std::string(2238, 'x')));
-  ASSERT_TRUE(WriteRawFile(icon766, std::string(766, '\0')));
+  std::string source = ScratchName("source") + "\\", icons = ScratchName("icons") + "\\";
+  MakeTree(source, {{"setup.exe", "MZ"}});
+  MakeTree(icons, {{"2238.ico", std::string(2238, 'x')}, {"766.ico", std::string(766, '\0')}});
   const OutputCase cases[] = {
       {" \t", "", "C:\\Out\\a.exe", OPTION_NO_EXTRACTION_PATH, ""},
-      {"*AppDir*", "<766>", "C:\\Out\\a.exe", OPTION_INVALID_ICON, ""},
+      {"*AppDir*", "@766.ico", "C:\\Out\\a.exe", OPTION_INVALID_ICON, ""},
       {"*AppDir*", "C:\\missing.ico", "C:\\Out\\a.exe", OPTION_INVALID_ICON, ""},
-      {"*AppDir*", "<2238>", " ", OPTION_NO_OUTPUT_FILE, ""},
-      {"*AppDir*", "<2238>", "C:\\Out\\My.Setup", OPTION_OK, "C:\\Out\\My.exe"},
+      {"*AppDir*", "@2238.ico", " ", OPTION_NO_OUTPUT_FILE, ""},
+      {"*AppDir*", "@2238.ico", "C:\\Out\\My.Setup", OPTION_OK, "C:\\Out\\My.exe"},
       {"*AppDir*", " ", "C:\\Elsewhere\\setup.exe", OPTION_DUPLICATE_FILE_NAME, ""},
       {"*AppDir*", "", "C:\\Elsewhere\\setup.bin", OPTION_DUPLICATE_FILE_NAME,
        "C:\\Elsewhere\\setup.exe"},
@@ -54,9 +51,7 @@ TEST(Options, OutputPageStepsInOrder) {
     record = ProjectRecord{};
     CopyText(record.SourceFolder, VQ_TEXT_SIZE, source.c_str());
     CopyText(record.ExtractionFolder, VQ_TEXT_SIZE, c.extraction);
-    std::string icon = c.icon == std::string("<2238>")  ? icon2238
-                       : c.icon == std::string("<766>") ? icon766
-                                                        : c.icon;
+    std::string icon = c.icon[0] == '@' ? icons + (c.icon + 1) : c.icon;
     CopyText(record.IconFile, VQ_TEXT_SIZE, icon.c_str());
     CopyText(record.OutputFile, VQ_TEXT_SIZE, c.output);
     EXPECT_EQ(CheckOutputPage(&record), c.check) << c.output << " " << c.icon;

@@ -174,12 +174,10 @@ TEST(Project, VersionWarning) {
     const char* file;
     bool warns;
   } cases[] = {
-      {"[Varnoquist]\nVersion=1.2\n", false},
+      {"[Varnoquist]\nVersion=1.2\n", false},  {"[Varnoquist]\nVersion=1.20\n", true},
       {"[Varnoquist]\nVersion=\" 1.2\t\"\n", false},  // trimmed after the quotes go
-      {"[Varnoquist]\nVersion=1.20\n", true},
-      {"[Varnoquist]\nVersion=\n", true},
+      {"[Varnoquist]\nVersion=\n", true},  {"[Other]\nVersion=1.2\n", true},
       {"[Varnoquist]\nProjectName=x\n", true},  // missing: the field still says 1.0
-      {"[Other]\nVersion=1.2\n", true},
   };
   for (const auto& c : cases) {
     Project p;

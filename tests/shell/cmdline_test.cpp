@@ -19,16 +19,13 @@ TEST(CommandLine, CommandTail) {
     const char* line;
     const char* tail;
   } cases[] = {
-      {"builder.exe", ""},
-      {"builder.exe ", ""},
-      {"builder.exe C:\\p.vqx", "C:\\p.vqx"},
+      {"builder.exe", ""},  {"builder.exe ", ""},  {"builder.exe C:\\p.vqx", "C:\\p.vqx"},
       {"builder.exe  \t\r\n\v\f C:\\p.vqx ", "C:\\p.vqx "},
       {"\"C:\\Program Files\\builder.exe\" \"C:\\My Files\\p.vqx\"", "\"C:\\My Files\\p.vqx\""},
       {"C:\\Pro\"gram Fi\"les\\b.exe x", "x"},  // a quoted span inside the name
       {"\"C:\\unclosed quote\\b.exe x", ""},  // the span runs to the end
       {"b.exe\tx y", "y"},                    // only a blank ends the name
-      {"\"b.exe\"x y", "y"},
-      {"", ""},
+      {"\"b.exe\"x y", "y"},  {"", ""},
   };
   for (const auto& c : cases) EXPECT_STREQ(c.tail, CommandTailOf(c.line)) << c.line;
 }
@@ -49,14 +46,12 @@ TEST(CommandLine, ProjectPathInTail) {
     bool found;
     const char* path;
   } cases[] = {
-      {"", false, ""},
-      {"C:\\p.vqx", true, "C:\\p.vqx"},
+      {"", false, ""},  {"C:\\p.vqx", true, "C:\\p.vqx"},  {"\"\"", true, ""},
       {"\"C:\\My Files\\p.vqx\"", true, "C:\\My Files\\p.vqx"},
       {"C:\\My Files\\p.vqx  ", true, "C:\\My Files\\p.vqx  "},  // unquoted: taken whole
       {"\"C:\\a.vqx\" \"C:\\b.vqx\"", true, "C:\\a.vqx"},
       {"-x \"C:\\a.vqx\" tail", true, "C:\\a.vqx"},
       {"\"C:\\open ended", true, "C:\\open ended"},
-      {"\"\"", true, ""},
   };
   for (const auto& c : cases) {
     char out[VQ_TEXT_SIZE] = "junk";
