@@ -1,5 +1,5 @@
 // The extractor's rules that need no system: the searches of its own file,
-// entry names, progress text, window states and the item list.
+// entry names, progress text, window states, the overwrite decisions.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -12,7 +12,7 @@
 #include "extractor/entry_names.h"
 #include "extractor/locate.h"
 #include "extractor/run_rules.h"
-#include "shell/paths.h"
+#include "shell/text.h"
 
 namespace {
 
@@ -40,16 +40,13 @@ SourceStatus ReadBuffer(void* context, uint32_t offset, unsigned char* out, uint
 const unsigned char kMarker[4] = {'[', 'V', 'Q', ']'};
 const unsigned char kHeader[4] = {'P', 'K', 3, 4};
 
-// The rule as the format states it, one position at a time.
-FindResult FindOneByOne(const Buffer& b, uint32_t from, uint32_t last,
-                        const unsigned char* pattern, uint32_t* at) {
-  for (uint64_t k = from; k <= last && k + 4 <= b.bytes.size(); ++k) {
-    if (memcmp(b.bytes.data() + k, pattern, 4) == 0) {
-      *at = (uint32_t)k;
-      return FIND_FOUND;
-    }
-  }
-  return FIND_NOT_FOUND;
+const uint32_t kNone = 0xFFFFFFFF;
+
+// The rule as the format states it, one position at a time; kNone when absent.
+uint32_t FindOneByOne(const Buffer& b, uint32_t from, uint32_t last, const unsigned char* pattern) {
+  for (uint64_t k = from; k <= last && k + 4 <= b.bytes.size(); ++k)
+    if (memcmp(b.bytes.data() + k, pattern, 4) == 0) return (uint32_t)k;
+  return kNone;
 }
 
 void Place(Buffer* b, size_t at, const unsigned char* pattern) {
@@ -58,7 +55,6 @@ void Place(Buffer* b, size_t at, const unsigned char* pattern) {
 }
 
 TEST(LocatePackedParts, LimitsAndErrors) {
-  const uint32_t kNone = 0xFFFFFFFF;
   struct Case {
     uint32_t markerAt, headerAt;  // kNone: not placed
     int fail;                     // 1: reads fail, 2: seeks fail
@@ -102,14 +98,11 @@ TEST(FindPattern, SameOffsetsAsOneByOneSearch) {
     uint32_t from = b.bytes.empty() ? 0 : random() % b.bytes.size();
     uint32_t last = from + random() % 70000;
     for (int which = 0; which < 2; ++which) {
-      uint32_t want = 0, got = 0;
-      FindResult expected = FindOneByOne(b, from, last, which ? kHeader : kMarker, &want);
+      uint32_t got = kNone, want = FindOneByOne(b, from, last, which ? kHeader : kMarker);
       FindResult result =
           FindPattern(ReadBuffer, &b, from, last, which ? &kLocalHeader : &kMetaMarker, &got);
-      ASSERT_EQ(expected, result) << "round " << round;
-      if (expected == FIND_FOUND) {
-        ASSERT_EQ(want, got) << "round " << round;
-      }
+      ASSERT_EQ(want == kNone ? FIND_NOT_FOUND : FIND_FOUND, result) << "round " << round;
+      ASSERT_EQ(want, result == FIND_FOUND ? got : kNone) << "round " << round;
     }
   }
 }
