@@ -14,25 +14,18 @@ namespace {
 // The made-up computer: folder values, which paths exist, the arguments, and
 // the answers a user gives to the browse dialog and the quit question.
 struct FakeComputer {
-  std::string module = "C:\\Downloads\\";
-  std::string current = "C:\\Work";
-  std::string windows = "C:\\WINDOWS";
-  std::string system = "C:\\WINDOWS\\system32";
-  std::string temp = "C:\\Temp\\";
+  std::string module = "C:\\Downloads\\", current = "C:\\Work", temp = "C:\\Temp\\";
+  std::string windows = "C:\\WINDOWS", system = "C:\\WINDOWS\\system32";
   std::string programFiles = "C:\\Program Files";
   std::vector<std::pair<std::string, std::string>> shellFolders;
-  std::vector<std::string> existing;
+  std::vector<std::string> existing, browseAnswers;  // a browse answer "" is a cancel
   std::string tail;
-  std::vector<std::string> browseAnswers;  // "" is a cancel
   std::vector<bool> quitAnswers;
-  int browseCount = 0;
-  int quitCount = 0;
+  int browseCount = 0, quitCount = 0;
 };
 FakeComputer gFake;
 
-void Put(const std::string& value, char* out, size_t outSize) {
-  snprintf(out, outSize, "%s", value.c_str());
-}
+void Put(const std::string& value, char* out, size_t n) { snprintf(out, n, "%s", value.c_str()); }
 void Module(char* out, size_t n) { Put(gFake.module, out, n); }
 void Current(char* out, size_t n) { Put(gFake.current, out, n); }
 void Windows(char* out, size_t n) { Put(gFake.windows, out, n); }

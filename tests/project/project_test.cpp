@@ -263,6 +263,35 @@ TEST(Project, BareFileNameIsTheCurrentFolders) {
   EXPECT_TRUE(PlatformDeleteFile("core-bare-name.vqx"));
 }
 
+// The project a builder is started with, named on its command line.
+TEST(Project, ProjectPathFromCommandLine) {
+  std::string folder = ScratchName("cmd dir") + "\\", path = folder + "my project.vqx";
+  MakeTree(folder, {{"my project.vqx", "[Varnoquist]\r\nVersion=1.2\r\nProjectName=From Tail\r\n"}});
+
+  RecordedMessageBoxes boxes;
+  const std::string tails[] = {"\"" + path + "\"", path, "\"" + path + "\" \"other.vqx\""};
+  for (const std::string& tail : tails) {
+    Project p;
+    EXPECT_TRUE(ProjectPathFromCommandLine(tail.c_str(), p.record.get(), p.launch.get())) << tail;
+    EXPECT_EQ(path, p.record->ProjectFilePath);
+    EXPECT_STREQ("From Tail", p.record->ProjectName);
+  }
+  // Not normalised: a doubled backslash stays as given.
+  std::string doubled = folder + "\\my project.vqx";
+  Project d;
+  EXPECT_TRUE(ProjectPathFromCommandLine(doubled.c_str(), d.record.get(), d.launch.get()));
+  EXPECT_EQ(doubled, d.record->ProjectFilePath);
+
+  const std::string misses[] = {"", "\"" + folder + "missing.vqx\"", path + " extra"};
+  for (const std::string& tail : misses) {
+    Project p;
+    EXPECT_FALSE(ProjectPathFromCommandLine(tail.c_str(), p.record.get(), p.launch.get())) << tail;
+    EXPECT_STREQ("", p.record->ProjectFilePath);
+    EXPECT_STREQ("Project Name", p.record->ProjectName);
+  }
+  EXPECT_EQ(0, boxes.count());
+}
+
 // A save replaces the old file only when the new one is whole.
 TEST(ProjectSave, HoldsOnlyTheKeysOfThisSave) {
   Project p;
