@@ -56,7 +56,9 @@ static void BeginWindow(HWND window) {
   SetWindowPos(window, nullptr, area.left + (area.right - area.left - (box.right - box.left)) / 2,
                area.top + (area.bottom - area.top - (box.bottom - box.top)) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SetRect(&sScale, 0, 0, 4, 8);
+  sScale.left = sScale.top = 0;
+  sScale.right = 4;
+  sScale.bottom = 8;
   MapDialogRect(window, &sScale);
 }
 
@@ -124,9 +126,9 @@ void UpdateProgress() {
   // A full repaint per chunk costs more than the chunk itself on a remote or
   // emulated display; it only changes what is seen when the window comes up
   // again or the percentage moves.
-  static uint32_t sShownPosition = (uint32_t)-1;
-  if (!IsWindowVisible(window) || position != sShownPosition) {
-    sShownPosition = position;
+  static uint32_t sShownPlusOne;  // 0 before the first showing (kept out of .data)
+  if (!IsWindowVisible(window) || position + 1 != sShownPlusOne) {
+    sShownPlusOne = position + 1;
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     ShowWindow(window, SW_SHOW);
     SendMessageA(gRun.progressBar, PBM_SETPOS, position, 0);

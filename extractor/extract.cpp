@@ -97,7 +97,7 @@ static void ExtractEntry(unzFile archive) {
   // makes of the rest (device names, trailing dots).
   if (!IsInsideFolder(path, gRun.folder)) ReportError(STUB_ERROR_ENTRY_INFO);
 
-  size_t length = lstrlenA(path);
+  size_t length = strlen(path);
   bool isFolder = path[length - 1] == '\\';
   ExistingTarget policy =
       ExistingTargetPolicy(gRun.overwriteMode, Win32PathExists(path), isFolder);

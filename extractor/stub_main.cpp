@@ -58,7 +58,7 @@ static void ResolveExtractionFolder() {
   if (ResolvePathVariables(gRun.extractionPath, &kStubPathVarSystem, resolved, sizeof resolved) ==
       PATHVARS_QUIT)
     ExitExtractor(false);
-  size_t length = lstrlenA(resolved);
+  size_t length = strlen(resolved);
   if (length == 0 || resolved[length - 1] != '\\') AppendText(resolved, sizeof resolved, "\\");
   DWORD got = GetFullPathNameA(resolved, sizeof gRun.folder, gRun.folder, nullptr);
   if (got == 0) ReportError(STUB_ERROR_FOLDER_PATH);
