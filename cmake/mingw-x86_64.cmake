@@ -1,17 +1,4 @@
-# Cross-compiles for 64-bit Windows with Debian's mingw-w64 x86_64 compilers.
-# The -posix variants: GoogleTest needs std::mutex, which the win32 thread
-# model lacks.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Windows programs import only DLLs that ship with Windows: libgcc, libstdc++
-# and winpthread go in statically.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# ctest runs the Windows tests through Wine, inside the build tree's prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh")
+# Cross-compiles for 64-bit Windows with Debian's mingw-w64 x86_64 compilers:
+# the Windows tests on machines that run 64-bit code only.
+set(VQ_MINGW_ARCH x86_64)
+include("${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake")
