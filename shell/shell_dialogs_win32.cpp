@@ -1,0 +1,98 @@
+// The standard dialogs and services the pages share: file and folder
+// choosers, centring, the help file.
+#include <windows.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <stdlib.h>
+
+#include "shell/paths.h"
+#include "shell/wizard_win32.h"
+
+namespace {
+
+void CentreWithin(HWND window, const RECT& area) {
+  RECT r;
+  GetWindowRect(window, &r);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Centres the explorer dialog (the hook's parent) once it is set up.
+UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_NOTIFY && ((NMHDR*)lParam)->code == CDN_INITDONE) {
+    RECT screen;
+    GetWindowRect(GetDesktopWindow(), &screen);
+    CentreWithin(GetParent(hook), screen);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void AskFileName(const char* title, const char* filter, bool save, HWND owner, char* out,
+                 size_t outSize) {
+  if (outSize) out[0] = '\0';
+  // The dialog's own buffer is large enough for any choice the user makes.
+  const DWORD kChoiceSize = 500000;
+  char* choice = (char*)calloc(kChoiceSize, 1);
+  char filters[VQ_TEXT_SIZE + 1] = "", folder[VQ_TEXT_SIZE] = "";
+  if (!choice) return;
+  CopyText(filters, sizeof filters - 1, filter);
+  for (char* c = filters; *c; ++c)
+    if (*c == '|') *c = '\0';
+  GetCurrentDirectoryA(sizeof folder, folder);
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filters;
+  dialog.lpstrFile = choice;
+  dialog.nMaxFile = kChoiceSize;
+  dialog.lpstrInitialDir = folder;
+  dialog.lpstrTitle = title;
+  dialog.lpfnHook = CentreFileDialog;
+  dialog.Flags = OFN_EXPLORER | OFN_ENABLEHOOK;
+  BOOL chosen;
+  if (save) {
+    chosen = GetSaveFileNameA(&dialog);
+  } else {
+    dialog.Flags |= OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NONETWORKBUTTON;
+    chosen = GetOpenFileNameA(&dialog);
+  }
+  if (chosen) CopyText(out, outSize, choice);
+  free(choice);
+}
+
+void AskFolder(const char* prompt, char* out, size_t outSize) {
+  if (outSize) out[0] = '\0';
+  char display[MAX_PATH] = "", path[MAX_PATH] = "";
+  BROWSEINFOA browse = {};
+  browse.hwndOwner = GetActiveWindow();
+  browse.pszDisplayName = display;
+  browse.lpszTitle = prompt;
+  LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+  if (!chosen) return;
+  if (SHGetPathFromIDListA(chosen, path)) CopyText(out, outSize, path);
+  CoTaskMemFree(chosen);
+}
+
+void CentreOnWorkArea(HWND window) {
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  CentreWithin(window, work);
+}
+
+void ShowHelp(HWND page) {
+  char help[VQ_TEXT_SIZE] = "", path[VQ_TEXT_SIZE];
+  AppFolder(help, sizeof help);
+  AppendText(help, sizeof help, "\\Help\\VARNOQUIST.HLP");
+  NormalisePath(help, path, sizeof path);
+  if (PathExists(path)) {
+    WinHelpA(page, path, HELP_CONTENTS, 0);
+  } else {
+    MessageBoxA(page, "Failed to find the Varnoquist help file.", "File not found!",
+                MB_OK | MB_ICONEXCLAMATION);
+  }
+}

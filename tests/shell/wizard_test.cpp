@@ -1,0 +1,378 @@
+// vqbuilder.exe under Wine, driven as a user would: the pages, their
+// messages, the Variables dialog, the build page, the save question, a saved
+// project opened from the command line, and the packed executable it made.
+// Screenshots of every window go to the build tree under shots\builder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "guidriver.h"
+#include "tests/support/registry_win32.h"
+#include "tests/support/support.h"
+
+namespace {
+
+const char kCaption[] = "Varnoquist v1.2";
+
+std::string BuildTreePath(const std::string& relative) {
+  char path[MAX_PATH] = "";
+  GuiBuildTreePath(relative.c_str(), path, sizeof path);
+  return path;
+}
+
+void Shot(HWND window, const char* name) {
+  Sleep(300);  // let it finish painting
+  EXPECT_TRUE(GuiSaveWindowShot(window, BuildTreePath(std::string("shots\\builder\\") + name + ".png").c_str()))
+      << name;
+}
+
+std::string Text(HWND window) {
+  char text[2048] = "";
+  GuiReadText(window, text, sizeof text);
+  return text;
+}
+
+// Which page a wizard window is, by a text only that page shows; 0 for none.
+int PageNumber(HWND page) {
+  const struct {
+    int id;
+    const char* text;
+    int page;
+  } kMarks[] = {{4008, "&Help", 1}, {4009, "Cr&eate new project.", 2},
+                {4006, "Please select a source folder.", 3}, {4013, "&Variables", 6},
+                {4007, "&Delete files after the executed files are terminated.", 5},
+                {4002, "B&uild", 7}};
+  for (const auto& m : kMarks) {
+    HWND control = GuiFindControl(page, m.id);
+    if (control && Text(control) == m.text) return m.page;
+  }
+  return GuiFindControl(page, 4002) ? 4 : 0;
+}
+
+struct Builder {
+  GuiProgram app;
+  HWND page = nullptr;
+
+  // Starts the builder with tail as its command line's tail; true once page 1 shows.
+  bool Start(const std::string& tail, const std::string& folder) {
+    std::string line = "\"" + BuildTreePath("shell\\vqbuilder.exe") + "\"" + (tail.empty() ? "" : " " + tail);
+    if (!GuiStartProgram(line.c_str(), folder.c_str(), &app.p)) return false;
+    page = GuiWaitWindow(kCaption, GuiMatchExact | GuiMatchDialog, app.p.pid, 20000);
+    return page && PageNumber(page) == 1;
+  }
+  HWND Control(int id) { return GuiFindControl(page, id); }
+  std::string ControlText(int id) { return Text(Control(id)); }
+  void Type(int id, const std::string& text) { EXPECT_TRUE(GuiSetText(Control(id), text.c_str())) << id; }
+  bool Enabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
+  bool Visible(int id) { return IsWindowVisible(Control(id)) != FALSE; }
+  // Clicks a button that leaves the page; returns the number of the next one.
+  int Go(int id) {
+    GuiClickButton(page, id);
+    return Arrive();
+  }
+  // Waits for the page to give way to the next; returns the next one's number.
+  int Arrive() {
+    if (!GuiWaitWindowGone(page, 10000)) return 0;
+    page = GuiWaitWindow(kCaption, GuiMatchExact | GuiMatchDialog, app.p.pid, 10000);
+    return page ? PageNumber(page) : 0;
+  }
+  // Clicks a button, expects the box it shows (caption, text, icon) and
+  // answers it with button; after OK and Cancel the page stays.
+  void Expect(int id, const char* caption, const char* text, int icon, int button = IDOK) {
+    SCOPED_TRACE(caption);
+    if (id) GuiClickButton(page, id);
+    HWND box = GuiWaitWindow(caption, GuiMatchExact | GuiMatchDialog, app.p.pid, 10000);
+    ASSERT_NE(box, nullptr);
+    GuiMessageBox read;
+    ASSERT_TRUE(GuiReadMessageBox(box, &read));
+    EXPECT_EQ(std::string(read.text), text);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), page);
+    for (int i = 0; i < 40 && GuiMessageBoxIcon(box) != icon; ++i) Sleep(50);  // painted late
+    EXPECT_EQ(GuiMessageBoxIcon(box), icon);
+    GuiClickButton(box, button);
+    EXPECT_TRUE(GuiWaitWindowGone(box, 10000));
+    if (button == IDOK || button == IDCANCEL) {
+      EXPECT_TRUE(IsWindow(page));
+    }
+  }
+};
+
+RECT WindowRect(HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+// Runs a packed executable with its password; true when it ended with exit code 0.
+bool RunPacked(const std::string& exe, const char* password) {
+  GuiProgram run;
+  DWORD code = 1;
+  if (!GuiStartProgram(("\"" + exe + "\"").c_str(), nullptr, &run.p)) return false;
+  HWND ask = GuiWaitWindow("Password needed.", GuiMatchExact | GuiMatchDialog, run.p.pid, 20000);
+  if (!ask || !GuiSetText(GuiFindControl(ask, 8), password) || !GuiClickButtonByText(ask, "&OK")) return false;
+  return GuiWaitProgram(&run.p, 30000, &code) && code == 0;
+}
+
+TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
+  std::string folder = ScratchName("walk"), source = folder + "\\source", out = folder + "\\out";
+  MakeTree(source + "\\", {{"a.txt", "alpha"}, {"tool.exe", std::string(5000, 'b')}, {"sub\\c.txt", "gamma"}});
+  MakeTree(out + "\\", {{"demo.exe", "old"}, {"766.ico", std::string(766, 'i')}});
+  Builder b;
+  ASSERT_TRUE(b.Start("", folder));
+
+  // Page 1: centred on the work area; Help finds no help file.
+  RECT work, r = WindowRect(b.page);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(r.left, work.left + (work.right - work.left - (r.right - r.left)) / 2);
+  EXPECT_EQ(r.top, work.top + (work.bottom - work.top - (r.bottom - r.top)) / 2);
+  EXPECT_FALSE(b.Enabled(4003));
+  EXPECT_EQ(b.ControlText(4007).rfind("Introduction to Varnoquist:\r\n", 0), 0u);
+  Shot(b.page, "page1-intro");
+  b.Expect(4008, "File not found!", "Failed to find the Varnoquist help file.", MB_ICONWARNING);
+  GuiPostKey(b.Control(4002), VK_ESCAPE);  // Escape does nothing
+  ASSERT_EQ(b.Go(4002), 2);
+
+  // Page 2: a blank name is refused; a moved page keeps its place.
+  EXPECT_EQ(WindowRect(b.page).left, r.left);
+  b.Type(4010, " \t ");
+  b.Expect(4002, "No Project name.", "Please select a name for your project.", MB_ICONWARNING);
+  b.Type(4010, "Demo Project");
+  EXPECT_FALSE(b.Enabled(4012));
+  Shot(b.page, "page2-project");
+  SetWindowPos(b.page, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_EQ(b.Go(4002), 3);
+  EXPECT_EQ(WindowRect(b.page).left, 40);
+  EXPECT_EQ(WindowRect(b.page).top, 30);
+
+  // Page 3: Back keeps a folder that does not exist; Next refuses it.
+  b.Type(4007, folder + "\\nowhere");
+  ASSERT_EQ(b.Go(4003), 2);
+  EXPECT_EQ(b.ControlText(4010), "Demo Project");
+  ASSERT_EQ(b.Go(4002), 3);
+  EXPECT_EQ(b.ControlText(4007), folder + "\\nowhere");
+  b.Expect(4002, "No source folder.", "Please select a valid source folder.", MB_ICONWARNING);
+  b.Type(4007, source);
+  Shot(b.page, "page3-source");
+  ASSERT_EQ(b.Go(4002), 4);
+  Shot(b.page, "page4-launch");
+  ASSERT_EQ(b.Go(4003), 3);
+  EXPECT_EQ(b.ControlText(4007), source + "\\");
+  ASSERT_EQ(b.Go(4002), 4);
+  ASSERT_EQ(b.Go(4002), 5);
+
+  // Page 5: a new project's options; the level label follows the trackbar.
+  EXPECT_EQ(b.ControlText(4010), "OFF");
+  EXPECT_EQ(b.ControlText(4018), "Overwrite all files.");
+  EXPECT_FALSE(b.Enabled(4017));
+  GuiClickButton(b.page, 4008);
+  for (int i = 0; i < 40 && !b.Enabled(4017); ++i) Sleep(25);
+  EXPECT_TRUE(b.Enabled(4017));
+  b.Expect(4002, "No Password.", "Please select a password.", MB_ICONWARNING);
+  b.Type(4017, "open sesame");
+  for (WORD key : {VK_HOME, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT}) GuiPostKey(b.Control(4016), key);
+  EXPECT_TRUE(GuiWaitText(b.Control(4010), " 4", 2000));
+  GuiPostKey(b.Control(4016), VK_END);
+  EXPECT_TRUE(GuiWaitText(b.Control(4010), "BEST", 2000));
+  ASSERT_TRUE(GuiSelectComboItem(b.Control(4018), "Ask before overwrite."));
+  Shot(b.page, "page5-options");
+  ASSERT_EQ(b.Go(4002), 6);
+
+  // Page 6: the defaults, the Variables dialog, every refusal in turn.
+  char builderFolder[MAX_PATH];
+  GuiBuildTreePath("shell\\", builderFolder, sizeof builderFolder);
+  EXPECT_EQ(b.ControlText(4016), "*AppDir*\\SubDirectory");
+  EXPECT_EQ(b.ControlText(4017), "");
+  EXPECT_EQ(b.ControlText(4018), std::string(builderFolder) + "Output.exe");
+  Shot(b.page, "page6-output");
+  {
+    ScopedRegistryValue noMusic(HKEY_CURRENT_USER, kShellFoldersKey, "My Music", "");
+    GuiClickButton(b.page, 4013);
+    HWND vars = GuiWaitWindow("Variables", GuiMatchExact | GuiMatchDialog, b.app.p.pid, 10000);
+    ASSERT_NE(vars, nullptr);
+    HWND list = GuiFindControl(vars, 4002);
+    const char* const kRows[] = {"*AppDir*", "*BrowseForFolder*", "*Command*", "*CurDir*", "*Desktop*",
+                                 "*Documents*", "*Favorites*", "*Fonts*", "*LocalSettings*", "*MyMusic*",
+                                 "*MyPictures*", "*MyVideo*", "*ProgramFiles*", "*QuickLaunch*", "*RootDir*",
+                                 "*SendTo*", "*StartMenu*", "*StartUp*", "*SysDir*", "*TempDir*", "*WinDir*"};
+    ASSERT_EQ(GuiListViewCount(list), 21);
+    char cell[2048];
+    for (int row = 0; row < 21; ++row) {
+      EXPECT_TRUE(GuiListViewText(list, row, 0, cell, sizeof cell));
+      EXPECT_STREQ(cell, kRows[row]);
+    }
+    GuiListViewText(list, 0, 1, cell, sizeof cell);
+    EXPECT_STREQ(cell, builderFolder);
+    GuiListViewText(list, 9, 1, cell, sizeof cell);
+    EXPECT_STREQ(cell, "Unable to find the path on this system!");
+    GuiListViewColumnText(list, 1, cell, sizeof cell);
+    EXPECT_STREQ(cell, "Variable path for this computer.");
+    Shot(vars, "variables");
+    RECT last;
+    ASSERT_TRUE(GuiListViewItemRect(list, 20, 0, &last));
+    GuiPostClickAt(list, 10, last.bottom + 2, true);  // below the last row: nothing
+    GuiPostKey(list, VK_RETURN);                       // no selection: nothing
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(vars));
+    RECT desktop;
+    ASSERT_TRUE(GuiListViewItemRect(list, 4, 0, &desktop));
+    GuiPostClickAt(list, desktop.left + 4, (desktop.top + desktop.bottom) / 2, true);
+    EXPECT_TRUE(GuiWaitWindowGone(vars, 10000));
+    EXPECT_EQ(b.ControlText(4016), "*Desktop*");
+  }
+  GuiClickButton(b.page, 4013);
+  HWND vars = GuiWaitWindow("Variables", GuiMatchExact | GuiMatchDialog, b.app.p.pid, 10000);
+  ASSERT_NE(vars, nullptr);
+  GuiSelectListViewItem(GuiFindControl(vars, 4002), 19);
+  GuiPostKey(GuiFindControl(vars, 4002), VK_RETURN);
+  EXPECT_TRUE(GuiWaitWindowGone(vars, 10000));
+  EXPECT_EQ(b.ControlText(4016), "*TempDir*");
+  b.Type(4016, "*AppDir*\\extracted");
+  b.Type(4017, out + "\\766.ico");
+  b.Expect(4002, "Invalid icon.", "The icon you selected doesn't exist or isn't 32x32 pixels and 256 colours.",
+           MB_ICONWARNING);
+  b.Type(4017, "");
+  b.Type(4018, out + "\\tool.exe");
+  b.Expect(4002, "Duplicate file name.", "Please select a different name for the output executable file.",
+           MB_ICONWARNING);
+  b.Type(4018, out + "\\demo.setup");
+  const char* replace = "The Output executable file already exists.\r\nDo you want to replace it?";
+  b.Expect(4002, "File already exists.", replace, MB_ICONWARNING, IDNO);
+  EXPECT_EQ(b.ControlText(4018), out + "\\demo.setup");
+  GuiClickButton(b.page, 4002);
+  b.Expect(0, "File already exists.", replace, MB_ICONWARNING, IDYES);
+  ASSERT_EQ(b.Arrive(), 7);
+
+  // Page 7: ready, then built.
+  EXPECT_EQ(b.ControlText(4011), "Click the Build button to start building you project.");
+  EXPECT_TRUE(b.Visible(4011));
+  EXPECT_FALSE(b.Visible(4008));
+  EXPECT_FALSE(b.Enabled(4007));
+  EXPECT_TRUE(b.Enabled(4002) && b.Enabled(4003));
+  Shot(b.page, "page7-ready");
+  GuiClickButton(b.page, 4002);
+  ASSERT_TRUE(GuiWaitText(b.Control(4011), "Completed Successfully.", 30000));
+  EXPECT_TRUE(b.Visible(4011));
+  EXPECT_FALSE(b.Visible(4008));
+  EXPECT_TRUE(b.Enabled(4007));
+  EXPECT_FALSE(b.Enabled(4002) || b.Enabled(4003));
+  HWND log = b.Control(4007);
+  std::vector<std::string> lines;
+  char line[2048];
+  for (int i = 0; i < GuiListViewCount(log) && GuiListViewText(log, i, 0, line, sizeof line); ++i)
+    lines.push_back(std::to_string(GuiListViewImage(log, i)) + "|" + line);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[0], "0|Completed Successfully.");
+  EXPECT_EQ(lines[1], "2|-----");
+  EXPECT_EQ(lines[2], "0|Writing File...");
+  EXPECT_EQ(lines[3], "2|-----");
+  std::sort(lines.begin() + 4, lines.end());  // the walk's order is the system's
+  EXPECT_EQ(lines[4], "0|" + source + "\\a.txt");
+  EXPECT_EQ(lines[5], "0|" + source + "\\sub\\c.txt");
+  EXPECT_EQ(lines[6], "0|" + source + "\\tool.exe");
+  Shot(b.page, "page7-built");
+
+  // Cancel, Yes, a save dialog: the project goes where the user typed.
+  GuiClickButton(b.page, 4001);
+  HWND save = GuiWaitWindow("Save Project.", GuiMatchExact | GuiMatchDialog, b.app.p.pid, 10000);
+  ASSERT_NE(save, nullptr);
+  GuiClickButton(save, IDYES);
+  HWND dialog = GuiWaitWindow("Select an output directory for your project file.", GuiMatchExact | GuiMatchDialog,
+                              b.app.p.pid, 10000);
+  ASSERT_NE(dialog, nullptr);
+  MakeFolder(folder + "\\my projects");
+  std::string project = folder + "\\my projects\\demo.vqx";
+  GuiSetText(GuiFindControlOfClass(dialog, 0x47C, "Edit"), (folder + "\\my projects\\demo").c_str());
+  GuiClickButtonByText(dialog, "Save");
+  DWORD code = 1;
+  ASSERT_TRUE(GuiWaitProgram(&b.app.p, 10000, &code));
+  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(FileExists(project));
+
+  // The packed executable extracts the three files beside itself.
+  ASSERT_TRUE(RunPacked(out + "\\demo.exe", "open sesame"));
+  EXPECT_EQ(ReadRawFile(out + "\\extracted\\sub\\c.txt"), "gamma");
+  EXPECT_EQ(ReadRawFile(out + "\\extracted\\tool.exe"), std::string(5000, 'b'));
+
+  // vqpack makes the same from the saved project.
+  GuiProgram pack;
+  std::string line2 = "\"" + BuildTreePath("cli\\vqpack.exe") + "\" \"" + project + "\" --output \"" + out +
+                      "\\again\\demo.exe\"";
+  ASSERT_TRUE(GuiStartProgram(line2.c_str(), folder.c_str(), &pack.p));
+  ASSERT_TRUE(GuiWaitProgram(&pack.p, 30000, &code));
+  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(RunPacked(out + "\\again\\demo.exe", "open sesame"));
+  EXPECT_EQ(ListFolder(out + "\\again\\extracted") + ListFolder(out + "\\again\\extracted\\sub"),
+            ListFolder(out + "\\extracted") + ListFolder(out + "\\extracted\\sub"));
+
+  // Opened again from its file (quoted, with a blank in the path): every
+  // value on its page, walking forward and back again.
+  Builder again;
+  ASSERT_TRUE(again.Start("\"" + project + "\"", folder));
+  ASSERT_EQ(again.Go(4002), 2);
+  EXPECT_EQ(again.ControlText(4010), "Demo Project");
+  EXPECT_EQ(again.ControlText(4012), project);
+  ASSERT_EQ(again.Go(4002), 3);
+  EXPECT_EQ(again.ControlText(4007), source + "\\");
+  ASSERT_EQ(again.Go(4002), 4);
+  ASSERT_EQ(again.Go(4002), 5);
+  EXPECT_EQ(again.ControlText(4010), "BEST");
+  EXPECT_EQ(again.ControlText(4017), "open sesame");
+  EXPECT_EQ(again.ControlText(4018), "Ask before overwrite.");
+  EXPECT_TRUE(again.Enabled(4017));
+  ASSERT_EQ(again.Go(4002), 6);
+  EXPECT_EQ(again.ControlText(4016), "*AppDir*\\extracted");
+  EXPECT_EQ(again.ControlText(4018), out + "\\demo.exe");
+  again.Expect(4002, "File already exists.", replace, MB_ICONWARNING, IDYES);
+  ASSERT_EQ(again.Arrive(), 7);
+  for (int expected = 6; expected >= 1; --expected) ASSERT_EQ(again.Go(4003), expected);
+  ASSERT_EQ(again.Go(4002), 2);
+  // Cancel, then Cancel in the question: the page stays as it was.
+  again.Expect(4001, "Save Project File.", "Would you like to save the changes\r\nyou made to the project file?",
+               MB_ICONQUESTION, IDCANCEL);
+  again.Type(4010, "Renamed");
+  again.Expect(4001, "Save Project File.", "Would you like to save the changes\r\nyou made to the project file?",
+               MB_ICONQUESTION, IDNO);
+  ASSERT_TRUE(GuiWaitProgram(&again.app.p, 10000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_NE(ReadRawFile(project).find("ProjectName=Demo Project"), std::string::npos);
+}
+
+TEST(Builder, FailedBuildLeavesOnlyCancel) {
+  std::string folder = ScratchName("failed"), source = folder + "\\source";
+  MakeTree(source + "\\", {{"a.txt", "alpha"}});
+  std::string project = folder + "\\broken.vqx";
+  // The output's folder is a file: the output cannot be created.
+  ASSERT_TRUE(WriteRawFile(project, "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Broken\r\nSourceFolder=" + source +
+                                        "\\\r\nExtractionFolder=*AppDir*\r\nOutputFile=" + source +
+                                        "\\a.txt\\out.exe\r\nCompressLevel=6\r\n"));
+  Builder b;
+  ASSERT_TRUE(b.Start(project, folder));
+  for (int page = 2; page <= 7; ++page) ASSERT_EQ(b.Go(4002), page);
+  GuiClickButton(b.page, 4002);
+  HWND failed = GuiWaitWindow("Failed", GuiMatchExact | GuiMatchDialog, b.app.p.pid, 30000);
+  ASSERT_NE(failed, nullptr);
+  EXPECT_EQ(GetWindow(failed, GW_OWNER), nullptr);
+  GuiClickButton(failed, IDOK);
+  ASSERT_TRUE(GuiWaitText(b.Control(4011), "Failed!", 10000));
+  EXPECT_TRUE(b.Visible(4011));
+  EXPECT_FALSE(b.Visible(4008));
+  EXPECT_FALSE(b.Enabled(4002) || b.Enabled(4003));
+  char line[256];
+  HWND log = b.Control(4007);
+  ASSERT_TRUE(GuiListViewText(log, 0, 0, line, sizeof line));
+  EXPECT_STREQ(line, "Failed.");
+  EXPECT_EQ(GuiListViewImage(log, 0), 1);
+  ASSERT_TRUE(GuiListViewText(log, 1, 0, line, sizeof line));
+  EXPECT_STREQ(line, "-----");
+  EXPECT_EQ(GuiListViewImage(log, 1), 2);
+  Shot(b.page, "page7-failed");
+  b.Expect(4001, "Save Project File.", "Would you like to save the changes\r\nyou made to the project file?",
+           MB_ICONQUESTION, IDNO);
+  DWORD code = 1;
+  ASSERT_TRUE(GuiWaitProgram(&b.app.p, 10000, &code));
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
