@@ -200,7 +200,7 @@ TEST(Pages, SaveQuestionOnTheWayOut) {
     CopyText(w.record->ProjectName, VQ_TEXT_SIZE, "Saved");
     CopyText(w.record->ProjectFilePath, VQ_TEXT_SIZE, c.opened ? existing.c_str() : "");
     gSavePath = c.chosen[0] ? folder + c.chosen : "";
-    std::string before = ListFolder(folder) + ListFolder(folder + "My.Projects");
+    std::string before = ListFolder(folder) + ListFolder(folder + "My.Projects\\");
     ScriptedBoxes boxes(c.answer);
     EXPECT_EQ(AskToSaveProject(w.record.get(), w.launch.get(), ChooseSavePath), c.ends);
     EXPECT_EQ(boxes.count, 1);
@@ -220,7 +220,7 @@ TEST(Pages, SaveQuestionOnTheWayOut) {
       EXPECT_STREQ(w.record->ProjectFilePath, saved.c_str());
       RemoveTree(saved);
     }
-    EXPECT_EQ(ListFolder(folder) + ListFolder(folder + "My.Projects"), before);
+    EXPECT_EQ(ListFolder(folder) + ListFolder(folder + "My.Projects\\"), before);
   }
 }
 

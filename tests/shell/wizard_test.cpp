@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "guidriver.h"
 #include "tests/support/registry_win32.h"
 #include "tests/support/support.h"
@@ -116,7 +118,10 @@ bool RunPacked(const std::string& exe, const char* password) {
 }
 
 TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
-  std::string folder = ScratchName("walk"), source = folder + "\\source", out = folder + "\\out";
+  // In the build tree: Wine's folder browser cannot go to a path below the
+  // scratch folder (its "vq....tmp.d" name), and a user's folders look so.
+  std::string folder = BuildTreePath("tests\\shell\\walk"), source = folder + "\\source", out = folder + "\\out";
+  RemoveTree(folder);
   MakeTree(source + "\\", {{"a.txt", "alpha"}, {"tool.exe", std::string(5000, 'b')}, {"sub\\c.txt", "gamma"}});
   MakeTree(out + "\\", {{"demo.exe", "old"}, {"766.ico", std::string(766, 'i')}});
   Builder b;
@@ -131,15 +136,27 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(b.ControlText(4007).rfind("Introduction to Varnoquist:\r\n", 0), 0u);
   Shot(b.page, "page1-intro");
   b.Expect(4008, "File not found!", "Failed to find the Varnoquist help file.", MB_ICONWARNING);
-  GuiPostKey(b.Control(4002), VK_ESCAPE);  // Escape does nothing
-  ASSERT_EQ(b.Go(4002), 2);
+  const WORD escape[] = {VK_ESCAPE}, enter[] = {VK_RETURN};
+  ASSERT_TRUE(GuiFocusControl(b.Control(4007)));  // the text: Enter goes to the default button
+  ASSERT_TRUE(GuiPressKeys(escape, 1));  // nothing
+  Sleep(300);
+  ASSERT_TRUE(GuiPressKeys(enter, 1));   // Next is the default button
+  ASSERT_EQ(b.Arrive(), 2);
 
   // Page 2: a blank name is refused; a moved page keeps its place.
   EXPECT_EQ(WindowRect(b.page).left, r.left);
   b.Type(4010, " \t ");
   b.Expect(4002, "No Project name.", "Please select a name for your project.", MB_ICONWARNING);
-  b.Type(4010, "Demo Project");
-  EXPECT_FALSE(b.Enabled(4012));
+  b.Type(4010, "");
+  ASSERT_TRUE(GuiFocusControl(b.Control(4010)));
+  ASSERT_TRUE(GuiTypeKeys("Demo Project"));
+  EXPECT_TRUE(GuiWaitText(b.Control(4010), "Demo Project", 2000));
+  GuiClickButton(b.page, 4011);  // the open mode: path box and Browse only
+  for (int i = 0; i < 40 && b.Enabled(4010); ++i) Sleep(25);
+  EXPECT_TRUE(b.Enabled(4012) && b.Enabled(4013) && !b.Enabled(4010));
+  GuiClickButton(b.page, 4009);
+  for (int i = 0; i < 40 && !b.Enabled(4010); ++i) Sleep(25);
+  EXPECT_TRUE(!b.Enabled(4012) && !b.Enabled(4013) && b.Enabled(4010));
   Shot(b.page, "page2-project");
   SetWindowPos(b.page, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_EQ(b.Go(4002), 3);
@@ -153,7 +170,17 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_EQ(b.Go(4002), 3);
   EXPECT_EQ(b.ControlText(4007), folder + "\\nowhere");
   b.Expect(4002, "No source folder.", "Please select a valid source folder.", MB_ICONWARNING);
-  b.Type(4007, source);
+  GuiClickButton(b.page, 4008);
+  HWND browse = GuiWaitWindow("Browse for Folder", GuiMatchExact | GuiMatchDialog, b.app.p.pid, 10000);
+  ASSERT_NE(browse, nullptr);
+  EXPECT_EQ(Text(GuiFindControl(browse, 0x3742)),
+            "Please select the folder that contain the files you would like to be put into a single executable.");
+  DWORD_PTR items = 0;  // the tree is filled once the dialog is ready for a path
+  for (int i = 0; i < 80 && GuiAsk(GuiFindControl(browse, 0x3741), TVM_GETCOUNT, 0, 0, &items) && !items; ++i)
+    Sleep(25);
+  ASSERT_TRUE(GuiSendTextMessage(browse, BFFM_SETSELECTIONA, TRUE, source.c_str(), nullptr));
+  GuiClickButton(browse, IDOK);
+  EXPECT_TRUE(GuiWaitText(b.Control(4007), (source + "\\").c_str(), 10000));
   Shot(b.page, "page3-source");
   ASSERT_EQ(b.Go(4002), 4);
   Shot(b.page, "page4-launch");
@@ -164,6 +191,13 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
 
   // Page 5: a new project's options; the level label follows the trackbar.
   EXPECT_EQ(b.ControlText(4010), "OFF");
+  const char* const kModes[] = {"Overwrite all files.", "Ask before overwrite.", "Skip existing files."};
+  char entry[64];
+  ASSERT_EQ(GuiComboCount(b.Control(4018)), 3);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(GuiComboText(b.Control(4018), i, entry, sizeof entry));
+    EXPECT_STREQ(entry, kModes[i]);
+  }
   EXPECT_EQ(b.ControlText(4018), "Overwrite all files.");
   EXPECT_FALSE(b.Enabled(4017));
   GuiClickButton(b.page, 4008);
@@ -251,7 +285,8 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_FALSE(b.Enabled(4007));
   EXPECT_TRUE(b.Enabled(4002) && b.Enabled(4003));
   Shot(b.page, "page7-ready");
-  GuiClickButton(b.page, 4002);
+  ASSERT_TRUE(GuiFocusControl(b.Control(4002)));  // where the focus starts
+  ASSERT_TRUE(GuiPressKeys(enter, 1));  // Build is the default button
   ASSERT_TRUE(GuiWaitText(b.Control(4011), "Completed Successfully.", 30000));
   EXPECT_TRUE(b.Visible(4011));
   EXPECT_FALSE(b.Visible(4008));
@@ -303,8 +338,8 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_TRUE(GuiWaitProgram(&pack.p, 30000, &code));
   EXPECT_EQ(code, 0u);
   ASSERT_TRUE(RunPacked(out + "\\again\\demo.exe", "open sesame"));
-  EXPECT_EQ(ListFolder(out + "\\again\\extracted") + ListFolder(out + "\\again\\extracted\\sub"),
-            ListFolder(out + "\\extracted") + ListFolder(out + "\\extracted\\sub"));
+  for (const char* run : {"\\extracted\\", "\\again\\extracted\\"})
+    EXPECT_EQ(ListFolder(out + run) + "|" + ListFolder(out + run + "sub\\"), "a.txt sub tool.exe|c.txt") << run;
 
   // Opened again from its file (quoted, with a blank in the path): every
   // value on its page, walking forward and back again.
@@ -337,6 +372,23 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_TRUE(GuiWaitProgram(&again.app.p, 10000, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_NE(ReadRawFile(project).find("ProjectName=Demo Project"), std::string::npos);
+}
+
+TEST(Builder, CancelledSaveDialogWritesNothing) {
+  std::string folder = ScratchName("unsaved");
+  MakeFolder(folder);
+  Builder b;
+  ASSERT_TRUE(b.Start("", folder));
+  b.Expect(4001, "Save Project.", "Would you like to save your project?", MB_ICONQUESTION, IDYES);
+  HWND dialog = GuiWaitWindow("Select an output directory for your project file.", GuiMatchExact | GuiMatchDialog,
+                              b.app.p.pid, 10000);
+  ASSERT_NE(dialog, nullptr);
+  Shot(dialog, "save-dialog");
+  GuiClickButton(dialog, IDCANCEL);
+  DWORD code = 1;
+  ASSERT_TRUE(GuiWaitProgram(&b.app.p, 10000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(ListFolder(folder + "\\"), "");
 }
 
 TEST(Builder, FailedBuildLeavesOnlyCancel) {
