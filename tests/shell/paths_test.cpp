@@ -136,37 +136,25 @@ TEST(Paths, FolderOfPathTrailingBackslashAndCase) {
   EXPECT_FALSE(EqualIgnoringCase("\xe9", "\xc9", 1));  // ASCII letters only
 }
 
-// A folder of two files and a subfolder.
-struct PathsOnDisk : ::testing::Test {
-  std::string folder = ScratchName("disk") + "\\";
-  void SetUp() override {
-    MakeTree(folder, {{"Setup.exe", std::string(1234, 'x')}, {"readme.txt", "hello"}});
-    MakeFolder(folder + "Sub Folder");
+TEST(Paths, PathExistsAndListedFileSize) {
+  const std::string folder = SampleFolder();
+  const struct {
+    const char* path;  // below the folder
+    bool exists;
+    uint32_t size;
+  } cases[] = {
+      {"Setup.exe", true, 1234},  {"*.EXE", true, 1234},
+      {"*.txt", true, 5},         {"read??.txt", true, 5},    {"Sub Folder", true, 0},
+      {"Sub*", true, 0},          {"", true, 0},  // the folder with its trailing backslash
+      {"*.zip", false, 0},        {"read?.txt", false, 0},    {"missing.exe", false, 0},
+      {"Setup.exe\\inside", false, 0},  {"no folder\\*.exe", false, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.exists, PathExists((folder + c.path).c_str())) << c.path;
+    EXPECT_EQ(c.size, ListedFileSize((folder + c.path).c_str())) << c.path;
   }
-};
-
-TEST_F(PathsOnDisk, PathExists) {
-  EXPECT_TRUE(PathExists((folder + "Setup.exe").c_str()));
-  EXPECT_TRUE(PathExists((folder + "Sub Folder").c_str()));
-  EXPECT_TRUE(PathExists(folder.c_str()));  // a folder with its trailing backslash
-  EXPECT_TRUE(PathExists((folder + "*.EXE").c_str()));
-  EXPECT_TRUE(PathExists((folder + "read??.txt").c_str()));
-  EXPECT_TRUE(PathExists((folder + "Sub*").c_str()));
-  EXPECT_FALSE(PathExists((folder + "*.zip").c_str()));
-  EXPECT_FALSE(PathExists((folder + "read?.txt").c_str()));
-  EXPECT_FALSE(PathExists((folder + "missing.exe").c_str()));
-  EXPECT_FALSE(PathExists((folder + "Setup.exe\\inside").c_str()));
-  EXPECT_FALSE(PathExists((folder + "no folder\\*.exe").c_str()));
+  EXPECT_EQ(1234u, ListedFileSize((folder + "setup.EXE").c_str()));  // as listed, in any case
   EXPECT_FALSE(PathExists(""));
-}
-
-TEST_F(PathsOnDisk, ListedFileSize) {
-  EXPECT_EQ(1234u, ListedFileSize((folder + "Setup.exe").c_str()));
-  EXPECT_EQ(1234u, ListedFileSize((folder + "setup.EXE").c_str()));
-  EXPECT_EQ(1234u, ListedFileSize((folder + "*.exe").c_str()));
-  EXPECT_EQ(5u, ListedFileSize((folder + "*.txt").c_str()));
-  EXPECT_EQ(0u, ListedFileSize((folder + "Sub Folder").c_str()));
-  EXPECT_EQ(0u, ListedFileSize((folder + "missing").c_str()));
   EXPECT_EQ(0u, ListedFileSize(""));
 }
 

@@ -114,6 +114,13 @@ void MakeTree(const std::string& folder,
   }
 }
 
+std::string SampleFolder() {
+  std::string folder = ScratchName("sample") + "\\";
+  MakeTree(folder, {{"Setup.exe", std::string(1234, 'x')}, {"readme.txt", "hello"}});
+  MakeFolder(folder + "Sub Folder");
+  return folder;
+}
+
 bool FileExists(const std::string& path) {
   PlatformFileInfo info;
   return PlatformGetFileInfo(path.c_str(), &info);
