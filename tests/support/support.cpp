@@ -40,11 +40,6 @@ void RemoveTree(const std::string& path) {
   PlatformRemoveFolder(folder.c_str());
 }
 
-static void RemoveScratch() {
-  if (gFolder.empty()) return;
-  RemoveTree(gFolder);
-}
-
 const std::string& ScratchFolder() {
   if (!gFolder.empty()) return gFolder;
   char temp[VQ_PATH_SIZE], name[VQ_PATH_SIZE];
@@ -60,7 +55,7 @@ const std::string& ScratchFolder() {
     abort();
   }
   gFolder = folder + "\\";
-  atexit(RemoveScratch);
+  atexit([] { RemoveTree(gFolder); });
   return gFolder;
 }
 
