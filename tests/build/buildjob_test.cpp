@@ -41,8 +41,6 @@ const std::vector<std::pair<std::string, std::string>> kDemo = {
 #endif
 };
 
-std::string Number(long long value) { return std::to_string(value); }
-
 #ifdef _WIN32
 struct FileSizeLimit { explicit FileSizeLimit(size_t) {} };  // no such limit here
 #else
@@ -110,17 +108,15 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
   const char* launch[][3] = {{"setup.exe", "*Command*", "*ShowWin*"},
                              {"bin\\tool.exe", "/quiet \"*AppDir*\\x y\"", "*HideWin*"},
                              {"D:\\Other\\tool.exe", "", "*MaximizeWin*"}};  // outside: kept whole
-  for (int n = 0; n < 3; ++n) {
-    AddLaunch(n, (n < 2 ? source : "") + launch[n][0], launch[n][1], launch[n][2]);
-  }
+  for (int n = 0; n < 3; ++n) AddLaunch(n, (n < 2 ? source : "") + launch[n][0], launch[n][1], launch[n][2]);
   AddLaunch(4, source + "after-the-gap.exe", "x", "*ShowWin*");  // behind the end
   PackedParts parts = Built();
   ASSERT_TRUE(parts.found);
   EXPECT_EQ(parts.stub, kOriginalStub);
   uint32_t unzipSize = 0;
   for (const auto& file : kDemo) unzipSize += (uint32_t)file.second.size();
-  EXPECT_EQ(parts.header, "[VQ]\nExtractionPath=*TempDir*\\x y\nZipSize=" +
-                              Number(parts.archive.size()) + "\nUnZipSize=" + Number(unzipSize) +
+  EXPECT_EQ(parts.header, "[VQ]\nExtractionPath=*TempDir*\\x y\nZipSize=" + std::to_string(parts.archive.size()) +
+                              "\nUnZipSize=" + std::to_string(unzipSize) +
                               "\nProgressBar=1\nDeleteFiles=1\nPassword=1\nOverwrite=2\n");
   EXPECT_EQ(parts.launch,
             "ExecFile0=setup.exe\rCmdLine0=*Command*\rWinState0=*ShowWin*\r"
@@ -195,7 +191,7 @@ TEST_F(BuildJobTest, SettingsAreWrittenWhole) {
   CopyText(gProject.ExtractionFolder, VQ_TEXT_SIZE, folder.c_str());
   std::string expected;
   for (int i = 0; i < VQ_MAX_LAUNCH; ++i) {
-    const std::string n = Number(i), file = std::string(1900, (char)('a' + i % 26)) + n + ".exe",
+    const std::string n = std::to_string(i), file = std::string(1900, (char)('a' + i % 26)) + n + ".exe",
                       cmd = std::string(VQ_TEXT_SIZE - 1 - n.size(), 'c') + n;
     AddLaunch(i, source + file, cmd, "*MinimizeWin*");
     expected += "ExecFile" + n + "=" + file + "\rCmdLine" + n + "=" + cmd + "\rWinState" + n +
@@ -338,7 +334,7 @@ TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
     gProject.CompressLevel = run % 2 ? 9 : 0;
     PackedParts parts = Built();
     ASSERT_TRUE(parts.found);
-    EXPECT_NE(parts.header.find("\nPassword=" + Number(protectedBuild) + "\n"), std::string::npos);
+    EXPECT_NE(parts.header.find("\nPassword=" + std::to_string(protectedBuild) + "\n"), std::string::npos);
     for (const auto& e : ReadZip(output, protectedBuild ? "pw 1" : nullptr)) {
       EXPECT_TRUE(e.dataOk && e.method == 8 && (e.flag & 1) == (unsigned)protectedBuild) << e.name;
     }

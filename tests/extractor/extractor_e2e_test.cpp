@@ -353,28 +353,17 @@ std::string Log(const std::string& args, const std::string& cwd, int show) {
   return "args=" + args + "\ncwd=" + cwd + "\nshow=" + std::to_string(show) + "\nended\n";
 }
 
-TEST(PackedRun, Settings) {
-  std::vector<ZipEntry> a = {{"a.txt", "alpha"}};
-  std::string packed = Packed(MetaData(), MakeZip(a), a), pad(60000 - Stub().size(), 'x');
-  const Row rows[] = {
-      {.name = "default", .entries = kTree, .after = kTreeAfter, .archiveTimes = true},
-      {.name = "relative", .meta = {.extractionPath = "Relative\\Files"}, .entries = a,
-       .after = {{"cwd\\Relative\\Files\\a.txt", "alpha"}}},  // below the current folder
-      {.name = "marker-at-60000", .bytes = Stub() + pad + packed.substr(Stub().size()),
-       .after = {{"out\\a.txt", "alpha"}}},
-      {.name = "unzip-size-50", .meta = {.unzipSize = 50, .progressBar = 1},
-       .entries = {{"a.txt", std::string(70, 'a')}}, .after = {{"out\\a.txt", std::string(70, 'a')}}},
-      {.name = "unzip-size-0", .meta = {.unzipSize = 0, .progressBar = 1}, .entries = a,
-       .after = {{"out\\a.txt", "alpha"}}},
-  };
-  for (const Row& row : rows) RunRow(row);
+// Where the stub's search stops and progress over small or no UnZipSize are
+// the rules suite's tables; what the extraction path may name is the path
+// variable test's.
+TEST(PackedRun, ExtractsTheArchive) {
+  RunRow({.name = "default", .entries = kTree, .after = kTreeAfter, .archiveTimes = true});
 }
 
 TEST(PackedRun, DamagedAndHostileArchives) {
   std::vector<ZipEntry> a = {{"a.txt", Noise(40000, 2, false)}};
   std::string zip = MakeZip(a), head = Packed(MetaData(), zip, a), pastEnd = zip, renamed = zip;
   head.resize(head.size() - zip.size());  // stub and meta data
-  const std::string stub = Stub();
   ZipLayout layout = ReadZipLayout(zip);
   ASSERT_TRUE(layout.ok);
   auto patched = [&](std::string bytes, ZipField field, uint32_t value) {
@@ -400,8 +389,7 @@ TEST(PackedRun, DamagedAndHostileArchives) {
   flipped[flipped.find("0123") + 3] ^= 1;
   uint32_t size = layout.entries[0].compressedSize;
   struct { const char* name; std::string bytes; int error; const char* good; } damages[] = {
-      {"beyond-60000", stub + std::string(60001 - stub.size(), 'x') + head.substr(stub.size()) + zip, 6},
-      {"stub-only", stub, 6},
+      {"stub-only", Stub(), 6},
       {"no-archive", head, 9},
       {"no-entries", head + MakeZip({}), 9},
       {"cut-short", head + zip.substr(0, zip.size() - 30), 17},
@@ -490,8 +478,6 @@ TEST(PackedRun, Overwrite) {
        .answers = {"&No", "Y&es to All"}, .windows = first(2), .after = after("old", "new2", "new3", "new4")},
       {.name = "ask-yes-no-to-all", .meta = ask, .entries = entries, .before = old,
        .answers = {"&Yes", "N&o to All"}, .windows = first(2), .after = after("new1", "old", "old", "new4")},
-      {.name = "ask-no-to-all", .meta = ask, .entries = entries, .before = old,
-       .answers = {"N&o to All"}, .windows = first(1), .after = after("old", "old", "old", "new4")},
       // A file held open cannot be created anew: the run ends there, the
       // system's reason first in the box.
       {.name = "overwrite-held", .entries = entries, .before = old, .held = "out\\2.txt", .code = 1,
@@ -588,7 +574,8 @@ TEST(PackedRun, PathVariables) {
   const std::string paths[][2] = {
       {"*TempDir*Files", "%F\\tmp\\Files"}, {"*tEMPdIR*Mixed", "%F\\tmp\\Mixed"},
       {"*CurDir*\\out", "%F\\cwd\\out"},    {"*Nope*\\x", "%F\\tmp\\x"},
-      {"*AppDir*", "%F"},                   {"*Desktop*\\Files", shell + "Desktop\\Files"}};
+      {"*AppDir*", "%F"},                   {"*Desktop*\\Files", shell + "Desktop\\Files"},
+      {"Relative\\Files", "%F\\cwd\\Relative\\Files"}};  // below the current folder
   for (auto& p : paths)
     rows.push_back({.name = "path-" + std::to_string(rows.size()), .meta = {.extractionPath = p[0]},
                     .entries = {{"marker.txt", p[0]}}, .after = {{p[1] + "\\marker.txt", p[0]}}});

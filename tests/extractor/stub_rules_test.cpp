@@ -21,16 +21,14 @@ namespace {
 struct Buffer {
   std::vector<unsigned char> bytes;
   int reads = 0;
-  bool failRead = false;
-  bool failSeek = false;
+  int fail = 0;  // 1: reads fail, 2: seeks fail
 };
 
 SourceStatus ReadBuffer(void* context, uint32_t offset, unsigned char* out, uint32_t size,
                         uint32_t* got) {
   Buffer* b = (Buffer*)context;
   ++b->reads;
-  if (b->failSeek) return SOURCE_SEEK_FAILED;
-  if (b->failRead) return SOURCE_READ_FAILED;
+  if (b->fail) return b->fail == 1 ? SOURCE_READ_FAILED : SOURCE_SEEK_FAILED;
   uint32_t available = offset < b->bytes.size() ? (uint32_t)b->bytes.size() - offset : 0;
   *got = size < available ? size : available;
   if (*got) memcpy(out, b->bytes.data() + offset, *got);
@@ -57,7 +55,7 @@ void Place(Buffer* b, size_t at, const unsigned char* pattern) {
 TEST(LocatePackedParts, LimitsAndErrors) {
   struct Case {
     uint32_t markerAt, headerAt;  // kNone: not placed
-    int fail;                     // 1: reads fail, 2: seeks fail
+    int fail;                     // as Buffer::fail
     int error;
   } cases[] = {
       {0, 4, 0, 0},          {16382, 20000, 0, 0},  // a marker across two blocks
@@ -73,8 +71,7 @@ TEST(LocatePackedParts, LimitsAndErrors) {
     b.bytes.assign(c.headerAt == kNone ? 900000 : c.headerAt + 100, 0x5B);  // many a "["
     if (c.markerAt != kNone) Place(&b, c.markerAt, kMarker);
     if (c.headerAt != kNone) Place(&b, c.headerAt, kHeader);
-    b.failRead = c.fail == 1;
-    b.failSeek = c.fail == 2;
+    b.fail = c.fail;
     uint32_t marker = 0, archive = 0;
     EXPECT_EQ(c.error, LocatePackedParts(ReadBuffer, &b, &marker, &archive)) << c.markerAt;
     if (c.error == 0) {

@@ -26,16 +26,8 @@ TEST(Platform, WildcardMatch) {
   for (const auto& c : cases) EXPECT_EQ(c.match, WildcardMatch(c.mask, c.name)) << c.mask << " " << c.name;
 }
 
-// A folder of two files and a subfolder.
-struct PlatformOnDisk : ::testing::Test {
-  std::string folder = ScratchName("disk") + "\\";
-  void SetUp() override {
-    MakeTree(folder, {{"Setup.exe", std::string(1234, 'x')}, {"readme.txt", "hello"}});
-    MakeFolder(folder + "Sub Folder");
-  }
-};
-
-TEST_F(PlatformOnDisk, FileInfoAndListing) {
+TEST(Platform, FileInfoListingAndReplace) {
+  const std::string folder = SampleFolder();
   PlatformFileInfo info;
   ASSERT_TRUE(PlatformGetFileInfo((folder + "Setup.exe").c_str(), &info));
   EXPECT_FALSE(info.isFolder);
@@ -50,10 +42,7 @@ TEST_F(PlatformOnDisk, FileInfoAndListing) {
   EXPECT_STREQ("Setup.exe", data.name);
   EXPECT_FALSE(PlatformFindNext(find, &data));
   PlatformFindClose(find);
-}
 
-TEST_F(PlatformOnDisk, ReplaceFile) {
-  PlatformFileInfo info;
   std::string from = folder + "new.tmp", to = folder + "readme.txt";
   ASSERT_TRUE(WriteRawFile(from, "new content"));
   EXPECT_TRUE(PlatformReplaceFile(from.c_str(), to.c_str()));
@@ -63,7 +52,7 @@ TEST_F(PlatformOnDisk, ReplaceFile) {
   ASSERT_TRUE(WriteRawFile(from, "again"));
   EXPECT_FALSE(PlatformReplaceFile(from.c_str(), (folder + "Sub Folder").c_str()));
   EXPECT_EQ("again", ReadRawFile(from));
-  EXPECT_TRUE(PlatformGetFileInfo((folder + "Sub Folder").c_str(), &info));
+  EXPECT_TRUE(PlatformGetFileInfo((folder + "Sub Folder").c_str(), &info) && info.isFolder);
 }
 
 TEST(Platform, TempFileNames) {

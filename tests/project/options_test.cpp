@@ -22,19 +22,15 @@ TEST(Options, CompressLevelLabel) {
   }
 }
 
-struct OutputCase {
-  const char* extraction;
-  const char* icon;      // "@2238.ico" and "@766.ico": a file of that many bytes
-  const char* output;    // "<source>" puts it in the source folder
-  OptionCheck check;
-  const char* stored;    // OutputFile afterwards, "" when it does not matter
-};
-
 TEST(Options, OutputPageStepsInOrder) {
   std::string source = ScratchName("source") + "\\", icons = ScratchName("icons") + "\\";
   MakeTree(source, {{"setup.exe", "MZ"}});
   MakeTree(icons, {{"2238.ico", std::string(2238, 'x')}, {"766.ico", std::string(766, '\0')}});
-  const OutputCase cases[] = {
+  const struct {
+    const char *extraction, *icon, *output;  // icon "@NAME": that file of the icons folder
+    OptionCheck check;
+    const char* stored;  // OutputFile afterwards, "" when it does not matter
+  } cases[] = {
       {" \t", "", "C:\\Out\\a.exe", OPTION_NO_EXTRACTION_PATH, ""},
       {"*AppDir*", "@766.ico", "C:\\Out\\a.exe", OPTION_INVALID_ICON, ""},
       {"*AppDir*", "C:\\missing.ico", "C:\\Out\\a.exe", OPTION_INVALID_ICON, ""},
@@ -46,7 +42,7 @@ TEST(Options, OutputPageStepsInOrder) {
       {"*AppDir*", "", "setup", OPTION_DUPLICATE_FILE_NAME, "setup.exe"},
       {"*AppDir*", "", "C:\\Out\\other.exe", OPTION_OK, "C:\\Out\\other.exe"},
   };
-  for (const OutputCase& c : cases) {
+  for (const auto& c : cases) {
     static ProjectRecord record;
     record = ProjectRecord{};
     CopyText(record.SourceFolder, VQ_TEXT_SIZE, source.c_str());
@@ -55,9 +51,7 @@ TEST(Options, OutputPageStepsInOrder) {
     CopyText(record.IconFile, VQ_TEXT_SIZE, icon.c_str());
     CopyText(record.OutputFile, VQ_TEXT_SIZE, c.output);
     EXPECT_EQ(CheckOutputPage(&record), c.check) << c.output << " " << c.icon;
-    if (c.stored[0]) {
-      EXPECT_STREQ(record.OutputFile, c.stored);
-    }
+    if (c.stored[0]) { EXPECT_STREQ(record.OutputFile, c.stored); }
   }
 }
 

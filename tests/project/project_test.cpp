@@ -37,46 +37,20 @@ struct Project {
 };
 
 // Saves saved into a fresh file and loads that into loaded; no box may show.
-void SaveAndLoad(Project* saved, Project* loaded, std::string* text = nullptr) {
+// The file's text.
+std::string SaveAndLoad(Project* saved, Project* loaded) {
   std::string path = ScratchName("saved") + ".vqx";
   saved->SetFile(path);
-  ASSERT_TRUE(saved->Save());
-  if (text) *text = ReadRawFile(path);
+  EXPECT_TRUE(saved->Save());
   RecordedMessageBoxes boxes;
   loaded->SetFile(path);
   loaded->Load();
   EXPECT_EQ(0, boxes.count());
+  return ReadRawFile(path);
 }
 
-// Loads `text` as a project file into a record that has its start-up values.
-void LoadText(Project* p, const std::string& text) {
-  std::string path = ScratchName("load") + ".vqx";
-  ASSERT_TRUE(WriteRawFile(path, text));
-  p->SetFile(path);
-  p->Load();
-}
-
-TEST(Project, SavesTheKeysInOrder) {
-  Project p;
-  std::string path = ScratchName("order") + ".vqx";
-  p.SetFile(path);
-  CopyText(p.record->ProjectName, VQ_TEXT_SIZE, "Demo");
-  CopyText(p.record->SourceFolder, VQ_TEXT_SIZE, "C:\\Work\\Demo\\");
-  CopyText(p.record->OutputFile, VQ_TEXT_SIZE, "C:\\Out\\Demo.exe");
-  p.record->Checkbox1 = 1;
-  p.record->CompressLevel = 9;
-  p.AddEntry("C:\\Work\\Demo\\setup.exe", "*Command*", "*ShowWin*");
-  ASSERT_TRUE(p.Save());
-  EXPECT_EQ(
-      "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Demo\r\nSourceFolder=C:\\Work\\Demo\\\r\n"
-      "Password=\r\nExtractionFolder=*AppDir*\\SubDirectory\r\nIconFile=\r\n"
-      "OutputFile=C:\\Out\\Demo.exe\r\nCheckbox1=1\r\nCheckbox2=0\r\nCheckbox3=0\r\n"
-      "CompressLevel=9\r\nOverwriteMode=0\r\nExecFile0=setup.exe\r\nCmdLine0=*Command*\r\n"
-      "WinState0=*ShowWin*\r\n",
-      ReadRawFile(path));
-}
-
-TEST(Project, EveryFieldSurvivesSaveAndLoad) {
+// The exact text, then every field through a save and a load.
+TEST(Project, SavesEveryFieldInOrderAndLoadsItBack) {
   Project saved, loaded;
   CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "My Demo \xe9");
   CopyText(saved.record->SourceFolder, VQ_TEXT_SIZE, "C:\\Work\\Demo\\");
@@ -84,9 +58,10 @@ TEST(Project, EveryFieldSurvivesSaveAndLoad) {
   CopyText(saved.record->ExtractionFolder, VQ_TEXT_SIZE, "*ProgramFiles*\\Demo");
   CopyText(saved.record->IconFile, VQ_TEXT_SIZE, "C:\\Icons\\demo.ico");
   CopyText(saved.record->OutputFile, VQ_TEXT_SIZE, "C:\\Out\\Demo.exe");
-  saved.record->Checkbox1 = saved.record->Checkbox2 = saved.record->Checkbox3 = 1;
+  saved.record->Checkbox1 = 1;  // numbers that differ, so that none takes another's key
+  saved.record->Checkbox3 = 2;
   saved.record->CompressLevel = 7;
-  saved.record->OverwriteMode = 2;
+  saved.record->OverwriteMode = 3;
   const char* states[] = {"*ShowWin*", "*HideWin*", "*MaximizeWin*", "*MinimizeWin*"};
   for (int i = 0; i < VQ_MAX_LAUNCH; i++) {
     char file[64], cmd[32];
@@ -95,8 +70,15 @@ TEST(Project, EveryFieldSurvivesSaveAndLoad) {
     if (i % 3 == 0) cmd[0] = '\0';  // empty command lines too
     saved.AddEntry(i == 2 ? "D:\\Other\\tool.exe" : file, cmd, states[i % 4]);
   }
-  std::string text;
-  SaveAndLoad(&saved, &loaded, &text);
+  std::string text = SaveAndLoad(&saved, &loaded);
+  EXPECT_EQ(
+      "[Varnoquist]\r\nVersion=1.2\r\nProjectName=My Demo \xe9\r\nSourceFolder=C:\\Work\\Demo\\\r\n"
+      "Password=se=cret\r\nExtractionFolder=*ProgramFiles*\\Demo\r\nIconFile=C:\\Icons\\demo.ico\r\n"
+      "OutputFile=C:\\Out\\Demo.exe\r\nCheckbox1=1\r\nCheckbox2=0\r\nCheckbox3=2\r\n"
+      "CompressLevel=7\r\nOverwriteMode=3\r\nExecFile0=dir0\\prog0.exe\r\nCmdLine0=\r\n"
+      "WinState0=*ShowWin*\r\nExecFile1=dir1\\prog1.exe\r\nCmdLine1=-n 1\r\nWinState1=*HideWin*\r\n"
+      "ExecFile2=D:\\Other\\tool.exe\r\n",
+      text.substr(0, text.find("CmdLine2")));
   EXPECT_NE(std::string::npos, text.find("\r\nExecFile63=dir3\\prog63.exe\r\nCmdLine63=\r\n"));
   EXPECT_EQ(std::string::npos, text.find("ExecFile64"));
   const ProjectRecord& a = *saved.record;
@@ -121,124 +103,90 @@ TEST(Project, EveryFieldSurvivesSaveAndLoad) {
 }
 
 TEST(Project, EnclosingQuotesAndOuterBlanksAreLostOnReload) {
-  const struct {
-    const char* saved;
-    const char* loaded;
-  } cases[] = {
+  const char* cases[][2] = {  // saved, loaded
       {"  pass word  ", "pass word"},  {"'single'", "single"},
       {"\"C:\\My Files\\x.txt\"", "C:\\My Files\\x.txt"}, {"\"half", "\"half"},
       {"", ""},  // written as an empty value, read back empty
   };
   for (const auto& c : cases) {
     Project saved, loaded;
-    CopyText(saved.record->Password, VQ_TEXT_SIZE, c.saved);
-    saved.AddEntry("C:\\a.exe", c.saved, "*ShowWin*");
+    CopyText(saved.record->Password, VQ_TEXT_SIZE, c[0]);
+    saved.AddEntry("C:\\a.exe", c[0], "*ShowWin*");
     CopyText(loaded.record->Password, VQ_TEXT_SIZE, "was set");
     SaveAndLoad(&saved, &loaded);
-    EXPECT_STREQ(c.loaded, loaded.record->Password) << c.saved;
-    EXPECT_STREQ(c.loaded, loaded.launch->CmdLine[0]) << c.saved;
+    EXPECT_STREQ(c[1], loaded.record->Password) << c[0];
+    EXPECT_STREQ(c[1], loaded.launch->CmdLine[0]) << c[0];
   }
 }
 
-TEST(Project, LaunchListLoads) {
-  const struct {
-    std::string file;  // behind "[Varnoquist]\nVersion=1.2\n"
-    int before;        // entries the list held before the load
-    std::vector<std::string> entries;  // "file|command line|window state"
-  } cases[] = {
-      {"SourceFolder=C:\\W\\\r\nExecFile0=a.exe\r\nExecFile1=sub/b.exe\r\nCmdLine1=-x\r\n"
-       "ExecFile3=d.exe\r\n",  // the list ends at the first gap; missing keys get defaults
-       0, {"C:\\W\\a.exe|*Command*|*ShowWin*", "C:\\W\\sub\\b.exe|-x|*ShowWin*"}},
-      {"SourceFolder=C:\\W\\\nExecFile0=a.exe\nExecFile1=\nExecFile2=c.exe\n",  // so does an empty one
-       0, {"C:\\W\\a.exe|*Command*|*ShowWin*"}},
-      {"SourceFolder=C:\\S\\\nExecFile0=new.exe\nWinState0=\n",  // a shorter list ends the old
-       5, {"C:\\S\\new.exe|*Command*|"}},
-      {"SourceFolder=\\\\srv\\share\\\nExecFile0=a.exe\n",  // a network folder stays doubled
-       0, {"\\\\srv\\\\share\\\\a.exe|*Command*|*ShowWin*"}},
-  };
-  for (const auto& c : cases) {
-    Project p;
-    for (int i = 0; i < c.before; i++) p.AddEntry("C:\\old.exe", "", "*ShowWin*");
-    RecordedMessageBoxes boxes;
-    LoadText(&p, "[Varnoquist]\nVersion=1.2\n" + c.file);
-    std::vector<std::string> entries;
-    for (int i = 0; i < LaunchCount(p.launch.get()); i++)
-      entries.push_back(std::string(p.launch->ExecFile[i]) + "|" + p.launch->CmdLine[i] + "|" +
-                        p.launch->WinState[i]);
-    EXPECT_EQ(c.entries, entries) << c.file;
-  }
+void LoadText(Project* p, const std::string& text) {
+  std::string path = ScratchName("load") + ".vqx";
+  ASSERT_TRUE(WriteRawFile(path, text));
+  p->SetFile(path);
+  p->Load();
 }
 
-TEST(Project, VersionWarning) {
+// What a load makes of a file, into a record whose name ("Old" and blank),
+// level 5, overwrite mode 1 and two launch entries were set before: a missing
+// key leaves its field exactly as it was, the launch list ends at the first
+// gap, a version other than 1.2 warns (the values load all the same).
+TEST(Project, Loads) {
+  const std::string binary = [] {
+    std::string bytes;
+    for (int i = 0; i < 4096; i++) bytes += (char)((i * 131 + 7) & 0xFF);
+    return bytes;
+  }();
+  const std::string v = "[Varnoquist]\nVersion=1.2\n", kept = "\"Old\" |5|1|";
   const struct {
-    const char* file;
-    bool warns;
+    std::string file;
+    std::string loaded;  // name|level|overwrite|password|boxes shown|launch entries as file,cmd,state
   } cases[] = {
-      {"[Varnoquist]\nVersion=1.2\n", false},  {"[Varnoquist]\nVersion=1.20\n", true},
-      {"[Varnoquist]\nVersion=\" 1.2\t\"\n", false},  // trimmed after the quotes go
-      {"[Varnoquist]\nVersion=\n", true},  {"[Other]\nVersion=1.2\n", true},
-      {"[Varnoquist]\nProjectName=x\n", true},  // missing: the field still says 1.0
+      {v, kept + "|0"},
+      {"[Varnoquist]\nVersion=1.20\n", kept + "|1"},
+      {"[Varnoquist]\nVersion=\" 1.2\t\"\n", kept + "|0"},  // trimmed after the quotes go
+      {"[Varnoquist]\nVersion=\n", kept + "|1"},
+      {"[Other]\nVersion=1.2\n", kept + "|1"},
+      {"[Varnoquist]\nProjectName=x\n", "x|5|1||1"},  // missing: the field still says 1.0
+      {"[Varnoquist]\nVersion=0.9\nProjectName=New\nCompressLevel=3\n", "New|3|1||1"},
+      {v + "Password=new\nOverwriteMode=\n", kept + "new|0"},  // an empty number counts as missing
+      {v + "SourceFolder=C:\\W\\\r\nExecFile0=a.exe\r\nExecFile1=sub/b.exe\r\nCmdLine1=-x\r\n"
+           "ExecFile3=d.exe\r\n",  // missing keys of an entry get defaults
+       kept + "|0|C:\\W\\a.exe,*Command*,*ShowWin*|C:\\W\\sub\\b.exe,-x,*ShowWin*"},
+      {v + "SourceFolder=C:\\W\\\nExecFile0=a.exe\nExecFile1=\nExecFile2=c.exe\n",  // so does an empty one
+       kept + "|0|C:\\W\\a.exe,*Command*,*ShowWin*"},
+      {v + "SourceFolder=C:\\S\\\nExecFile0=new.exe\nWinState0=\n", kept + "|0|C:\\S\\new.exe,*Command*,"},
+      {v + "SourceFolder=\\\\srv\\share\\\nExecFile0=a.exe\n",  // a network folder stays doubled
+       kept + "|0|\\\\srv\\\\share\\\\a.exe,*Command*,*ShowWin*"},
+      {binary, kept + "|1"},
+      {binary + "\n[Varnoquist]\nProjectName=Bin\nCompressLevel=4\n" + binary, "Bin|4|1||1"},
   };
   for (const auto& c : cases) {
     Project p;
+    CopyText(p.record->ProjectName, VQ_TEXT_SIZE, "\"Old\" ");
+    p.record->CompressLevel = 5;
+    p.record->OverwriteMode = 1;
+    p.AddEntry("C:\\old.exe", "", "*ShowWin*");
+    p.AddEntry("C:\\old2.exe", "", "*ShowWin*");
     RecordedMessageBoxes boxes;
     LoadText(&p, c.file);
-    EXPECT_EQ(c.warns ? 1 : 0, boxes.count()) << c.file;
-    if (c.warns) {
-      EXPECT_EQ("The version of the project file you selected may not be fully supported.",
-                boxes.lastText());
+    std::string loaded = std::string(p.record->ProjectName) + "|" + std::to_string(p.record->CompressLevel) +
+                         "|" + std::to_string(p.record->OverwriteMode) + "|" + p.record->Password + "|" +
+                         std::to_string(boxes.count());
+    for (int i = 0; i < LaunchCount(p.launch.get()); i++)
+      loaded += std::string("|") + p.launch->ExecFile[i] + "," + p.launch->CmdLine[i] + "," +
+                p.launch->WinState[i];
+    EXPECT_EQ(c.loaded, loaded) << c.file.substr(0, 200);
+    if (boxes.count()) {
+      EXPECT_EQ("The version of the project file you selected may not be fully supported.", boxes.lastText());
       EXPECT_EQ("Unsupported Project file.", boxes.lastCaption());
       EXPECT_EQ((unsigned)(PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION), boxes.lastFlags());
       EXPECT_EQ(PLATFORM_OWNER_ACTIVE_WINDOW, boxes.lastOwner());
     }
   }
-  // The values load all the same when it warns.
-  Project q;
-  RecordedMessageBoxes boxes;
-  LoadText(&q, "[Varnoquist]\nVersion=0.9\nProjectName=Old\nCompressLevel=3\n");
-  EXPECT_STREQ("Old", q.record->ProjectName);
-  EXPECT_EQ(3, q.record->CompressLevel);
-}
-
-TEST(Project, MissingKeysKeepTheFieldsExactly) {
-  Project p;
-  CopyText(p.record->ProjectName, VQ_TEXT_SIZE, "\"quoted\" and blank ");
-  p.record->CompressLevel = 5;
-  p.record->OverwriteMode = 1;
-  RecordedMessageBoxes boxes;
-  LoadText(&p, "[Varnoquist]\nVersion=1.2\nPassword=new\nOverwriteMode=\n");
-  EXPECT_STREQ("\"quoted\" and blank ", p.record->ProjectName);
-  EXPECT_STREQ("new", p.record->Password);
-  EXPECT_EQ(5, p.record->CompressLevel);
-  EXPECT_EQ(1, p.record->OverwriteMode);  // an empty number counts as missing
-}
-
-// Line ends, quotes, duplicates and odd bytes are the profile services' own
-// table; here, what the loader makes of a file that is mostly garbage.
-TEST(Project, BadInputLoadsWithoutHarm) {
-  std::string longValue(3000, 'v');
-  std::string binary;
-  for (int i = 0; i < 4096; i++) binary += (char)((i * 131 + 7) & 0xFF);
-  const struct {
-    const char* what;
-    std::string file;
-    const char* name;  // expected ProjectName
-    int level;         // expected CompressLevel
-  } cases[] = {
-      {"binary", binary, "Project Name", 0},
-      {"binary around a valid section",
-       binary + "\n[Varnoquist]\nProjectName=Bin\nCompressLevel=4\n" + binary, "Bin", 4},
-  };
-  for (const auto& c : cases) {
-    Project p;
-    RecordedMessageBoxes boxes;
-    LoadText(&p, c.file);
-    EXPECT_STREQ(c.name, p.record->ProjectName) << c.what;
-    EXPECT_EQ(c.level, p.record->CompressLevel) << c.what;
-  }
   // Values longer than a text buffer are cut to 2047 characters.
   Project p;
   RecordedMessageBoxes boxes;
+  std::string longValue(3000, 'v');
   LoadText(&p, "[Varnoquist]\nProjectName=" + longValue + "\nSourceFolder=" + longValue +
                    "\nExecFile0=" + longValue + "\nCmdLine0=" + longValue + "\n");
   EXPECT_EQ(2047u, strlen(p.record->ProjectName));
@@ -263,31 +211,21 @@ TEST(Project, BareFileNameIsTheCurrentFolders) {
   EXPECT_TRUE(PlatformDeleteFile("core-bare-name.vqx"));
 }
 
-// The project a builder is started with, named on its command line.
+// The project a builder is started with, named on its command line (how the
+// path is taken from it: the command line suite's table).
 TEST(Project, ProjectPathFromCommandLine) {
   std::string folder = ScratchName("cmd dir") + "\\", path = folder + "my project.vqx";
   MakeTree(folder, {{"my project.vqx", "[Varnoquist]\r\nVersion=1.2\r\nProjectName=From Tail\r\n"}});
-
   RecordedMessageBoxes boxes;
-  const std::string tails[] = {"\"" + path + "\"", path, "\"" + path + "\" \"other.vqx\""};
-  for (const std::string& tail : tails) {
+  const std::string doubled = folder + "\\my project.vqx", cases[][2] = {  // tail, project loaded
+      {"\"" + path + "\"", path}, {doubled, doubled},  // not normalised: as given
+      {"", ""}, {"\"" + folder + "missing.vqx\"", ""}};
+  for (const auto& c : cases) {
     Project p;
-    EXPECT_TRUE(ProjectPathFromCommandLine(tail.c_str(), p.record.get(), p.launch.get())) << tail;
-    EXPECT_EQ(path, p.record->ProjectFilePath);
-    EXPECT_STREQ("From Tail", p.record->ProjectName);
-  }
-  // Not normalised: a doubled backslash stays as given.
-  std::string doubled = folder + "\\my project.vqx";
-  Project d;
-  EXPECT_TRUE(ProjectPathFromCommandLine(doubled.c_str(), d.record.get(), d.launch.get()));
-  EXPECT_EQ(doubled, d.record->ProjectFilePath);
-
-  const std::string misses[] = {"", "\"" + folder + "missing.vqx\"", path + " extra"};
-  for (const std::string& tail : misses) {
-    Project p;
-    EXPECT_FALSE(ProjectPathFromCommandLine(tail.c_str(), p.record.get(), p.launch.get())) << tail;
-    EXPECT_STREQ("", p.record->ProjectFilePath);
-    EXPECT_STREQ("Project Name", p.record->ProjectName);
+    bool loaded = ProjectPathFromCommandLine(c[0].c_str(), p.record.get(), p.launch.get());
+    EXPECT_EQ(!c[1].empty(), loaded) << c[0];
+    EXPECT_EQ(c[1], p.record->ProjectFilePath);
+    EXPECT_STREQ(c[1].empty() ? "Project Name" : "From Tail", p.record->ProjectName);
   }
   EXPECT_EQ(0, boxes.count());
 }
@@ -321,35 +259,20 @@ TEST(ProjectSave, HoldsOnlyTheKeysOfThisSave) {
 }
 
 TEST(ProjectSave, FailureLeavesTheOldFileUntouched) {
-  std::string folder = ScratchName("fail") + "\\";
-  ASSERT_TRUE(PlatformCreateFolder(folder.c_str()));
-  const std::string old = "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Old\r\n";
-
-  // The project file's name is taken by a folder: the new file cannot take
-  // its place.
-  std::string taken = folder + "taken.vqx";
-  ASSERT_TRUE(PlatformCreateFolder(taken.c_str()));
-  Project p;
-  p.SetFile(taken);
-  EXPECT_FALSE(p.Save());
-  EXPECT_TRUE(PathExists(taken.c_str()));
-  EXPECT_EQ("taken.vqx", ListFolder(folder));  // no temporary file left
-
-  // The folder vanished.
-  p.SetFile(folder + "gone\\demo.vqx");
-  EXPECT_FALSE(p.Save());
-  EXPECT_EQ("taken.vqx", ListFolder(folder));
-
-  // The path's folder is a file.
-  std::string plain = folder + "plain.vqx";
-  ASSERT_TRUE(WriteRawFile(plain, old));
-  p.SetFile(plain + "\\demo.vqx");
-  EXPECT_FALSE(p.Save());
-  EXPECT_EQ(old, ReadRawFile(plain));
-
-  // No path at all.
-  p.SetFile("");
-  EXPECT_FALSE(p.Save());
+  const std::string folder = ScratchName("fail") + "\\",
+                    old = "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Old\r\n";
+  MakeTree(folder, {{"plain.vqx", old}});
+  MakeFolder(folder + "taken.vqx");
+  // The name taken by a folder, a folder that vanished, a file for a folder, no path at all.
+  for (const std::string& path :
+       {folder + "taken.vqx", folder + "gone\\demo.vqx", folder + "plain.vqx\\demo.vqx", std::string()}) {
+    Project p;
+    p.SetFile(path);
+    EXPECT_FALSE(p.Save()) << path;
+    EXPECT_EQ("plain.vqx taken.vqx", ListFolder(folder)) << path;  // no temporary file left
+    EXPECT_EQ(old, ReadRawFile(folder + "plain.vqx"));
+    EXPECT_EQ("<missing>", ReadRawFile(folder + "taken.vqx"));  // still the folder
+  }
 }
 
 }  // namespace

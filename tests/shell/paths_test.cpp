@@ -10,16 +10,12 @@
 
 namespace {
 
-std::string Normalised(const char* text, size_t size = VQ_TEXT_SIZE) {
-  char out[VQ_TEXT_SIZE];
-  NormalisePath(text, out, size);
-  return out;
-}
-
 TEST(Paths, NormalisePath) {
   const struct {
     const char* in;
     const char* out;
+    size_t size = VQ_TEXT_SIZE;
+    bool whole = true;
   } cases[] = {
       {"C:/a//b\\\\\\c", "C:\\a\\b\\\\c"},  {"\\\\srv\\x", "\\\\srv\\\\x"},
       {"\\\\server\\share\\dir", "\\\\server\\\\share\\\\dir"},
@@ -33,21 +29,15 @@ TEST(Paths, NormalisePath) {
       {"\\\\\\", "\\\\\\\\"},  // pair, then one: two, doubled
       {"", ""},  {"  C:\\Mixed Case\\  ", "  C:\\Mixed Case\\  "},
       {"*AppDir*\\Sub", "*AppDir*\\Sub"},
+      // Cut to fit; a doubled backslash never goes in half.
+      {"\\\\srv\\share", "\\\\srv", 6, false},  {"C:/ab", "C:\\ab", 6},  {"C:/abc", "C:\\ab", 6, false},
+      {"\\\\ab\\c", "\\\\ab", 6, false},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.out, Normalised(c.in)) << c.in;
-}
-
-TEST(Paths, NormalisePathCutsToFit) {
-  char out[6];
-  EXPECT_FALSE(NormalisePath("\\\\srv\\share", out, sizeof out));
-  EXPECT_STREQ("\\\\srv", out);
-  EXPECT_TRUE(NormalisePath("C:/ab", out, sizeof out));
-  EXPECT_STREQ("C:\\ab", out);
-  EXPECT_FALSE(NormalisePath("C:/abc", out, sizeof out));
-  EXPECT_STREQ("C:\\ab", out);
-  // A doubled backslash never goes in half.
-  EXPECT_FALSE(NormalisePath("\\\\ab\\c", out, sizeof out));
-  EXPECT_STREQ("\\\\ab", out);
+  for (const auto& c : cases) {
+    char out[VQ_TEXT_SIZE];
+    EXPECT_EQ(c.whole, NormalisePath(c.in, out, c.size)) << c.in;
+    EXPECT_STREQ(c.out, out) << c.in;
+  }
 }
 
 TEST(Paths, ForceExtension) {
@@ -55,22 +45,20 @@ TEST(Paths, ForceExtension) {
     const char* path;
     const char* ext;
     const char* out;
+    size_t size = VQ_TEXT_SIZE;
   } cases[] = {
       {"C:\\Out\\setup.old.bin", ".exe", "C:\\Out\\setup.exe"},
       {"C:\\Out\\setup", ".exe", "C:\\Out\\setup.exe"},
       {"C:\\My.Projects\\demo", ".vqx", "C:\\My.Projects\\demo.vqx"},
       {"C:\\Work\\demo.old.vqx", ".vqx", "C:\\Work\\demo.vqx"},  {"demo.vqx", ".vqx", "demo.vqx"},
       {"C:\\Work\\.hidden", ".vqx", "C:\\Work\\.vqx"},  {"C:\\Work\\", ".vqx", "C:\\Work\\.vqx"},
-      {"", ".vqx", ".vqx"},
+      {"", ".vqx", ".vqx"},  {"C:\\abcdef", ".vqx", "C:\\abcd", 8},  // cut to fit
   };
   for (const auto& c : cases) {
     char out[VQ_TEXT_SIZE];
-    EXPECT_TRUE(ForceExtension(c.path, c.ext, out, sizeof out));
+    EXPECT_EQ(c.size == VQ_TEXT_SIZE, ForceExtension(c.path, c.ext, out, c.size)) << c.path;
     EXPECT_STREQ(c.out, out) << c.path;
   }
-  char small[8];
-  EXPECT_FALSE(ForceExtension("C:\\abcdef", ".vqx", small, sizeof small));
-  EXPECT_EQ(7u, strlen(small));
 }
 
 TEST(Paths, TrimAndBlank) {
@@ -136,37 +124,25 @@ TEST(Paths, FolderOfPathTrailingBackslashAndCase) {
   EXPECT_FALSE(EqualIgnoringCase("\xe9", "\xc9", 1));  // ASCII letters only
 }
 
-// A folder of two files and a subfolder.
-struct PathsOnDisk : ::testing::Test {
-  std::string folder = ScratchName("disk") + "\\";
-  void SetUp() override {
-    MakeTree(folder, {{"Setup.exe", std::string(1234, 'x')}, {"readme.txt", "hello"}});
-    MakeFolder(folder + "Sub Folder");
+TEST(Paths, PathExistsAndListedFileSize) {
+  const std::string folder = SampleFolder();
+  const struct {
+    const char* path;  // below the folder
+    bool exists;
+    uint32_t size;
+  } cases[] = {
+      {"Setup.exe", true, 1234},  {"*.EXE", true, 1234},
+      {"*.txt", true, 5},         {"read??.txt", true, 5},    {"Sub Folder", true, 0},
+      {"Sub*", true, 0},          {"", true, 0},  // the folder with its trailing backslash
+      {"*.zip", false, 0},        {"read?.txt", false, 0},    {"missing.exe", false, 0},
+      {"Setup.exe\\inside", false, 0},  {"no folder\\*.exe", false, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.exists, PathExists((folder + c.path).c_str())) << c.path;
+    EXPECT_EQ(c.size, ListedFileSize((folder + c.path).c_str())) << c.path;
   }
-};
-
-TEST_F(PathsOnDisk, PathExists) {
-  EXPECT_TRUE(PathExists((folder + "Setup.exe").c_str()));
-  EXPECT_TRUE(PathExists((folder + "Sub Folder").c_str()));
-  EXPECT_TRUE(PathExists(folder.c_str()));  // a folder with its trailing backslash
-  EXPECT_TRUE(PathExists((folder + "*.EXE").c_str()));
-  EXPECT_TRUE(PathExists((folder + "read??.txt").c_str()));
-  EXPECT_TRUE(PathExists((folder + "Sub*").c_str()));
-  EXPECT_FALSE(PathExists((folder + "*.zip").c_str()));
-  EXPECT_FALSE(PathExists((folder + "read?.txt").c_str()));
-  EXPECT_FALSE(PathExists((folder + "missing.exe").c_str()));
-  EXPECT_FALSE(PathExists((folder + "Setup.exe\\inside").c_str()));
-  EXPECT_FALSE(PathExists((folder + "no folder\\*.exe").c_str()));
+  EXPECT_EQ(1234u, ListedFileSize((folder + "setup.EXE").c_str()));  // as listed, in any case
   EXPECT_FALSE(PathExists(""));
-}
-
-TEST_F(PathsOnDisk, ListedFileSize) {
-  EXPECT_EQ(1234u, ListedFileSize((folder + "Setup.exe").c_str()));
-  EXPECT_EQ(1234u, ListedFileSize((folder + "setup.EXE").c_str()));
-  EXPECT_EQ(1234u, ListedFileSize((folder + "*.exe").c_str()));
-  EXPECT_EQ(5u, ListedFileSize((folder + "*.txt").c_str()));
-  EXPECT_EQ(0u, ListedFileSize((folder + "Sub Folder").c_str()));
-  EXPECT_EQ(0u, ListedFileSize((folder + "missing").c_str()));
   EXPECT_EQ(0u, ListedFileSize(""));
 }
 

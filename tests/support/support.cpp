@@ -40,11 +40,6 @@ void RemoveTree(const std::string& path) {
   PlatformRemoveFolder(folder.c_str());
 }
 
-static void RemoveScratch() {
-  if (gFolder.empty()) return;
-  RemoveTree(gFolder);
-}
-
 const std::string& ScratchFolder() {
   if (!gFolder.empty()) return gFolder;
   char temp[VQ_PATH_SIZE], name[VQ_PATH_SIZE];
@@ -60,7 +55,7 @@ const std::string& ScratchFolder() {
     abort();
   }
   gFolder = folder + "\\";
-  atexit(RemoveScratch);
+  atexit([] { RemoveTree(gFolder); });
   return gFolder;
 }
 
@@ -112,6 +107,13 @@ void MakeTree(const std::string& folder,
     MakeFolder(path.substr(0, path.rfind('\\') + 1));
     WriteRawFile(path, file.second);
   }
+}
+
+std::string SampleFolder() {
+  std::string folder = ScratchName("sample") + "\\";
+  MakeTree(folder, {{"Setup.exe", std::string(1234, 'x')}, {"readme.txt", "hello"}});
+  MakeFolder(folder + "Sub Folder");
+  return folder;
 }
 
 bool FileExists(const std::string& path) {

@@ -31,6 +31,9 @@ void MakeFolder(const std::string& folder);
 // (relative path with backslashes, content); subfolders as needed.
 void MakeTree(const std::string& folder,
               const std::vector<std::pair<std::string, std::string>>& files);
+// A new folder (with a trailing backslash) holding Setup.exe (1234 bytes),
+// readme.txt ("hello") and an empty "Sub Folder".
+std::string SampleFolder();
 // Removes a file, or a folder and everything in it.
 void RemoveTree(const std::string& path);
 
