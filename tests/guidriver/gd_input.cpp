@@ -131,13 +131,6 @@ bool GuiPostKey(HWND window, WORD vk) {
          PostMessageA(window, WM_KEYUP, vk, KeyData(vk, true));
 }
 
-bool GuiPostChars(HWND window, const char* text) {
-  if (!IsWindow(window)) return false;
-  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c)
-    if (!PostMessageA(window, WM_CHAR, *c, 1)) return false;
-  return true;
-}
-
 bool GuiCloseWindow(HWND window) {
   if (!IsWindow(window)) return false;
   return PostMessageA(window, WM_CLOSE, 0, 0) != 0;
@@ -202,71 +195,3 @@ bool GuiPostClickAt(HWND window, int x, int y, bool twice) {
   return ok;
 }
 
-namespace {
-
-// One mouse event at a screen point, coordinates in the 0..65535 range that
-// absolute SendInput takes over the primary screen.
-INPUT MouseAt(POINT at, DWORD flags) {
-  int width = GetSystemMetrics(SM_CXSCREEN);
-  int height = GetSystemMetrics(SM_CYSCREEN);
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = (at.x * 65536 + width / 2) / width;
-  input.mi.dy = (at.y * 65536 + height / 2) / height;
-  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  return input;
-}
-
-}  // namespace
-
-bool GuiMouseClick(HWND window, int x, int y, bool twice) {
-  POINT at = {x, y};
-  if (!IsWindow(window) || !ClientToScreen(window, &at)) return false;
-  // A real click lands on whatever is at that point: bring the window's
-  // top-level window up and wait until the point shows this window.
-  HWND root = GetAncestor(window, GA_ROOT);
-  SetForegroundWindow(root);
-  BringWindowToTop(root);
-  for (int i = 0; i < 40; ++i) {
-    HWND hit = WindowFromPoint(at);
-    if (hit == window || IsChild(window, hit)) break;
-    Sleep(25);
-  }
-  // Each event carries its own absolute position, so no earlier pointer
-  // movement can be overtaken by the button events.
-  INPUT input[4];
-  int count = twice ? 4 : 2;
-  for (int i = 0; i < count; ++i)
-    input[i] = MouseAt(at, i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN);
-  return SendInput(count, input, sizeof(INPUT)) == static_cast<UINT>(count);
-}
-
-bool GuiPostDrag(HWND window, int fromX, int fromY, int toX, int toY) {
-  if (!IsWindow(window)) return false;
-  return PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(fromX, fromY)) &&
-         PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, toY)) &&
-         PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(toX, toY));
-}
-
-bool GuiMouseDrag(HWND window, int fromX, int fromY, int toX, int toY) {
-  POINT from = {fromX, fromY};
-  POINT to = {toX, toY};
-  if (!IsWindow(window) || !ClientToScreen(window, &from) || !ClientToScreen(window, &to))
-    return false;
-  INPUT input = MouseAt(from, 0);
-  bool ok = SendInput(1, &input, sizeof input) == 1;
-  input = MouseAt(from, MOUSEEVENTF_LEFTDOWN);
-  ok = ok && SendInput(1, &input, sizeof input) == 1;
-  // Several steps, paced, so that the target sees a movement under way as a
-  // hand makes it, not one jump.
-  const int kSteps = 8;
-  for (int step = 1; ok && step <= kSteps; ++step) {
-    Sleep(10);
-    POINT at = {from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps};
-    input = MouseAt(at, 0);
-    ok = SendInput(1, &input, sizeof input) == 1;
-  }
-  Sleep(10);
-  input = MouseAt(to, MOUSEEVENTF_LEFTUP);
-  return SendInput(1, &input, sizeof input) == 1 && ok;
-}

@@ -93,15 +93,3 @@ bool GuiBuildTreePath(const char* relative, char* out, size_t size) {
   out[used] = 0;
   return true;
 }
-
-bool GuiSetWineManagedWindows(bool managed) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, NULL, 0, KEY_SET_VALUE,
-                      NULL, &key, NULL) != ERROR_SUCCESS)
-    return false;
-  const char* value = managed ? "Y" : "N";
-  bool ok = RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), 2) ==
-            ERROR_SUCCESS;
-  RegCloseKey(key);
-  return ok;
-}

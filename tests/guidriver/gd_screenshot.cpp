@@ -149,26 +149,9 @@ bool GuiWritePng(const char* pngPath, const unsigned char* rgb, int width, int h
   return ok;
 }
 
-bool GuiSaveScreenshot(const char* pngPath) {
-  int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  return SaveScreenArea(left, top, GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                        GetSystemMetrics(SM_CYVIRTUALSCREEN), pngPath);
-}
-
 bool GuiSaveWindowShot(HWND window, const char* pngPath) {
   RECT area;
   if (!IsWindow(window) || !GetWindowRect(window, &area)) return false;
   return SaveScreenArea(area.left, area.top, area.right - area.left, area.bottom - area.top,
                         pngPath);
-}
-
-bool GuiPixelAt(HWND window, int x, int y, COLORREF* colour) {
-  POINT at = {x, y};
-  if (!IsWindow(window) || !ClientToScreen(window, &at)) return false;
-  unsigned char* rgb = CaptureScreen(at.x, at.y, 1, 1);
-  if (!rgb) return false;
-  *colour = RGB(rgb[0], rgb[1], rgb[2]);
-  free(rgb);
-  return true;
 }

@@ -24,29 +24,26 @@
 // its tree in 0x3741, goes to a path with GuiSendTextMessage(box,
 // BFFM_SETSELECTIONA, TRUE, path, NULL), and takes IDOK or IDCANCEL.
 //
-// What works under Wine 8 (Xvfb, no window manager), checked by the driver's
-// own tests against sample_app:
+// What works under Wine 8 (Xvfb, no window manager), relied on by the
+// builder's and the extractor's window tests:
 // - Clicks are posted (BM_CLICK to the button, or WM_COMMAND to its parent),
 //   never sent: a click that opens a modal box would block a sent message
 //   until the box is answered.
-// - Posted WM_KEYDOWN/WM_CHAR/WM_KEYUP reach the window they are posted to
-//   without any focus; the target's IsDialogMessage sees them too, so Enter
-//   and Escape posted to a dialog's control act as if typed.
+// - Posted WM_KEYDOWN/WM_KEYUP reach the window they are posted to without
+//   any focus; the target's IsDialogMessage sees them too, so Enter and
+//   Escape posted to a dialog's control act as if typed.
 // - Real input (SendInput) goes to the focus window of the foreground thread.
 //   GuiFocusControl makes a control of another process the foreground focus
 //   (SetForegroundWindow, then SetFocus through AttachThreadInput); after it,
-//   GuiTypeKeys/GuiPressKeys type into that control. Real mouse clicks
-//   (GuiMouseClick) land on whatever window is at that point.
+//   GuiTypeKeys/GuiPressKeys type into that control.
 // - The screen is captured through GDI: BitBlt from GetDC(NULL) returns what
-//   Xvfb shows. Managed windows (Wine's default) have no frames or captions
-//   in the picture, as there is no window manager to draw them; with
-//   GuiSetWineManagedWindows(false) Wine draws them itself.
-// - Hiding or destroying a managed top-level window costs 2 s (Wine waits
-//   for a window manager): see GuiSetWineManagedWindows.
-// - Another process's list view and tree view are read through a buffer
-//   allocated in that process (VirtualAllocEx), since their messages carry
-//   pointers that neither system carries across. Both sides are i686, so
-//   the local LVITEMA/TVITEMA layouts are the target's layouts.
+//   Xvfb shows. The Wine bench makes top-level windows unmanaged (Wine would
+//   otherwise wait 2 s for a window manager on every closed window), so Wine
+//   draws their frames and captions itself and screenshots show them.
+// - Another process's list view is read through a buffer allocated in that
+//   process (VirtualAllocEx), since its messages carry pointers that the
+//   system does not carry across. Both sides are built alike, so the local
+//   LVITEMA layout is the target's layout.
 #ifndef VQ_TESTS_GUIDRIVER_H
 #define VQ_TESTS_GUIDRIVER_H
 
@@ -96,19 +93,6 @@ struct GuiProgram {
   GuiProgram& operator=(const GuiProgram&) = delete;
   ~GuiProgram() { GuiEndProgram(&p); }
 };
-
-// Wine hands its top-level windows to the X window manager ("managed"
-// windows) and, when one is hidden or destroyed, waits up to 2 s for the
-// manager to confirm. The bench's Xvfb runs no window manager, so every
-// closed dialog, answered message box and GUI process exit costs those 2 s
-// (measured: a message box gone 2050 ms after its click, 25 ms unmanaged; a
-// window-making process ends in 2.1 s instead of 0.1 s). Unmanaged, Wine
-// also draws the frames and captions itself, so screenshots show them.
-// GuiSetWineManagedWindows(false) writes HKCU\Software\Wine\X11 Driver
-// Managed=N in the prefix; it acts on programs started afterwards and stays
-// in the prefix until set back with true. Harmless on Windows (Wine's key).
-// Returns false when the registry cannot be written.
-bool GuiSetWineManagedWindows(bool managed);
 
 // Maps a path relative to the build tree (VQ_BUILD_DIR, a Unix path that
 // Wine shows under Z:) to a Windows path, backslashes throughout:
@@ -284,10 +268,6 @@ bool GuiSetText(HWND control, const char* text);
 // Returns false when window is not a window.
 bool GuiPostKey(HWND window, WORD vk);
 
-// Posts WM_CHAR for every character of text to window (no key down/up).
-// Returns false when window is not a window.
-bool GuiPostChars(HWND window, const char* text);
-
 // Posts WM_CLOSE to window (the close box; a message box takes it as its
 // Cancel, when it has one).
 // Returns false when window is not a window.
@@ -297,26 +277,6 @@ bool GuiCloseWindow(HWND window);
 // WM_LBUTTONDBLCLK, WM_LBUTTONUP) at client position (x, y) of window.
 // Returns false when window is not a window.
 bool GuiPostClickAt(HWND window, int x, int y, bool twice);
-
-// Real mouse input: moves the cursor to client position (x, y) of window and
-// clicks the left button once or twice (SendInput). The click goes to
-// whatever window is at that point of the screen.
-// Returns false when window is not a window or the system refused an event.
-bool GuiMouseClick(HWND window, int x, int y, bool twice);
-
-// Posts a drag with the left button: WM_LBUTTONDOWN at client position
-// (fromX, fromY), WM_MOUSEMOVE (MK_LBUTTON) and WM_LBUTTONUP at (toX, toY).
-// Suits windows that read the positions from the messages (a splitter);
-// not those that ask for the cursor or track the mouse in a loop of their
-// own.
-// Returns false when window is not a window.
-bool GuiPostDrag(HWND window, int fromX, int fromY, int toX, int toY);
-
-// Real mouse input: presses the left button at client position
-// (fromX, fromY) of window, moves to (toX, toY) in 8 paced steps and
-// releases it there (SendInput, absolute positions on the screen).
-// Returns false when window is not a window or the system refused an event.
-bool GuiMouseDrag(HWND window, int fromX, int fromY, int toX, int toY);
 
 // Makes control the keyboard focus of the foreground window, in whatever
 // process it lives: brings its top-level window to the foreground and sets
@@ -339,7 +299,7 @@ const WORD GuiAlt = 0x400;
 // Returns false when the system did not take every event.
 bool GuiTypeKeys(const char* text);
 
-// ------------------------------------------------------ list and tree views
+// -------------------------------------------------------------- list views
 
 // Number of items of a list view of any process.
 // Returns the count, or -1 when the view does not answer.
@@ -351,17 +311,9 @@ int GuiListViewCount(HWND list);
 // target cannot be opened or does not answer, or the text was cut.
 bool GuiListViewText(HWND list, int item, int subItem, char* text, size_t size);
 
-// State bits of an item (LVIS_SELECTED, LVIS_FOCUSED, state image bits).
-// Returns them, or -1 when the view does not answer.
-int GuiListViewState(HWND list, int item);
-
 // Image index of an item (LVM_GETITEMA, LVIF_IMAGE); -1 is I_IMAGECALLBACK.
 // Returns the index, or -2 when the view does not answer.
 int GuiListViewImage(HWND list, int item);
-
-// Number of columns (items of the view's header control).
-// Returns the count, or -1 when the view or its header does not answer.
-int GuiListViewColumnCount(HWND list);
 
 // Heading of one column (LVM_GETCOLUMNA).
 // Returns false when there is no such column, the view does not answer, or
@@ -375,56 +327,17 @@ bool GuiSelectListViewItem(HWND list, int item);
 
 // The rectangle of one cell in the view's client coordinates: the label of
 // column 0, or the whole cell of a later column (LVM_GETSUBITEMRECT). Its
-// centre is where a user clicks: GuiMouseClick(list, (r.left + r.right) / 2,
+// centre is where a user clicks: GuiPostClickAt(list, (r.left + r.right) / 2,
 // (r.top + r.bottom) / 2, false).
 // Returns false when the view does not answer or has no such cell.
 bool GuiListViewItemRect(HWND list, int item, int subItem, RECT* rect);
 
-// One item of a tree view, as GuiReadTreeView reports it.
-struct GuiTreeItem {
-  HTREEITEM handle;  // valid in the target process, for TVM_ messages
-  int level;         // 0 for a root item
-  UINT state;        // TVIS_ bits, state image index in TVIS_STATEIMAGEMASK
-  char text[260];    // cut to fit
-};
-
-// Every item of a tree view of any process, depth first, collapsed branches
-// included (whatever has been inserted). Stores at most capacity.
-// Returns the number of items, which may exceed capacity; -1 when the
-// target cannot be opened or an item cannot be read.
-int GuiReadTreeView(HWND tree, GuiTreeItem* out, int capacity);
-
-// Expands (or collapses) one item of a tree view of any process.
-// Returns false when the view does not accept it.
-bool GuiExpandTreeItem(HWND tree, HTREEITEM item, bool expand);
-
-// Selects one item of a tree view of any process (TVM_SELECTITEM, which
-// sends the view's selection notifications).
-// Returns false when the view does not accept it.
-bool GuiSelectTreeItem(HWND tree, HTREEITEM item);
-
-// The rectangle of one item in the view's client coordinates: its text only,
-// or (textOnly false) the whole row. A check box (state image) sits left of
-// the text: about (r.left - 8, centre) for 16-pixel state images.
-// Returns false when the view does not answer or the item is not visible
-// (inside a collapsed branch).
-bool GuiTreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect);
-
 // -------------------------------------------------------------- screenshots
 
-// Writes the whole screen (the Xvfb display) as a 24-bit PNG, creating the
-// file's folder and its parents when missing.
-// Returns false when the screen cannot be read or the file written.
-bool GuiSaveScreenshot(const char* pngPath);
-
 // Writes the screen area covered by window (GetWindowRect) as a PNG.
-// Returns false when window is not a window, or as GuiSaveScreenshot.
+// Returns false when window is not a window, the screen cannot be read or
+// the file written.
 bool GuiSaveWindowShot(HWND window, const char* pngPath);
-
-// Colour of the screen at client position (x, y) of window, as shown (a
-// red outline drawn on a list view's cell is seen here, not in any state).
-// Returns false when window is not a window or the screen cannot be read.
-bool GuiPixelAt(HWND window, int x, int y, COLORREF* colour);
 
 // Writes width x height pixels, rows top-down, 3 bytes each in R, G, B
 // order, as an 8-bit RGB PNG (deflated with zlib).
