@@ -1,0 +1,130 @@
+// The launch list's rules: order, identity, the limit of 64, and the way
+// rows move between the launch page and the project record.
+#include "launch/launch_list.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "tests/support/support.h"
+
+namespace {
+
+struct Page {
+  std::unique_ptr<LaunchRows> list{new LaunchRows()};
+  std::unique_ptr<LaunchList> record{new LaunchList()};
+  std::string Files() const {  // rows from the top, by name
+    std::string names;
+    for (int i = 0; i < list->count; ++i) names += std::string(LaunchFileName(list->rows[i].file)) + " ";
+    return names;
+  }
+};
+
+std::string Folder() {
+  static std::string folder = [] {
+    std::string f = ScratchName("launch") + "\\";
+    MakeTree(f, {{"F1.exe", "1"}, {"F2.exe", "2"}, {"F3.exe", "3"}, {"sub\\F4.exe", "4"}});
+    for (int i = 0; i < 65; ++i) WriteRawFile(f + "n" + std::to_string(i), "");
+    return f;
+  }();
+  return folder;
+}
+
+TEST(LaunchList, NewestOnTopOldestFirstInTheRecord) {
+  Page p;
+  std::string f = Folder();
+  for (const char* name : {"F1.exe", "F2.exe", "F3.exe"})
+    EXPECT_EQ(ToggleLaunchFile(p.list.get(), (f + name).c_str()), 0);
+  EXPECT_EQ(p.Files(), "F3.exe F2.exe F1.exe ");
+  EXPECT_STREQ(p.list->rows[0].cmdLine, "*Command*");
+  EXPECT_STREQ(p.list->rows[0].winState, "*ShowWin*");
+  CopyText(p.list->rows[0].cmdLine, VQ_TEXT_SIZE, "/S *TempDir*log.txt");
+  StoreLaunchList(p.list.get(), p.record.get());
+  EXPECT_EQ(std::string(p.record->ExecFile[0]), f + "F1.exe");
+  EXPECT_EQ(std::string(p.record->ExecFile[2]), f + "F3.exe");
+  EXPECT_STREQ(p.record->CmdLine[2], "/S *TempDir*log.txt");
+  EXPECT_STREQ(p.record->ExecFile[3], "");
+  // Back on the page: the same rows with their texts, the record emptied.
+  Page again;
+  *again.record = *p.record;
+  LoadLaunchList(again.list.get(), again.record.get());
+  EXPECT_EQ(again.Files(), "F3.exe F2.exe F1.exe ");
+  EXPECT_STREQ(again.list->rows[0].cmdLine, "/S *TempDir*log.txt");
+  EXPECT_STREQ(again.record->ExecFile[0], "");
+}
+
+TEST(LaunchList, ToggleRules) {
+  Page p;
+  std::string f = Folder(), upper = f + "F1.EXE";
+  for (char& c : upper) c = UpperAscii(c);
+  const struct {
+    std::string path;
+    int result;
+    const char* rows;
+  } steps[] = {
+      {f + "F1.exe", 0, "F1.exe "},
+      {f + "F2.exe", 0, "F2.exe F1.exe "},
+      {upper, -1, "F2.exe "},                      // the same file in other case: out
+      {f + "sub", -1, "F2.exe "},                  // a folder: nothing
+      {f + "gone.exe", -1, "F2.exe "},             // missing: nothing
+      {f + "F1.exe", 0, "F1.exe F2.exe "},          // back on top
+      {f + "F?.exe", 0, "F?.exe F1.exe F2.exe "},   // a pattern that matches counts as existing
+  };
+  RecordedMessageBoxes boxes;
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.path);
+    EXPECT_EQ(ToggleLaunchFile(p.list.get(), s.path.c_str()), s.result);
+    EXPECT_EQ(p.Files(), s.rows);
+  }
+  EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(LaunchList, SixtyFourAtMost) {
+  Page p;
+  std::string f = Folder();
+  RecordedMessageBoxes boxes;
+  for (int i = 0; i < 64; ++i) ASSERT_EQ(ToggleLaunchFile(p.list.get(), (f + "n" + std::to_string(i)).c_str()), 0);
+  EXPECT_EQ(ToggleLaunchFile(p.list.get(), (f + "n64").c_str()), -1);
+  EXPECT_EQ(p.list->count, 64);
+  EXPECT_EQ(boxes.count(), 1);
+  EXPECT_EQ(boxes.lastText(), "The maximum number of 64 files have been reached.");
+  EXPECT_EQ(boxes.lastCaption(), "Can't add more files.");
+  EXPECT_EQ(boxes.lastFlags(), (unsigned)(PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION));
+  EXPECT_EQ(ToggleLaunchFile(p.list.get(), (f + "n0").c_str()), -1);  // a listed one still goes out
+  EXPECT_EQ(p.list->count, 63);
+  EXPECT_EQ(boxes.count(), 1);
+}
+
+TEST(LaunchList, LoadStopsAtAGapAndDropsWhatIsNoLongerAFile) {
+  Page p;
+  std::string f = Folder();
+  const char* files[] = {"F1.exe", "sub", "gone.exe", "F2.exe", "", "F3.exe"};
+  for (int i = 0; i < 6; ++i) {
+    CopyText(p.record->ExecFile[i], VQ_TEXT_SIZE, files[i][0] ? (f + files[i]).c_str() : "");
+    CopyText(p.record->CmdLine[i], VQ_TEXT_SIZE, i == 3 ? "" : "x");
+    CopyText(p.record->WinState[i], VQ_TEXT_SIZE, i == 3 ? "" : "*HideWin*");
+  }
+  LoadLaunchList(p.list.get(), p.record.get());
+  EXPECT_EQ(p.Files(), "F2.exe F1.exe ");
+  EXPECT_STREQ(p.list->rows[0].cmdLine, "");  // stored empty stays empty
+  EXPECT_STREQ(p.list->rows[0].winState, "");
+  EXPECT_STREQ(p.list->rows[1].winState, "*HideWin*");
+  for (int i = 0; i < 6; ++i) EXPECT_STREQ(p.record->ExecFile[i], "") << i;
+  EXPECT_STREQ(LaunchFileName("no-folder.exe"), "no-folder.exe");
+}
+
+TEST(LaunchList, TreePathsHaveSingleBackslashes) {
+  const char* driveRoot[] = {"C:\\", "a.exe"};
+  const char* nested[] = {"C:\\src\\", "sub", "x.exe"};
+  char path[VQ_TEXT_SIZE];
+  EXPECT_TRUE(JoinTreePath(driveRoot, 2, path, sizeof path));
+  EXPECT_STREQ(path, "C:\\a.exe");
+  EXPECT_TRUE(JoinTreePath(nested, 3, path, sizeof path));
+  EXPECT_STREQ(path, "C:\\src\\sub\\x.exe");
+  EXPECT_TRUE(JoinTreePath(nested, 1, path, sizeof path));
+  EXPECT_STREQ(path, "C:\\src\\");
+}
+
+}  // namespace
