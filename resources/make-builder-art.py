@@ -11,7 +11,8 @@ command line (created if missing):
   intro-top.avi   introduction page title, 304 x 112, 21 frames of 200 ms: the
                   word Varnoquist in a pixel font with a shimmer passing over it
   logmarks.bmp    build log marks, 48 x 16, 24 bits: green ball, red ball, empty
-  checkboxes.bmp  check box states, 39 x 13, 24 bits: unused, unticked, ticked
+  checkboxes.bmp  check box states, 39 x 13, 24 bits: unused navy square,
+                  navy empty box, red box with a red tick
 
 The clips are uncompressed 8-bit AVI files for the Animation control, which
 takes the colour of a frame's first pixel as transparent: every clip keeps
@@ -356,13 +357,19 @@ def ball(x, y, colour):
     return mix(shaded, WHITE, max(0.0, light - 0.75) * 3)
 
 
+NAVY, RED = (0, 0, 128), (255, 0, 0)
+
+
 def checkbox(x, y, kind):
+    # 0: a navy square (never shown), 1: a navy empty box, 2: a red box
+    # with a red tick.
     if kind == 0:
-        return (0, 0, 128)
+        return NAVY
+    ink = NAVY if kind == 1 else RED
     if x in (0, 12) or y in (0, 12):
-        return (64, 64, 64)
+        return ink
     tick = kind == 2 and 3 <= x <= 9 and 0 <= y - (5, 6, 7, 6, 5, 4, 3)[x - 3] <= 2
-    return (0, 0, 0) if tick else WHITE
+    return ink if tick else WHITE
 
 
 def main():
