@@ -224,7 +224,5 @@ bool OutputPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
 const PageHandlers kIntroPage = {FillIntroPage, IntroPageLeave, IntroPageMessage};
 const PageHandlers kProjectPage = {FillProjectPage, ProjectPageLeave, ProjectPageMessage};
 const PageHandlers kSourcePage = {FillSourcePage, SourcePageLeave, SourcePageMessage};
-// Until the launch list editor takes it over, page 4 is the bare frame.
-const PageHandlers kLaunchPage = {nullptr, nullptr, nullptr};
 const PageHandlers kOptionsPage = {FillOptionsPage, OptionsPageLeave, OptionsPageMessage};
 const PageHandlers kOutputPage = {FillOutputPage, OutputPageLeave, OutputPageMessage};

@@ -155,3 +155,13 @@ bool GuiSaveWindowShot(HWND window, const char* pngPath) {
   return SaveScreenArea(area.left, area.top, area.right - area.left, area.bottom - area.top,
                         pngPath);
 }
+
+bool GuiPixelAt(HWND window, int x, int y, COLORREF* colour) {
+  POINT at = {x, y};
+  if (!IsWindow(window) || !ClientToScreen(window, &at)) return false;
+  unsigned char* rgb = CaptureScreen(at.x, at.y, 1, 1);
+  if (!rgb) return false;
+  *colour = RGB(rgb[0], rgb[1], rgb[2]);
+  free(rgb);
+  return true;
+}

@@ -1,4 +1,4 @@
-// List views of another process. Their messages carry
+// List views and tree views of another process. Their messages carry
 // pointers to item records, so the record and its text buffer are placed in
 // the target's own memory.
 #include "gd_remote.h"
@@ -12,6 +12,59 @@ const size_t kTextSize = 1024;
 
 bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
   return GuiAsk(window, message, wParam, lParam, result);
+}
+
+// Reads one tree item into entry through block (a TVITEMA and its text).
+bool ReadTreeItem(HWND tree, RemoteBlock* block, HTREEITEM item, GuiTreeItem* entry) {
+  TVITEMA request = {};
+  request.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE;
+  request.hItem = item;
+  request.stateMask = ~0u;
+  request.pszText = block->base + sizeof(TVITEMA);
+  request.cchTextMax = kTextSize;
+  DWORD_PTR done = 0;
+  TVITEMA answer = {};
+  if (!WriteRemote(block, 0, &request, sizeof request) ||
+      !AskWithRemote(tree, block, TVM_GETITEMA, 0, &done) || !done ||
+      !ReadRemote(block, 0, &answer, sizeof answer))
+    return false;
+  entry->handle = item;
+  entry->state = answer.state;
+  // The view may answer with a pointer to its own copy of the text.
+  if (answer.pszText == request.pszText) {
+    ReadRemoteText(block, sizeof request, kTextSize, entry->text, sizeof entry->text);
+  } else if (answer.pszText) {
+    SIZE_T got = 0;
+    ReadProcessMemory(block->process, answer.pszText, entry->text, sizeof entry->text - 1, &got);
+    entry->text[sizeof entry->text - 1] = 0;
+  }
+  return true;
+}
+
+// The next item of a depth-first walk after item, and its level; NULL at the
+// end. False when the view does not answer.
+bool NextTreeItem(HWND tree, HTREEITEM* item, int* level) {
+  DWORD_PTR next = 0;
+  if (!Ask(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(*item), &next))
+    return false;
+  if (next) {
+    *item = reinterpret_cast<HTREEITEM>(next);
+    ++*level;
+    return true;
+  }
+  // No child: the next sibling, else that of the nearest ancestor with one.
+  HTREEITEM at = *item;
+  for (;;) {
+    if (!Ask(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(at), &next)) return false;
+    if (next) break;
+    if (!Ask(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(at), &next))
+      return false;
+    if (!next) break;
+    at = reinterpret_cast<HTREEITEM>(next);
+    --*level;
+  }
+  *item = reinterpret_cast<HTREEITEM>(next);
+  return true;
 }
 
 }  // namespace
@@ -94,6 +147,45 @@ bool GuiListViewItemRect(HWND list, int item, int subItem, RECT* rect) {
   DWORD_PTR done = 0;
   bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
             AskWithRemote(list, &block, LVM_GETSUBITEMRECT, item, &done) &&
+            done && ReadRemote(&block, 0, rect, sizeof *rect);
+  CloseRemote(&block);
+  return ok;
+}
+
+int GuiReadTreeView(HWND tree, GuiTreeItem* out, int capacity) {
+  RemoteBlock block;
+  if (!OpenRemote(tree, sizeof(TVITEMA) + kTextSize, &block)) return -1;
+  DWORD_PTR root = 0;
+  bool ok = Ask(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, &root);
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(root);
+  int level = 0;
+  int count = 0;
+  while (ok && item) {
+    if (count < capacity) {
+      out[count] = GuiTreeItem{};
+      out[count].level = level;
+      ok = ReadTreeItem(tree, &block, item, &out[count]);
+    }
+    ++count;
+    ok = ok && NextTreeItem(tree, &item, &level);
+  }
+  CloseRemote(&block);
+  return ok ? count : -1;
+}
+
+bool GuiSelectTreeItem(HWND tree, HTREEITEM item) {
+  DWORD_PTR done = 0;
+  return Ask(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), &done) && done;
+}
+
+bool GuiTreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect) {
+  RemoteBlock block;
+  if (!OpenRemote(tree, sizeof(RECT), &block)) return false;
+  // TVM_GETITEMRECT takes the item handle in the rectangle itself.
+  HTREEITEM request = item;
+  DWORD_PTR done = 0;
+  bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
+            AskWithRemote(tree, &block, TVM_GETITEMRECT, textOnly, &done) &&
             done && ReadRemote(&block, 0, rect, sizeof *rect);
   CloseRemote(&block);
   return ok;

@@ -40,10 +40,10 @@
 //   Xvfb shows. The Wine bench makes top-level windows unmanaged (Wine would
 //   otherwise wait 2 s for a window manager on every closed window), so Wine
 //   draws their frames and captions itself and screenshots show them.
-// - Another process's list view is read through a buffer allocated in that
-//   process (VirtualAllocEx), since its messages carry pointers that the
-//   system does not carry across. Both sides are built alike, so the local
-//   LVITEMA layout is the target's layout.
+// - Another process's list view and tree view are read through a buffer
+//   allocated in that process (VirtualAllocEx), since their messages carry
+//   pointers that the system does not carry across. Both sides are built
+//   alike, so the local LVITEMA/TVITEMA layouts are the target's layouts.
 #ifndef VQ_TESTS_GUIDRIVER_H
 #define VQ_TESTS_GUIDRIVER_H
 
@@ -299,7 +299,7 @@ const WORD GuiAlt = 0x400;
 // Returns false when the system did not take every event.
 bool GuiTypeKeys(const char* text);
 
-// -------------------------------------------------------------- list views
+// ------------------------------------------------------ list and tree views
 
 // Number of items of a list view of any process.
 // Returns the count, or -1 when the view does not answer.
@@ -332,12 +332,43 @@ bool GuiSelectListViewItem(HWND list, int item);
 // Returns false when the view does not answer or has no such cell.
 bool GuiListViewItemRect(HWND list, int item, int subItem, RECT* rect);
 
+// One item of a tree view, as GuiReadTreeView reports it.
+struct GuiTreeItem {
+  HTREEITEM handle;  // valid in the target process, for TVM_ messages
+  int level;         // 0 for a root item
+  UINT state;        // TVIS_ bits, state image index in TVIS_STATEIMAGEMASK
+  char text[260];    // cut to fit
+};
+
+// Every item of a tree view of any process, depth first, collapsed branches
+// included (whatever has been inserted). Stores at most capacity.
+// Returns the number of items, which may exceed capacity; -1 when the
+// target cannot be opened or an item cannot be read.
+int GuiReadTreeView(HWND tree, GuiTreeItem* out, int capacity);
+
+// Selects one item of a tree view of any process (TVM_SELECTITEM, which
+// sends the view's selection notifications).
+// Returns false when the view does not accept it.
+bool GuiSelectTreeItem(HWND tree, HTREEITEM item);
+
+// The rectangle of one item in the view's client coordinates: its text only,
+// or (textOnly false) the whole row. A check box (state image) sits left of
+// the text: about (r.left - 8, centre) for 16-pixel state images.
+// Returns false when the view does not answer or the item is not visible
+// (inside a collapsed branch).
+bool GuiTreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect);
+
 // -------------------------------------------------------------- screenshots
 
 // Writes the screen area covered by window (GetWindowRect) as a PNG.
 // Returns false when window is not a window, the screen cannot be read or
 // the file written.
 bool GuiSaveWindowShot(HWND window, const char* pngPath);
+
+// Colour of the screen at client position (x, y) of window, as shown (a
+// red outline drawn on a list view's cell is seen here, not in any state).
+// Returns false when window is not a window or the screen cannot be read.
+bool GuiPixelAt(HWND window, int x, int y, COLORREF* colour);
 
 // Writes width x height pixels, rows top-down, 3 bytes each in R, G, B
 // order, as an 8-bit RGB PNG (deflated with zlib).

@@ -11,111 +11,11 @@
 #include <shlobj.h>
 
 #include "guidriver.h"
+#include "tests/shell/builder_driver.h"
 #include "tests/support/registry_win32.h"
 #include "tests/support/support.h"
 
 namespace {
-
-const char kCaption[] = "Varnoquist v1.2";
-
-std::string BuildTreePath(const std::string& relative) {
-  char path[MAX_PATH] = "";
-  GuiBuildTreePath(relative.c_str(), path, sizeof path);
-  return path;
-}
-
-void Shot(HWND window, const char* name) {
-  Sleep(300);  // let it finish painting
-  EXPECT_TRUE(GuiSaveWindowShot(window, BuildTreePath(std::string("shots\\builder\\") + name + ".png").c_str()))
-      << name;
-}
-
-std::string Text(HWND window) {
-  char text[2048] = "";
-  GuiReadText(window, text, sizeof text);
-  return text;
-}
-
-// Which page a wizard window is, by a text only that page shows; 0 for none.
-int PageNumber(HWND page) {
-  const struct {
-    int id;
-    const char* text;
-    int page;
-  } kMarks[] = {{4008, "&Help", 1}, {4009, "Cr&eate new project.", 2},
-                {4006, "Please select a source folder.", 3}, {4013, "&Variables", 6},
-                {4007, "&Delete files after the executed files are terminated.", 5},
-                {4002, "B&uild", 7}};
-  for (const auto& m : kMarks) {
-    HWND control = GuiFindControl(page, m.id);
-    if (control && Text(control) == m.text) return m.page;
-  }
-  return GuiFindControl(page, 4002) ? 4 : 0;
-}
-
-struct Builder {
-  GuiProgram app;
-  HWND page = nullptr;
-
-  // Starts the builder with tail as its command line's tail; true once page 1 shows.
-  bool Start(const std::string& tail, const std::string& folder) {
-    std::string line = "\"" + BuildTreePath("shell\\vqbuilder.exe") + "\"" + (tail.empty() ? "" : " " + tail);
-    if (!GuiStartProgram(line.c_str(), folder.c_str(), &app.p)) return false;
-    page = GuiWaitWindow(kCaption, GuiMatchExact | GuiMatchDialog, app.p.pid, 20000);
-    return page && PageNumber(page) == 1;
-  }
-  HWND Control(int id) { return GuiFindControl(page, id); }
-  std::string ControlText(int id) { return Text(Control(id)); }
-  void Type(int id, const std::string& text) { EXPECT_TRUE(GuiSetText(Control(id), text.c_str())) << id; }
-  bool Enabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
-  bool Visible(int id) { return IsWindowVisible(Control(id)) != FALSE; }
-  // Clicks a button that leaves the page; returns the number of the next one.
-  int Go(int id) {
-    GuiClickButton(page, id);
-    return Arrive();
-  }
-  // Waits for the page to give way to the next; returns the next one's number.
-  int Arrive() {
-    if (!GuiWaitWindowGone(page, 10000)) return 0;
-    page = GuiWaitWindow(kCaption, GuiMatchExact | GuiMatchDialog, app.p.pid, 10000);
-    return page ? PageNumber(page) : 0;
-  }
-  // Clicks a button, expects the box it shows (caption, text, icon) and
-  // answers it with button; after OK and Cancel the page stays.
-  void Expect(int id, const char* caption, const char* text, int icon, int button = IDOK) {
-    SCOPED_TRACE(caption);
-    if (id) GuiClickButton(page, id);
-    HWND box = GuiWaitWindow(caption, GuiMatchExact | GuiMatchDialog, app.p.pid, 10000);
-    ASSERT_NE(box, nullptr);
-    GuiMessageBox read;
-    ASSERT_TRUE(GuiReadMessageBox(box, &read));
-    EXPECT_EQ(std::string(read.text), text);
-    EXPECT_EQ(GetWindow(box, GW_OWNER), page);
-    for (int i = 0; i < 40 && GuiMessageBoxIcon(box) != icon; ++i) Sleep(50);  // painted late
-    EXPECT_EQ(GuiMessageBoxIcon(box), icon);
-    GuiClickButton(box, button);
-    EXPECT_TRUE(GuiWaitWindowGone(box, 10000));
-    if (button == IDOK || button == IDCANCEL) {
-      EXPECT_TRUE(IsWindow(page));
-    }
-  }
-};
-
-RECT WindowRect(HWND window) {
-  RECT r = {};
-  GetWindowRect(window, &r);
-  return r;
-}
-
-// Runs a packed executable with its password; true when it ended with exit code 0.
-bool RunPacked(const std::string& exe, const char* password) {
-  GuiProgram run;
-  DWORD code = 1;
-  if (!GuiStartProgram(("\"" + exe + "\"").c_str(), nullptr, &run.p)) return false;
-  HWND ask = GuiWaitWindow("Password needed.", GuiMatchExact | GuiMatchDialog, run.p.pid, 20000);
-  if (!ask || !GuiSetText(GuiFindControl(ask, 8), password) || !GuiClickButtonByText(ask, "&OK")) return false;
-  return GuiWaitProgram(&run.p, 30000, &code) && code == 0;
-}
 
 TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   // In the build tree: Wine's folder browser cannot go to a path below the
@@ -175,10 +75,18 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_NE(browse, nullptr);
   EXPECT_EQ(Text(GuiFindControl(browse, 0x3742)),
             "Please select the folder that contain the files you would like to be put into a single executable.");
-  DWORD_PTR items = 0;  // the tree is filled once the dialog is ready for a path
-  for (int i = 0; i < 80 && GuiAsk(GuiFindControl(browse, 0x3741), TVM_GETCOUNT, 0, 0, &items) && !items; ++i)
-    Sleep(25);
-  ASSERT_TRUE(GuiSendTextMessage(browse, BFFM_SETSELECTIONA, TRUE, source.c_str(), nullptr));
+  // The dialog takes a path only once it is set up: ask until "source" is the selected folder.
+  HWND folders = GuiFindControl(browse, 0x3741);
+  bool selected = false;
+  for (int i = 0; i < 40 && !selected; ++i) {
+    GuiSendTextMessage(browse, BFFM_SETSELECTIONA, TRUE, source.c_str(), nullptr);
+    Sleep(100);
+    std::vector<GuiTreeItem> items(1024);
+    int count = GuiReadTreeView(folders, items.data(), 1024);
+    for (int k = 0; k < count && k < 1024; ++k)
+      selected |= (items[k].state & TVIS_SELECTED) && std::string(items[k].text) == "source";
+  }
+  ASSERT_TRUE(selected);
   GuiClickButton(browse, IDOK);
   EXPECT_TRUE(GuiWaitText(b.Control(4007), (source + "\\").c_str(), 10000));
   Shot(b.page, "page3-source");

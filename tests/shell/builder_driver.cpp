@@ -1,0 +1,100 @@
+#include "tests/shell/builder_driver.h"
+
+#include <gtest/gtest.h>
+
+const char kBuilderCaption[] = "Varnoquist v1.2";
+
+std::string BuildTreePath(const std::string& relative) {
+  char path[MAX_PATH] = "";
+  GuiBuildTreePath(relative.c_str(), path, sizeof path);
+  return path;
+}
+
+void Shot(HWND window, const char* name) {
+  Sleep(300);  // let it finish painting
+  EXPECT_TRUE(
+      GuiSaveWindowShot(window, BuildTreePath(std::string("shots\\builder\\") + name + ".png").c_str()))
+      << name;
+}
+
+std::string Text(HWND window) {
+  char text[2048] = "";
+  GuiReadText(window, text, sizeof text);
+  return text;
+}
+
+int PageNumber(HWND page) {
+  const struct {
+    int id;
+    const char* text;
+    int page;
+  } kMarks[] = {{4008, "&Help", 1},
+                {4009, "Cr&eate new project.", 2},
+                {4006, "Please select a source folder.", 3},
+                {4013, "&Variables", 6},
+                {4007, "Please select the file(s) you want to execute when the packed executable is run.", 4},
+                {4007, "&Delete files after the executed files are terminated.", 5},
+                {4002, "B&uild", 7}};
+  for (const auto& m : kMarks) {
+    HWND control = GuiFindControl(page, m.id);
+    if (control && Text(control) == m.text) return m.page;
+  }
+  return 0;
+}
+
+bool Builder::Start(const std::string& tail, const std::string& folder) {
+  std::string line = "\"" + BuildTreePath("shell\\vqbuilder.exe") + "\"" + (tail.empty() ? "" : " " + tail);
+  if (!GuiStartProgram(line.c_str(), folder.c_str(), &app.p)) return false;
+  page = GuiWaitWindow(kBuilderCaption, GuiMatchExact | GuiMatchDialog, app.p.pid, 20000);
+  return page && PageNumber(page) == 1;
+}
+
+void Builder::Type(int id, const std::string& text) {
+  EXPECT_TRUE(GuiSetText(Control(id), text.c_str())) << id;
+}
+
+int Builder::Go(int id) {
+  GuiClickButton(page, id);
+  return Arrive();
+}
+
+int Builder::Arrive() {
+  if (!GuiWaitWindowGone(page, 10000)) return 0;
+  page = GuiWaitWindow(kBuilderCaption, GuiMatchExact | GuiMatchDialog, app.p.pid, 10000);
+  return page ? PageNumber(page) : 0;
+}
+
+void Builder::Expect(int id, const char* caption, const char* text, int icon, int button) {
+  SCOPED_TRACE(caption);
+  if (id) GuiClickButton(page, id);
+  HWND box = GuiWaitWindow(caption, GuiMatchExact | GuiMatchDialog, app.p.pid, 10000);
+  ASSERT_NE(box, nullptr);
+  GuiMessageBox read;
+  ASSERT_TRUE(GuiReadMessageBox(box, &read));
+  EXPECT_EQ(std::string(read.text), text);
+  EXPECT_EQ(GetWindow(box, GW_OWNER), page);
+  for (int i = 0; i < 40 && GuiMessageBoxIcon(box) != icon; ++i) Sleep(50);  // painted late
+  EXPECT_EQ(GuiMessageBoxIcon(box), icon);
+  GuiClickButton(box, button);
+  EXPECT_TRUE(GuiWaitWindowGone(box, 10000));
+  if (button == IDOK || button == IDCANCEL) {
+    EXPECT_TRUE(IsWindow(page));
+  }
+}
+
+RECT WindowRect(HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+bool RunPacked(const std::string& exe, const char* password) {
+  GuiProgram run;
+  DWORD code = 1;
+  if (!GuiStartProgram(("\"" + exe + "\"").c_str(), nullptr, &run.p)) return false;
+  if (!password) return GuiWaitProgram(&run.p, 30000, &code) && code == 0;
+  HWND ask = GuiWaitWindow("Password needed.", GuiMatchExact | GuiMatchDialog, run.p.pid, 20000);
+  if (!ask || !GuiSetText(GuiFindControl(ask, 8), password) || !GuiClickButtonByText(ask, "&OK"))
+    return false;
+  return GuiWaitProgram(&run.p, 30000, &code) && code == 0;
+}
