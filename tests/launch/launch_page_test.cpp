@@ -179,17 +179,25 @@ TEST(LaunchPage, TickEditStoreBuildAndStart) {
                                                       "c.exe|/S *TempDir*log.txt|*ShowWin*",
                                                       "b.exe|scrolled|*MinimizeWin*"}));
 
-  // The list survives Next and Back, and goes into the project file oldest first.
+  // The list survives Next, Back and a cancelled Cancel, and goes into the
+  // project file oldest first.
+  const char* saveChanges = "Would you like to save the changes\r\nyou made to the project file?";
+  std::vector<std::string> edited = ListRows(list);
   ASSERT_EQ(b.Go(4002), 5);
   ASSERT_EQ(b.Go(4003), 4);
-  EXPECT_EQ(ListRows(b.Control(4008)).size(), 3u);
+  b.Expect(4001, "Save Project File.", saveChanges, MB_ICONQUESTION, IDCANCEL);
+  EXPECT_EQ(ListRows(b.Control(4008)), edited);
   for (int page = 5; page <= 7; ++page) ASSERT_EQ(b.Go(4002), page);
   GuiClickButton(b.page, 4002);
   ASSERT_TRUE(GuiWaitText(b.Control(4011), "Completed Successfully.", 30000));
-  b.Expect(4001, "Save Project File.", "Would you like to save the changes\r\nyou made to the project file?",
-           MB_ICONQUESTION, IDYES);
+  b.Expect(4001, "Save Project File.", saveChanges, MB_ICONQUESTION, IDYES);
   DWORD code = 1;
   ASSERT_TRUE(GuiWaitProgram(&b.app.p, 10000, &code));
+  Builder again;  // the saved project shows the same list
+  ASSERT_TRUE(again.Start("\"" + project + "\"", folder));
+  for (int page = 2; page <= 4; ++page) ASSERT_EQ(again.Go(4002), page);
+  EXPECT_EQ(ListRows(again.Control(4008)), edited);
+  again.Expect(4001, "Save Project File.", saveChanges, MB_ICONQUESTION, IDNO);
   std::string saved = ReadRawFile(project);
   for (const char* line : {"ExecFile0=b.exe", "CmdLine0=scrolled", "WinState0=*MinimizeWin*", "ExecFile1=tools\\c.exe",
                            "CmdLine1=/S *TempDir*log.txt", "ExecFile2=a.exe", "WinState2=*HideWin*"})
