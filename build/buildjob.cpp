@@ -12,6 +12,8 @@
 #include "shell/buildlog.h"
 #include "shell/paths.h"
 
+void (*gBuildEntryClock)(PlatformLocalTime* now) = nullptr;
+
 const char* const kArchiveFailedText = "Failed to add all files to the archive.";
 const char* const kCreateOutputFailedText = "Failed to create the output executable.";
 const char* const kReadArchiveFailedText = "Failed to read compressed data.";
@@ -137,6 +139,7 @@ const char* WritePackedExecutable(const ProjectRecord* record, const char* archi
   job.password = record->Checkbox3 == 1 ? record->Password : "";
   job.level = record->CompressLevel;
   job.showProgress = true;
+  job.clock = gBuildEntryClock;
   if (!BuildSourceArchive(&job)) return job.failureText ? job.failureText : kArchiveFailedText;
 
   char outputFolder[VQ_TEXT_SIZE];

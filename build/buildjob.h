@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "project/project.h"
 
 // Failure messages, shown in a box captioned "Failed" after the log's
@@ -17,6 +18,10 @@ extern const char* const kCreateOutputFailedText; // the output cannot be create
 extern const char* const kReadArchiveFailedText;  // no archive to copy (empty source)
 extern const char* const kWriteOutputFailedText;  // writing the output failed (disk full)
 extern const char* const kTempNameFailedText;     // no temporary file name
+
+// The time every archive entry carries; null (the default): the local time
+// of the moment each is added. Reproducible builds set a fixed one.
+extern void (*gBuildEntryClock)(PlatformLocalTime* now);
 
 // Builds gProject and gLaunch into gProject.OutputFile. Returns true when the
 // packed executable was written completely and "Completed Successfully." was

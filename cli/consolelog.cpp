@@ -1,5 +1,8 @@
 #include "cli/consolelog.h"
 
+#include "platform/platform.h"
+#include "shell/text.h"
+
 namespace {
 
 FILE* gConsoleOut = nullptr;
@@ -29,7 +32,10 @@ void DrawBar(int position) {
 void ConsoleAddLine(const char* text, LogMark mark) {
   int bar = gConsoleBar;
   ClearBar();
-  fprintf(gConsoleOut, "%s%s\n", mark == LOG_MARK_FAILURE ? "! " : "", text);
+  // Paths in the form of the system the packer runs on ("/" off Windows).
+  char shown[VQ_TEXT_SIZE];
+  if (!PlatformSystemPath(text, shown, sizeof shown)) CopyText(shown, sizeof shown, text);
+  fprintf(gConsoleOut, "%s%s\n", mark == LOG_MARK_FAILURE ? "! " : "", shown);
   if (bar >= 0) {
     DrawBar(bar);
   } else {

@@ -1,7 +1,10 @@
 #include "cli/packoptions.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+
+#include "platform/platform.h"
 
 #include "project/options.h"
 #include "shell/text.h"
@@ -35,26 +38,142 @@ bool FolderForm(const char* text, char* out, size_t outSize) {
   return NormalisePath(text, out, outSize) && AddTrailingBackslash(out, outSize);
 }
 
+// "on" or "off" into 1 or 0; -1 for anything else.
+int Switch(const char* text) {
+  if (strcmp(text, "on") == 0) return 1;
+  if (strcmp(text, "off") == 0) return 0;
+  return -1;
+}
+
+// The window-state keyword of a --window value; null when it is none of them.
+const char* WindowStateOf(const char* window) {
+  static const char* const kStates[][2] = {{"show", "*ShowWin*"},
+                                           {"hide", "*HideWin*"},
+                                           {"max", "*MaximizeWin*"},
+                                           {"min", "*MinimizeWin*"}};
+  if (!window) return "*ShowWin*";
+  for (const auto& s : kStates)
+    if (strcmp(window, s[0]) == 0) return s[1];
+  return nullptr;
+}
+
+// The password from a file's first line or an environment variable, never
+// from the command line itself, where other users can read it.
+bool ReadPassword(const PackOptions* options, char* out, size_t outSize, char* error,
+                  size_t errorSize) {
+  if (options->passwordEnv) {
+    const char* value = getenv(options->passwordEnv);
+    if (!value || !value[0])
+      return Refuse(error, errorSize, "no password in environment variable ", options->passwordEnv);
+    return CopyText(out, outSize, value) ||
+           Refuse(error, errorSize, "the password is longer than 2047 characters", "");
+  }
+  char path[VQ_TEXT_SIZE];
+  PlatformFile* file = NormalisePath(options->passwordFile, path, sizeof path)
+                           ? PlatformOpenRead(path)
+                           : nullptr;
+  size_t got = 0;
+  bool read = file && PlatformReadFile(file, out, outSize - 1, &got);
+  if (file) PlatformCloseFile(file);
+  if (!read) return Refuse(error, errorSize, "cannot read the password file ", options->passwordFile);
+  out[got] = '\0';
+  out[strcspn(out, "\r\n")] = '\0';
+  if (!out[0]) return Refuse(error, errorSize, "the password file holds no password: ", options->passwordFile);
+  return true;
+}
+
+// The options that replace one field each.
+bool ApplySettingOptions(const PackOptions* options, ProjectRecord* record, char* error,
+                         size_t errorSize) {
+  if (options->level) {
+    char* end = nullptr;
+    long level = strtol(options->level, &end, 10);
+    if (!options->level[0] || *end || level < 0 || level > 9)
+      return Refuse(error, errorSize, "--level takes 0 to 9: ", options->level);
+    record->CompressLevel = (int)level;
+  }
+  const struct {
+    const char* value;
+    int* field;
+    const char* name;
+  } switches[] = {{options->progress, &record->Checkbox1, "--progress takes on or off: "},
+                  {options->deleteFiles, &record->Checkbox2, "--delete-files takes on or off: "}};
+  for (const auto& s : switches) {
+    if (!s.value) continue;
+    if (Switch(s.value) < 0) return Refuse(error, errorSize, s.name, s.value);
+    *s.field = Switch(s.value);
+  }
+  if (options->overwrite) {
+    const char* const kModes[] = {"all", "ask", "skip"};
+    int mode = -1;
+    for (int m = 0; m < 3; ++m)
+      if (strcmp(options->overwrite, kModes[m]) == 0) mode = m;
+    if (mode < 0) return Refuse(error, errorSize, "--overwrite takes all, ask or skip: ", options->overwrite);
+    record->OverwriteMode = mode;
+  }
+  if (options->extractTo &&
+      !NormalisePath(options->extractTo, record->ExtractionFolder, VQ_TEXT_SIZE))
+    return Refuse(error, errorSize, "extraction folder too long: ", options->extractTo);
+  if (options->icon && !NormalisePath(options->icon, record->IconFile, VQ_TEXT_SIZE))
+    return Refuse(error, errorSize, "icon path too long: ", options->icon);
+  if (options->passwordFile || options->passwordEnv) {
+    if (!ReadPassword(options, record->Password, VQ_TEXT_SIZE, error, errorSize)) return false;
+    record->Checkbox3 = 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParsePackArguments(int argc, char** argv, PackOptions* options, char* error,
                         size_t errorSize) {
   memset(options, 0, sizeof *options);
+  struct Named {
+    const char* name;
+    const char** value;
+  } named[] = {
+      {"--source", &options->source},           {"--output", &options->output},
+      {"--level", &options->level},             {"--progress", &options->progress},
+      {"--delete-files", &options->deleteFiles}, {"--overwrite", &options->overwrite},
+      {"--extract-to", &options->extractTo},    {"--icon", &options->icon},
+      {"--password-file", &options->passwordFile}, {"--password-env", &options->passwordEnv},
+      {"--save-project", &options->saveProject},
+  };
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (strcmp(arg, "-h") == 0 || strcmp(arg, "--help") == 0) {
       options->help = true;
       return true;
     }
-    int taken = TakeValue("--source", argc, argv, &i, &options->source);
-    if (taken == 0) taken = TakeValue("--output", argc, argv, &i, &options->output);
+    if (strcmp(arg, "--version") == 0) {
+      options->version = true;
+      return true;
+    }
+    int taken = 0;
+    for (const Named& n : named) {
+      if (taken == 0) taken = TakeValue(n.name, argc, argv, &i, n.value);
+    }
+    const char* value = nullptr;
+    PackLaunch* last = options->launchCount ? &options->launch[options->launchCount - 1] : nullptr;
+    if (taken == 0 && (taken = TakeValue("--launch", argc, argv, &i, &value)) > 0) {
+      if (options->launchCount == VQ_MAX_LAUNCH)
+        return Refuse(error, errorSize, "more than 64 launch entries", "");
+      options->launch[options->launchCount++] = PackLaunch{value, nullptr, nullptr};
+    } else if (taken == 0 && (taken = TakeValue("--cmdline", argc, argv, &i, &value)) > 0) {
+      if (!last) return Refuse(error, errorSize, "--cmdline before any --launch", "");
+      last->cmdLine = value;
+    } else if (taken == 0 && (taken = TakeValue("--window", argc, argv, &i, &value)) > 0) {
+      if (!last) return Refuse(error, errorSize, "--window before any --launch", "");
+      last->window = value;
+    }
     if (taken < 0) return Refuse(error, errorSize, "missing value for ", arg);
     if (taken > 0) continue;
     if (arg[0] == '-' && arg[1] != '\0') return Refuse(error, errorSize, "unknown option ", arg);
     if (options->projectPath) return Refuse(error, errorSize, "more than one project file: ", arg);
     options->projectPath = arg;
   }
-  if (!options->projectPath) return Refuse(error, errorSize, "no project file given", "");
+  if (!options->projectPath && (!options->source || !options->output))
+    return Refuse(error, errorSize, "no project file given, nor --source and --output", "");
   return true;
 }
 
@@ -94,8 +213,38 @@ bool ApplyPackOverrides(const PackOptions* options, ProjectRecord* record, Launc
   }
   CopyText(record->IconFile, sizeof record->IconFile, path);
 
+  if (!ApplySettingOptions(options, record, error, errorSize)) return false;
+  if (options->launchCount > 0) {
+    memset(launch, 0, sizeof *launch);
+    for (int i = 0; i < options->launchCount; ++i) {
+      const PackLaunch& l = options->launch[i];
+      char file[VQ_TEXT_SIZE];
+      const char* state = WindowStateOf(l.window);
+      if (!state) return Refuse(error, errorSize, "--window takes show, hide, max or min: ", l.window);
+      if (!NormalisePath(l.file, file, sizeof file) ||
+          !CopyText(launch->ExecFile[i], VQ_TEXT_SIZE, record->SourceFolder) ||
+          !AppendText(launch->ExecFile[i], VQ_TEXT_SIZE, file) ||
+          !CopyText(launch->CmdLine[i], VQ_TEXT_SIZE, l.cmdLine ? l.cmdLine : "*Command*")) {
+        return Refuse(error, errorSize, "launch entry too long: ", l.file);
+      }
+      CopyText(launch->WinState[i], VQ_TEXT_SIZE, state);
+    }
+  }
+
   // What the options and output pages would not let through.
   OptionCheck check = CheckBuildSettings(record);
   if (check != OPTION_OK) return Refuse(error, errorSize, OptionCheckText(check), "");
+  return true;
+}
+
+bool CheckLaunchEntries(const ProjectRecord* record, const LaunchList* launch, char* error,
+                        size_t errorSize) {
+  for (int i = 0; i < LaunchCount(launch); ++i) {
+    const char* entry = launch->ExecFile[i];
+    const char* below = PathBelowFolder(entry, record->SourceFolder);
+    PlatformFileInfo info;
+    if (below == entry || !below[0] || !PlatformGetFileInfo(entry, &info) || info.isFolder)
+      return Refuse(error, errorSize, "launch entry is not a file in the source folder: ", entry);
+  }
   return true;
 }

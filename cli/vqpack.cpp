@@ -1,8 +1,10 @@
-// vqpack: builds a packed executable from a project file without the wizard.
-//   vqpack PROJECT.vqx [--source DIR] [--output FILE]
+// vqpack: builds a packed executable without the wizard, from a project
+// file, from options alone, or from a project file with options over it.
 // Exit code 0 when the build succeeded, 1 when it failed, 2 for a wrong
-// command line or a missing project file.
+// command line, a missing project file or a setting the wizard would refuse
+// (nothing is written then).
 #include <stdio.h>
+#include <stdlib.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -26,11 +28,56 @@
 namespace {
 
 const char* const kUsage =
-    "usage: vqpack PROJECT.vqx [--source DIR] [--output FILE]\n"
-    "  Builds the packed executable of a project file.\n"
-    "  --source DIR   pack DIR instead of the project's source folder; launch\n"
-    "                 entries keep their places below it\n"
-    "  --output FILE  write the packed executable to FILE\n";
+    "usage: vqpack [PROJECT.vqx] [options]\n"
+    "  Builds the packed executable of a project file, or of the options alone\n"
+    "  (then --source and --output are needed). Options override the project.\n"
+    "  --source DIR          pack DIR; launch entries keep their places below it\n"
+    "  --output FILE         write the packed executable to FILE (.exe)\n"
+    "  --level N             compression level 0 (none) to 9 (best)\n"
+    "  --progress on|off     show a progress window while extracting\n"
+    "  --delete-files on|off delete the extracted files after the programs end\n"
+    "  --overwrite all|ask|skip  what happens to files that exist already\n"
+    "  --extract-to PATH     extraction folder, path variables allowed\n"
+    "                        (default *AppDir*\\SubDirectory)\n"
+    "  --icon FILE           a 32x32 icon of 256 colours (2238 bytes)\n"
+    "  --launch FILE         start FILE (below the source folder) after extraction;\n"
+    "                        repeat for more; replaces the project's entries\n"
+    "    --cmdline TEXT      its command line (default *Command*)\n"
+    "    --window show|hide|max|min  its window (default show)\n"
+    "  --password-file FILE  protect with the password on FILE's first line\n"
+    "  --password-env NAME   protect with the password in environment variable NAME\n"
+    "  --save-project FILE   also write the project file the wizard opens\n"
+    "  --version             print the version\n"
+    "  With SOURCE_DATE_EPOCH set, every entry carries that time and two builds\n"
+    "  of the same input are byte for byte the same; a password build is not,\n"
+    "  since its encryption headers carry random bytes by design.\n";
+
+// SOURCE_DATE_EPOCH (seconds since 1970, UTC) as a calendar time.
+bool gEpochSet = false;
+PlatformLocalTime gEpochTime;
+
+void EpochClock(PlatformLocalTime* now) { *now = gEpochTime; }
+
+bool ReadSourceDateEpoch(char* error, size_t errorSize) {
+  const char* text = getenv("SOURCE_DATE_EPOCH");
+  if (!text || !text[0]) return true;
+  char* end = nullptr;
+  long long seconds = strtoll(text, &end, 10);
+  if (*end || seconds < 0) {
+    snprintf(error, errorSize, "SOURCE_DATE_EPOCH is not a number of seconds: %s", text);
+    return false;
+  }
+  long long days = seconds / 86400, rest = seconds % 86400;
+  // Days since 1970-01-01 to a civil date (Howard Hinnant's algorithm).
+  long long z = days + 719468, era = z / 146097, doe = z - era * 146097;
+  long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+  int month = (int)(mp < 10 ? mp + 3 : mp - 9);
+  gEpochTime = {(int)(yoe + era * 400 + (month <= 2)), month, (int)(doy - (153 * mp + 2) / 5 + 1),
+                (int)(rest / 3600), (int)(rest / 60 % 60), (int)(rest % 60)};
+  gEpochSet = true;
+  return true;
+}
 
 // No windows from a console tool: messages (the project version warning)
 // go to standard error and are taken as answered.
@@ -58,20 +105,41 @@ int main(int argc, char** argv) {
     fputs(kUsage, stdout);
     return 0;
   }
-  PlatformSetMessageBoxHook(ConsoleMessageBox);
-
-  InitProject(&gProject, &gLaunch);
-  if (!NormalisePath(options.projectPath, gProject.ProjectFilePath,
-                     sizeof gProject.ProjectFilePath) ||
-      !PathExists(gProject.ProjectFilePath)) {
-    fprintf(stderr, "vqpack: project file not found: %s\n", options.projectPath);
-    return 2;
+  if (options.version) {
+    puts("vqpack 1.2");
+    return 0;
   }
-  LoadProject(&gProject, &gLaunch);
-  if (!ApplyPackOverrides(&options, &gProject, &gLaunch, error, sizeof error)) {
+  PlatformSetMessageBoxHook(ConsoleMessageBox);
+  if (!ReadSourceDateEpoch(error, sizeof error)) {
     fprintf(stderr, "vqpack: %s\n", error);
     return 2;
   }
+
+  InitProject(&gProject, &gLaunch);
+  if (options.projectPath) {
+    if (!NormalisePath(options.projectPath, gProject.ProjectFilePath,
+                       sizeof gProject.ProjectFilePath) ||
+        !PathExists(gProject.ProjectFilePath)) {
+      fprintf(stderr, "vqpack: project file not found: %s\n", options.projectPath);
+      return 2;
+    }
+    LoadProject(&gProject, &gLaunch);
+  }
+  if (!ApplyPackOverrides(&options, &gProject, &gLaunch, error, sizeof error) ||
+      !CheckLaunchEntries(&gProject, &gLaunch, error, sizeof error)) {
+    fprintf(stderr, "vqpack: %s\n", error);
+    return 2;
+  }
+  if (options.saveProject) {
+    CopyText(gProject.Version, sizeof gProject.Version, "1.2");
+    if (!NormalisePath(options.saveProject, gProject.ProjectFilePath,
+                       sizeof gProject.ProjectFilePath) ||
+        !SaveProject(&gProject, &gLaunch)) {
+      fprintf(stderr, "vqpack: cannot write the project file %s\n", options.saveProject);
+      return 2;
+    }
+  }
+  if (gEpochSet) gBuildEntryClock = EpochClock;
 
   ResetBuildLog(ConsoleLogSink(stdout, stderr, isatty(fileno(stdout)) != 0));
   bool built = BuildJob();

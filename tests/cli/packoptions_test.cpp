@@ -20,7 +20,9 @@ TEST(PackArguments, Table) {
       {{"demo.vqx", "--source=/a b", "--output=C:\\o.exe"}, "demo.vqx|/a b|C:\\o.exe"},
       {{"--help"}, "|-|-|help"},
       {{"demo.vqx", "-h"}, "demo.vqx|-|-|help"},
-      {{}, "!no project file given"},
+      {{}, "!no project file given, nor --source and --output"},
+      {{"--source", "s", "--output", "o"}, "|s|o"},  // no project file: the options alone
+      {{"--cmdline", "x", "--launch", "a"}, "!--cmdline before any --launch"},
       {{"demo.vqx", "--source"}, "!missing value for --source"},
       {{"demo.vqx", "--sources", "x"}, "!unknown option --sources"},
       {{"a.vqx", "b.vqx"}, "!more than one project file: b.vqx"},
@@ -75,13 +77,69 @@ TEST(PackOverrides, Table) {
     for (size_t i = 0; i < c.before.size(); ++i) {
       CopyText(gLaunch.ExecFile[i], VQ_TEXT_SIZE, c.before[i].c_str());
     }
-    PackOptions options = {"p.vqx", c.source, "/tmp/out//Demo.exe", false};
+    PackOptions options = {};
+    options.projectPath = "p.vqx";
+    options.source = c.source;
+    options.output = "/tmp/out//Demo.exe";
     char error[4096] = "";
     bool ok = ApplyPackOverrides(&options, &gProject, &gLaunch, error, sizeof error);
     EXPECT_EQ(ok ? gProject.SourceFolder : error, c.result);
     if (!ok) continue;
     EXPECT_STREQ(gProject.OutputFile, "\\tmp\\out\\Demo.exe");
     for (size_t i = 0; i < c.after.size(); ++i) EXPECT_EQ(gLaunch.ExecFile[i], c.after[i]);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Each setting's option over a project; values an option does not take are
+// refused before anything is written.
+TEST(PackOptions, SettingsFromOptions) {
+  putenv((char*)"VQ_TEST_PASSWORD=from env");
+  const struct {
+    std::vector<const char*> args;
+    std::string expected;  // level|progress|delete|overwrite|extract-to|protected:password|launch
+  } cases[] = {
+      {{}, "0|0|0|0|*AppDir*\\SubDirectory|0:|"},
+      {{"--level", "9", "--progress", "on", "--delete-files", "on", "--overwrite", "skip",
+        "--extract-to", "*TempDir*//x", "--password-env", "VQ_TEST_PASSWORD"},
+       "9|1|1|2|*TempDir*\\x|1:from env|"},
+      {{"--launch", "bin/a.exe", "--cmdline", "/S", "--window", "hide", "--launch", "b.exe"},
+       "0|0|0|0|*AppDir*\\SubDirectory|0:|C:\\S\\bin\\a.exe,/S,*HideWin*;"
+       "C:\\S\\b.exe,*Command*,*ShowWin*;"},
+      {{"--level", "10"}, "!--level takes 0 to 9: 10"},
+      {{"--level", "4x"}, "!--level takes 0 to 9: 4x"},
+      {{"--progress", "yes"}, "!--progress takes on or off: yes"},
+      {{"--overwrite", "never"}, "!--overwrite takes all, ask or skip: never"},
+      {{"--launch", "a.exe", "--window", "tiny"}, "!--window takes show, hide, max or min: tiny"},
+      {{"--password-env", "VQ_NO_SUCH_VARIABLE"},
+       "!no password in environment variable VQ_NO_SUCH_VARIABLE"},
+      {{"--password-file", "/no/such/file"}, "!cannot read the password file /no/such/file"},
+  };
+  for (const auto& c : cases) {
+    std::vector<const char*> args = {"vqpack", "--source", "C:\\S", "--output", "C:\\o.exe"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    PackOptions options;
+    char error[256] = "";
+    ASSERT_TRUE(ParsePackArguments((int)args.size(), (char**)args.data(), &options, error,
+                                   sizeof error)) << error;
+    InitProject(&gProject, &gLaunch);
+    std::string result;
+    if (ApplyPackOverrides(&options, &gProject, &gLaunch, error, sizeof error)) {
+      const ProjectRecord& r = gProject;
+      result = std::to_string(r.CompressLevel) + "|" + std::to_string(r.Checkbox1) + "|" +
+               std::to_string(r.Checkbox2) + "|" + std::to_string(r.OverwriteMode) + "|" +
+               r.ExtractionFolder + "|" + std::to_string(r.Checkbox3) + ":" +
+               (r.Checkbox3 ? r.Password : "") + "|";
+      for (int i = 0; i < LaunchCount(&gLaunch); ++i)
+        result += std::string(gLaunch.ExecFile[i]) + "," + gLaunch.CmdLine[i] + "," +
+                  gLaunch.WinState[i] + ";";
+    } else {
+      result = std::string("!") + error;
+    }
+    EXPECT_EQ(result, c.expected);
   }
 }
 
