@@ -116,27 +116,41 @@ void CreateProgressWindow() {
       ProgressProcedure, 0);
 }
 
+// What the progress window shows, position + 1; 0 before its first showing
+// (kept out of .data).
+static uint32_t sShownPlusOne;
+static DWORD sShownAt;
+
+static void ShowProgressAt(HWND window, uint32_t position) {
+  sShownPlusOne = position + 1;
+  sShownAt = GetTickCount();
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  ShowWindow(window, SW_SHOW);
+  SendMessageA(gRun.progressBar, PBM_SETPOS, position, 0);
+  char percent[16];
+  FormatPercent(position, percent);
+  SetWindowTextA(gRun.progressPercent, percent);
+  UpdateWindow(window);
+}
+
 void HideProgress() {
-  if (gRun.progress) ShowWindow(gRun.progress, SW_HIDE);
+  HWND window = gRun.progress;
+  if (!window) return;
+  // The last percentage is seen before the window goes, however fast it came.
+  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.unzipSize);
+  if (IsWindowVisible(window) && position + 1 != sShownPlusOne) ShowProgressAt(window, position);
+  ShowWindow(window, SW_HIDE);
 }
 
 void UpdateProgress() {
   HWND window = gRun.progress;
   uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.unzipSize);
-  // A full repaint per chunk costs more than the chunk itself on a remote or
-  // emulated display; it only changes what is seen when the window comes up
-  // again or the percentage moves.
-  static uint32_t sShownPlusOne;  // 0 before the first showing (kept out of .data)
-  if (!IsWindowVisible(window) || position + 1 != sShownPlusOne) {
-    sShownPlusOne = position + 1;
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-    ShowWindow(window, SW_SHOW);
-    SendMessageA(gRun.progressBar, PBM_SETPOS, position, 0);
-    char percent[16];
-    FormatPercent(position, percent);
-    SetWindowTextA(gRun.progressPercent, percent);
-    UpdateWindow(window);
-  }
+  // A repaint costs more than a chunk on a remote or emulated display: the
+  // window is painted when it comes up again, and otherwise only when the
+  // percentage moved and the last painting is a few tens of milliseconds old.
+  if (!IsWindowVisible(window) ||
+      (position + 1 != sShownPlusOne && GetTickCount() - sShownAt >= STUB_PROGRESS_REPAINT_MS))
+    ShowProgressAt(window, position);
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&message);

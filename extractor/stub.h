@@ -12,6 +12,7 @@
 
 enum {
   STUB_CHUNK_SIZE = 1000000, // entries are written in chunks of this size
+  STUB_PROGRESS_REPAINT_MS = 50,  // the progress window repaints at most this often
 };
 
 struct RunState {
