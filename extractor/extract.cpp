@@ -2,6 +2,7 @@
 // overwrite policy, missing folders, chunked copy with progress, file times.
 // An entry counts as written only when its whole declared size came out and
 // the zip reader's CRC check passed.
+#include <stdlib.h>
 #include <string.h>
 
 #include "extractor/entry_names.h"
@@ -41,6 +42,10 @@ static void FailEntry(HANDLE target, const char* path, StubError code) {
   ReportError(code);
 }
 
+// The own file, open for the whole extraction: opening it once per entry
+// costs more than the rest of a small entry under an emulated system.
+static HANDLE sOwnFile;
+
 // The reader takes an entry's name from the central directory alone. The
 // copy in the local header must agree: a damaged name would otherwise write
 // a file the archive does not hold, and no CRC covers names.
@@ -52,8 +57,7 @@ static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
   ZPOS64_T behind = (ZPOS64_T)extra + length + (gRun.passwordFlag ? 12 : 0);
   if (extra < 0 || at < behind) return false;
   at -= behind;
-  HANDLE own = CreateFileA(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE own = sOwnFile;
   if (own == INVALID_HANDLE_VALUE) return false;
   char local[VQ_PATH_SIZE];
   LONG high = (LONG)(at >> 32);
@@ -61,7 +65,6 @@ static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
   bool agrees = SetFilePointer(own, (LONG)at, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
                 ReadFile(own, local, length, &got, nullptr) && got == length &&
                 memcmp(local, name, length) == 0;
-  CloseHandle(own);
   return agrees;
 }
 
@@ -182,12 +185,15 @@ static void CheckDirectory(unzFile archive, uint32_t count) {
 
 void ExtractAll() {
   CheckDirectory(gRun.archive, gRun.entryCount);
-  sChunk = (char*)VirtualAlloc(nullptr, STUB_CHUNK_SIZE, MEM_COMMIT, PAGE_READWRITE);
+  sChunk = (char*)malloc(STUB_CHUNK_SIZE);
   if (!sChunk) ReportError(STUB_ERROR_EXTRACT);
+  sOwnFile = CreateFileA(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
   for (uint32_t i = 0; i < gRun.entryCount; ++i) {
     if (i > 0 && unzGoToNextFile(gRun.archive) != UNZ_OK) ReportError(STUB_ERROR_NEXT_ENTRY);
     ExtractEntry(gRun.archive);
   }
-  VirtualFree(sChunk, 0, MEM_RELEASE);
+  CloseHandle(sOwnFile);
+  free(sChunk);
   sChunk = nullptr;
 }

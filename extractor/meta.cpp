@@ -1,5 +1,7 @@
 // Locating the meta data block in the own file, its temporary copy, and the
 // settings read from that copy.
+#include <stdlib.h>
+
 #include "extractor/errors.h"
 #include "extractor/locate.h"
 #include "extractor/meta_settings.h"
@@ -27,13 +29,15 @@ static char* LocateMetaData(HANDLE own, DWORD* length) {
   if (SetFilePointer(own, (LONG)marker, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
       GetLastError() != NO_ERROR)
     ReportError(STUB_ERROR_META_SEEK);
-  char* block = (char*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, *length + 2);
+  // The runtime's heap, which minizip uses too: one set of imports.
+  char* block = (char*)malloc(*length + 2);
   if (!block) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     ReportError(STUB_ERROR_META_MEMORY);
   }
   DWORD read = 0;
   if (!ReadFile(own, block, *length, &read, nullptr) || read != *length) ReportError(STUB_ERROR_META_READ);
+  block[*length] = block[*length + 1] = 0;
   return block;
 }
 
@@ -72,7 +76,7 @@ void ReadMetaData() {
   DWORD length = 0;
   char* block = LocateMetaData(own, &length);
   CopyMetaData(block, length);
-  HeapFree(GetProcessHeap(), 0, block);
+  free(block);
   CloseHandle(own);
 
   MetaSettings settings;
