@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "launch/launch_page_win32.h"
+#include "shell/wizard_win32.h"
 
 LaunchRows gLaunchRows;
 HWND gLaunchView;
@@ -42,14 +43,7 @@ void SetupLaunchView(HWND list) {
   const char* const kHeadings[COLUMN_COUNT] = {"File Name.", "Command Line.", "Window State.",
                                                "Full Path."};
   const int kWidths[COLUMN_COUNT] = {150, 150, 150, 256};
-  for (int i = 0; i < COLUMN_COUNT; ++i) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = kWidths[i];
-    column.pszText = (char*)kHeadings[i];
-    SendMessageA(list, LVM_INSERTCOLUMNA, i, (LPARAM)&column);
-  }
+  AddListColumns(list, kHeadings, kWidths, COLUMN_COUNT);
   // Oldest first, each on top of the one before: the newest ends on top.
   for (int row = gLaunchRows.count - 1; row >= 0; --row) ShowNewRow(gLaunchRows.rows[row]);
 }

@@ -48,14 +48,7 @@ void FillVariableList(HWND list) {
                                               LVS_EX_FULLROWSELECT);
   const char* const kHeadings[] = {"Variable.", "Variable path for this computer."};
   const int kWidths[] = {150, 500};
-  for (int i = 0; i < 2; ++i) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = kWidths[i];
-    column.pszText = (char*)kHeadings[i];
-    SendMessageA(list, LVM_INSERTCOLUMNA, i, (LPARAM)&column);
-  }
+  AddListColumns(list, kHeadings, kWidths, 2);
   // Each row goes in on top, so going through the table backwards leaves
   // the rows in table order.
   for (int v = PATHVAR_COUNT - 1; v >= 0; --v) {

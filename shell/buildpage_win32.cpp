@@ -47,12 +47,9 @@ HWND FillBuildPage(HWND page) {
   HIMAGELIST marks = ImageList_LoadImageA(GetModuleHandleA(nullptr),
                                           MAKEINTRESOURCEA(IDB_LOG_MARKS), 16, 1,
                                           RGB(255, 0, 255), IMAGE_BITMAP, 0);
-  LVCOLUMNA column = {};
-  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-  column.fmt = LVCFMT_LEFT;
-  column.cx = 430;
-  column.pszText = (char*)"";
-  SendMessageA(list, LVM_INSERTCOLUMNA, 0, (LPARAM)&column);
+  const char* const kHeading[] = {""};
+  const int kWidth[] = {430};
+  AddListColumns(list, kHeading, kWidth, 1);
   SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)marks);
   SendDlgItemMessageA(page, BUILD_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   ResetBuildLog(&kBuildPageSink);

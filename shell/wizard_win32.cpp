@@ -124,3 +124,14 @@ void ControlText(HWND page, int id, char* out, size_t outSize) {
   out[0] = '\0';
   GetDlgItemTextA(page, id, out, (int)outSize);
 }
+
+void AddListColumns(HWND list, const char* const* headings, const int* widths, int count) {
+  for (int i = 0; i < count; ++i) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = widths[i];
+    column.pszText = (char*)headings[i];
+    SendMessageA(list, LVM_INSERTCOLUMNA, i, (LPARAM)&column);
+  }
+}

@@ -53,3 +53,6 @@ void ShowHelp(HWND page);
 
 // Reads a control's text into out (cut to fit).
 void ControlText(HWND page, int id, char* out, size_t outSize);
+
+// Appends left-aligned columns to a report-view list.
+void AddListColumns(HWND list, const char* const* headings, const int* widths, int count);
