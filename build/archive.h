@@ -13,6 +13,8 @@
 extern const char* const kFileTooLargeText;     // a file of 4 GB or more
 extern const char* const kArchiveTooLargeText;  // the archive would pass 4 GB
 
+struct ArchiveFlight;  // files read, not yet in the archive (archive.cpp)
+
 // One archive build: the settings, then the state of the walk.
 struct ArchiveJob {
   const char* sourceFolder;  // ends with a backslash; the top of every entry name
@@ -28,7 +30,7 @@ struct ArchiveJob {
   // State of the walk, set by InitArchiveJob.
   void* zip;                    // the open archive, created by the first file
   void* stream;                 // its file, as the zip library's file functions opened it
-  unsigned char* buffer;        // the copy buffer
+  ArchiveFlight* flight;        // files on their way through the deflate workers
   bool totalKnown;
   uint32_t total;               // SumFolderSize of the source folder
   uint32_t done;                // listed sizes of the files added
@@ -40,26 +42,16 @@ struct ArchiveJob {
 // password, no progress bar, archive kept open across the walk, 32-bit limit).
 void InitArchiveJob(ArchiveJob* job);
 
-// Builds the whole archive from job->sourceFolder and closes it. Returns
-// true when every file was added and the archive was written; false
-// otherwise, the last log line then naming the file that failed (when one
-// did). An empty source folder succeeds and leaves no archive file.
+// Builds the whole archive from job->sourceFolder (depth first, in listing
+// order) and closes it. Worker threads deflate the files, a large one in
+// pieces; this thread reads them and adds the finished entries in the walk's
+// order, logging each as it goes in. Returns true when every file was added
+// and the archive was written; false otherwise, the last log line then
+// naming the file that failed (when one did): missing or unreadable, too
+// large for a 32-bit entry, taking the archive past job->sizeLimit, or the
+// zip library failed. A folder that cannot be listed adds nothing. An empty
+// source folder succeeds and leaves no archive file.
 bool BuildSourceArchive(ArchiveJob* job);
-
-// Adds every file below folder (depth first, in listing order) and logs each.
-// Returns false at the first file that cannot be added; a folder that cannot
-// be listed adds nothing and counts as done.
-bool AddFolderToArchive(ArchiveJob* job, const char* folder);
-
-// Adds one file as one entry; listedSize is the size its listing reported.
-// Returns false when the file is missing or unreadable, too large for a
-// 32-bit entry, would take the archive past job->sizeLimit, or the zip
-// library fails. Logs nothing.
-bool AddFileToArchive(ArchiveJob* job, const char* path, uint64_t listedSize);
-
-// Closes the archive if it is open. Returns false when writing its central
-// directory failed.
-bool CloseArchive(ArchiveJob* job);
 
 // Sum of the listed sizes of all files below folder, modulo 2^32, added to a
 // running total that restart first sets to 0. Returns the running total.

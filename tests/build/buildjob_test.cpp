@@ -325,18 +325,26 @@ TEST_F(BuildJobTest, JobRunsOnAThreadOfItsOwnStartedThroughMsvcrt) {
 #else
 // Info-ZIP and 7-Zip read the packed file as a zip with a prefix; entries are
 // deflated at every level, and encrypted only with password protection on,
-// whatever the password field holds.
+// whatever the password field holds. Files of more than one deflate piece
+// (text and binary across the piece ends) and of exactly one come back whole.
 TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
+  std::string big;
+  for (uint32_t s = 7; big.size() < 2600000; s = s * 1103515245u + 12345u) {
+    big += s >> 29 ? "line " + std::to_string(s >> 22) + "\n" : std::string(1, (char)(s >> 24));
+  }
   MakeTree(source, kDemo);
+  MakeTree(source, {{"big.bin", big}, {"one.bin", big.substr(0, 1 << 20)}});
   CopyText(gProject.Password, VQ_TEXT_SIZE, "pw 1");
-  for (int run = 0; run < 4; ++run) {
-    const int protectedBuild = gProject.Checkbox3 = run / 2;
-    gProject.CompressLevel = run % 2 ? 9 : 0;
+  const int levels[] = {0, 6, 9};
+  for (int run = 0; run < 6; ++run) {
+    const int protectedBuild = gProject.Checkbox3 = run / 3;
+    gProject.CompressLevel = levels[run % 3];
     PackedParts parts = Built();
     ASSERT_TRUE(parts.found);
     EXPECT_NE(parts.header.find("\nPassword=" + std::to_string(protectedBuild) + "\n"), std::string::npos);
     for (const auto& e : ReadZip(output, protectedBuild ? "pw 1" : nullptr)) {
       EXPECT_TRUE(e.dataOk && e.method == 8 && (e.flag & 1) == (unsigned)protectedBuild) << e.name;
+      EXPECT_TRUE(e.name.find(".bin") == std::string::npos || e.data == big.substr(0, e.size));
     }
     char packed[2048];
     ASSERT_TRUE(PlatformSystemPath(output.c_str(), packed, sizeof packed));

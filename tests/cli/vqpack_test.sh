@@ -19,7 +19,7 @@ run() { "${runner[@]}" "$vqpack" "$@" >"$work/out.txt" 2>"$work/err.txt"; rc=$?;
 
 printf 'MZ run' >"$work/src/bin/run.exe"
 printf 'read me\r\n' >"$work/src/readme.txt"
-head -c 300000 /dev/urandom >"$work/src/docs/img/noise.bin"
+head -c 3000000 /dev/urandom >"$work/src/docs/img/noise.bin"
 : >"$work/src/docs/empty.txt"
 # Saved on Windows: the source folder does not exist here.
 printf '%s\r\n' '[Varnoquist]' 'Version=1.2' 'ProjectName=vqTest' 'SourceFolder=C:\Work\Demo\' \
