@@ -161,6 +161,7 @@ struct ArchiveFlight {
   std::deque<PendingEntry*> entries;  // in walk order
   size_t bytes;                       // counted against kFlightBudget
   bool stopped;                       // a write failed and was logged: the walk ends
+  unsigned char* readBuffer;          // VQ_DEFLATE_PIECE_SIZE bytes
 };
 
 namespace {
@@ -281,12 +282,10 @@ bool SubmitToEntry(ArchiveJob* job, PendingEntry* entry, DeflatePiece* piece) {
 // file's first two pieces, the rest is read and the file set back behind
 // second. Returns false on a read error.
 bool CrcPass(PlatformFile* file, const DeflatePiece* first, const DeflatePiece* second,
-             unsigned long* crc) {
+             unsigned char* buffer, unsigned long* crc) {
   uLong sum = crc32(0L, Z_NULL, 0);
   sum = crc32(sum, first->input + first->dictionarySize, (uInt)first->dataSize);
   sum = crc32(sum, second->input + second->dictionarySize, (uInt)second->dataSize);
-  unsigned char* buffer = (unsigned char*)malloc(VQ_DEFLATE_PIECE_SIZE);
-  if (!buffer) return false;
   bool ok = true;
   for (;;) {
     size_t got = 0;
@@ -294,7 +293,6 @@ bool CrcPass(PlatformFile* file, const DeflatePiece* first, const DeflatePiece* 
     if (!ok || got == 0) break;
     sum = crc32(sum, buffer, (uInt)got);
   }
-  free(buffer);
   *crc = sum;
   return ok && PlatformSeekFile(file, (uint64_t)first->dataSize + second->dataSize);
 }
@@ -312,20 +310,22 @@ bool ReadPieces(ArchiveJob* job, PendingEntry* entry, PlatformFile* file) {
       dictionary = held->dictionarySize + held->dataSize;
       if (dictionary > VQ_DEFLATE_DICTIONARY_SIZE) dictionary = VQ_DEFLATE_DICTIONARY_SIZE;
     }
-    DeflatePiece* next = NewDeflatePiece(dictionary, VQ_DEFLATE_PIECE_SIZE);
+    // Read into the flight's buffer first: a piece takes only the room its
+    // data needs, not a whole piece's for every small file.
+    unsigned char* read = job->flight->readBuffer;
     size_t got = 0;
-    bool ok = next != nullptr;
-    if (ok && held) {
-      memcpy(next->input, held->input + held->dictionarySize + held->dataSize - dictionary,
-             dictionary);
-    }
-    ok = ok && PlatformReadFile(file, next->input + dictionary, VQ_DEFLATE_PIECE_SIZE, &got);
+    DeflatePiece* next = nullptr;
+    bool ok = PlatformReadFile(file, read, VQ_DEFLATE_PIECE_SIZE, &got) &&
+              (next = NewDeflatePiece(dictionary, got)) != nullptr;
     if (!ok) {
-      FreeDeflatePiece(next);
       FreeDeflatePiece(held);
       return false;
     }
-    next->dataSize = got;
+    if (held) {
+      memcpy(next->input, held->input + held->dictionarySize + held->dataSize - dictionary,
+             dictionary);
+    }
+    memcpy(next->input + dictionary, read, got);
     if (held && got == 0) {
       FreeDeflatePiece(next);
       held->last = true;
@@ -333,7 +333,7 @@ bool ReadPieces(ArchiveJob* job, PendingEntry* entry, PlatformFile* file) {
     }
     if (held) {
       if (first && encrypt) {
-        ok = CrcPass(file, held, next, &entry->passCrc);
+        ok = CrcPass(file, held, next, job->flight->readBuffer, &entry->passCrc);
         entry->passCrcKnown = ok;
       }
       first = false;
@@ -463,11 +463,17 @@ bool BuildSourceArchive(ArchiveJob* job) {
   flight.pool = StartDeflatePool(job->level);
   flight.bytes = 0;
   flight.stopped = false;
-  if (!flight.pool) return false;
+  flight.readBuffer = (unsigned char*)malloc(VQ_DEFLATE_PIECE_SIZE);
+  if (!flight.pool || !flight.readBuffer) {
+    StopDeflatePool(flight.pool);
+    free(flight.readBuffer);
+    return false;
+  }
   job->flight = &flight;
   bool ok = AddFolderToArchive(job, job->sourceFolder) && DrainFlight(job);
   EmptyFlight(&flight);
   StopDeflatePool(flight.pool);
+  free(flight.readBuffer);
   job->flight = nullptr;
   if (!CloseArchive(job)) ok = false;
   return ok;

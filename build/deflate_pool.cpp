@@ -17,6 +17,7 @@ struct DeflatePool {
   std::condition_variable queued;    // a piece to take, or stopping
   std::condition_variable finished;  // a piece is done
   std::deque<DeflatePiece*> todo;
+  size_t unannounced;  // input bytes queued since the workers were last woken
   bool stopping;
   std::vector<std::thread> workers;
 };
@@ -99,6 +100,7 @@ DeflatePool* StartDeflatePool(int level) {
   DeflatePool* pool = new DeflatePool();
   pool->level = level;
   pool->stopping = false;
+  pool->unannounced = 0;
   unsigned count = std::thread::hardware_concurrency();
   if (count == 0) count = 1;
   for (unsigned i = 0; i < count; ++i) {
@@ -130,16 +132,26 @@ DeflatePiece* NewDeflatePiece(size_t dictionarySize, size_t dataSize) {
   return piece;
 }
 
+// Waking a worker for every small file costs more than deflating it: the
+// workers are woken once half a piece's worth of input is waiting, or when
+// the caller is about to wait itself.
 void SubmitPiece(DeflatePool* pool, DeflatePiece* piece) {
+  bool wake = false;
   {
     std::lock_guard<std::mutex> hold(pool->lock);
     pool->todo.push_back(piece);
+    pool->unannounced += piece->dictionarySize + piece->dataSize;
+    wake = pool->unannounced >= VQ_DEFLATE_PIECE_SIZE / 2;
+    if (wake) pool->unannounced = 0;
   }
-  pool->queued.notify_one();
+  if (wake) pool->queued.notify_all();
 }
 
 void WaitForPiece(DeflatePool* pool, DeflatePiece* piece) {
   std::unique_lock<std::mutex> hold(pool->lock);
+  if (piece->done) return;
+  pool->unannounced = 0;
+  pool->queued.notify_all();
   pool->finished.wait(hold, [piece] { return piece->done; });
 }
 
