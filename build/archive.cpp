@@ -10,6 +10,7 @@
 #include <share.h>
 #endif
 
+#include "build/archive_stream.h"
 #include "build/deflate_pool.h"
 #include "build/layout.h"
 #include "project/project.h"
@@ -44,41 +45,19 @@ bool WithTrailingBackslash(const char* folder, char* out, size_t outSize) {
                                                    : CopyText(out, outSize, "\\"));
 }
 
-// The zip library's own stdio functions for the archive, but for three:
-// opening, because the job keeps the stream to ask how far the archive has
-// got; seeking and telling, because the library's casts cut offsets to a
-// 32-bit long on Windows, which breaks every archive that passes 2 GB.
-
+// The archive goes through our own buffered stream (archive_stream.h); the
+// job keeps it to ask how far the archive has got.
 voidpf ZCALLBACK OpenArchiveStream(voidpf opaque, const void* name, int mode) {
   ArchiveJob* job = (ArchiveJob*)opaque;
   // The library opens the archive only to create it or to add to it.
   const char* how = (mode & ZLIB_FILEFUNC_MODE_EXISTING) ? "r+b" : "wb";
 #ifdef _WIN32
   // Others may read the archive meanwhile, never write it.
-  job->stream = _fsopen((const char*)name, how, _SH_DENYWR);
+  job->stream = WrapArchiveFile(_fsopen((const char*)name, how, _SH_DENYWR));
 #else
-  job->stream = fopen((const char*)name, how);
+  job->stream = WrapArchiveFile(fopen((const char*)name, how));
 #endif
   return job->stream;
-}
-
-long ZCALLBACK SeekArchiveStream(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
-  int whence = origin == ZLIB_FILEFUNC_SEEK_SET   ? SEEK_SET
-               : origin == ZLIB_FILEFUNC_SEEK_END ? SEEK_END
-                                                  : SEEK_CUR;
-#ifdef _WIN32
-  return _fseeki64((FILE*)stream, (__int64)offset, whence) == 0 ? 0 : -1;
-#else
-  return fseeko((FILE*)stream, (off_t)offset, whence) == 0 ? 0 : -1;
-#endif
-}
-
-ZPOS64_T ZCALLBACK TellArchiveStream(voidpf, voidpf stream) {
-#ifdef _WIN32
-  return (ZPOS64_T)_ftelli64((FILE*)stream);
-#else
-  return (ZPOS64_T)ftello((FILE*)stream);
-#endif
 }
 
 bool OpenArchive(ArchiveJob* job) {
@@ -87,9 +66,8 @@ bool OpenArchive(ArchiveJob* job) {
   if (!PlatformSystemPath(job->archivePath, systemPath, sizeof systemPath)) return false;
   zlib_filefunc64_def functions;
   fill_fopen64_filefunc(&functions);
+  SetArchiveStreamFunctions(&functions);
   functions.zopen64_file = OpenArchiveStream;
-  functions.zseek64_file = SeekArchiveStream;
-  functions.ztell64_file = TellArchiveStream;
   functions.opaque = job;
   job->zip = zipOpen2_64(systemPath, APPEND_STATUS_CREATE, nullptr, &functions);
   return job->zip != nullptr;
@@ -100,7 +78,7 @@ bool OpenArchive(ArchiveJob* job) {
 // end record. Within an entry the library still holds some of the data, so
 // this errs low there and is exact once the entry is closed.
 bool ArchivePassesLimit(ArchiveJob* job) {
-  uint64_t written = TellArchiveStream(nullptr, job->stream);
+  uint64_t written = ArchiveStreamSize((ArchiveStream*)job->stream);
   if (written + job->centralSize + kEndRecordSize <= job->sizeLimit) return false;
   job->failureText = kArchiveTooLargeText;
   return true;
@@ -166,10 +144,6 @@ struct ArchiveFlight {
 
 namespace {
 
-size_t PieceCost(const DeflatePiece* piece) {
-  return piece->dictionarySize + 2 * piece->dataSize + 1024;
-}
-
 size_t EntryCost(const PendingEntry* entry) { return sizeof *entry + entry->path.size() + 64; }
 
 bool FailEntry(ArchiveJob* job, const PendingEntry* entry) {
@@ -204,23 +178,41 @@ bool OpenEntry(ArchiveJob* job, PendingEntry* entry, const DeflatePiece* first) 
   return entry->opened;
 }
 
+bool ReadFileIntoFlight(ArchiveJob* job, PendingEntry* entry);
+
+// A file listed as less than a piece that has more by the time a worker got
+// to it: read here in pieces after all. Returns false when that failed (logged).
+bool ReadGrownFile(ArchiveJob* job, PendingEntry* entry) {
+  DeflatePiece* piece = entry->pieces.front();
+  entry->pieces.pop_front();
+  job->flight->bytes -= piece->reserved;
+  FreeDeflatePiece(piece);
+  entry->complete = false;
+  bool ok = ReadFileIntoFlight(job, entry);
+  entry->complete = true;
+  if (ok) return true;
+  return job->flight->stopped ? false : FailEntry(job, entry);
+}
+
 // Writes the oldest piece in flight, waiting for its worker, and closes and
 // logs its entry when that was the entry's last piece. Returns false (the
 // failure logged) when the entry fails.
 bool WriteOldest(ArchiveJob* job) {
   ArchiveFlight* flight = job->flight;
+  if (flight->stopped) return false;
   PendingEntry* entry = flight->entries.front();
   if (entry->failed) return FailEntry(job, entry);
   if (!entry->pieces.empty()) {
     DeflatePiece* piece = entry->pieces.front();
     WaitForPiece(flight->pool, piece);
+    if (piece->grown) return ReadGrownFile(job, entry);
     bool ok = !piece->failed && (entry->opened || OpenEntry(job, entry, piece)) &&
               zipWriteInFileInZip(job->zip, piece->output, (unsigned)piece->outputSize) == ZIP_OK &&
               !ArchivePassesLimit(job);
     entry->crc = crc32_combine(entry->crc, piece->crc, (z_off_t)piece->dataSize);
     entry->size += piece->dataSize;
     entry->pieces.pop_front();
-    flight->bytes -= PieceCost(piece);
+    flight->bytes -= piece->reserved;
     FreeDeflatePiece(piece);
     if (!ok) return FailEntry(job, entry);
   }
@@ -266,14 +258,14 @@ bool DrainFlight(ArchiveJob* job) {
 
 // Queues the piece as the entry's next. false (the piece freed) when making
 // room for it failed.
-bool SubmitToEntry(ArchiveJob* job, PendingEntry* entry, DeflatePiece* piece) {
-  size_t cost = PieceCost(piece);
-  if (!MakeRoom(job, cost)) {
+bool SubmitToEntry(ArchiveJob* job, PendingEntry* entry, DeflatePiece* piece, size_t dataSize) {
+  piece->reserved = piece->dictionarySize + 2 * dataSize + 1024;  // input and output
+  if (!MakeRoom(job, piece->reserved)) {
     FreeDeflatePiece(piece);
     return false;
   }
   entry->pieces.push_back(piece);
-  job->flight->bytes += cost;
+  job->flight->bytes += piece->reserved;
   SubmitPiece(job->flight->pool, piece);
   return true;
 }
@@ -329,7 +321,7 @@ bool ReadPieces(ArchiveJob* job, PendingEntry* entry, PlatformFile* file) {
     if (held && got == 0) {
       FreeDeflatePiece(next);
       held->last = true;
-      return SubmitToEntry(job, entry, held);
+      return SubmitToEntry(job, entry, held, held->dataSize);
     }
     if (held) {
       if (first && encrypt) {
@@ -337,7 +329,7 @@ bool ReadPieces(ArchiveJob* job, PendingEntry* entry, PlatformFile* file) {
         entry->passCrcKnown = ok;
       }
       first = false;
-      if (!ok || !SubmitToEntry(job, entry, held)) {
+      if (!ok || !SubmitToEntry(job, entry, held, held->dataSize)) {
         if (!ok) FreeDeflatePiece(held);
         FreeDeflatePiece(next);
         return false;
@@ -345,7 +337,7 @@ bool ReadPieces(ArchiveJob* job, PendingEntry* entry, PlatformFile* file) {
     }
     if (got < VQ_DEFLATE_PIECE_SIZE) {
       next->last = true;
-      return SubmitToEntry(job, entry, next);
+      return SubmitToEntry(job, entry, next, next->dataSize);
     }
     held = next;
   }
@@ -392,7 +384,18 @@ bool QueueFailure(ArchiveJob* job, const char* path) {
 // (logged after the files before it), or an earlier one did.
 bool QueueFile(ArchiveJob* job, const char* path, uint64_t listedSize) {
   PendingEntry* entry = AddPendingEntry(job, path, listedSize);
-  bool ok = ReadFileIntoFlight(job, entry);
+  bool ok;
+  if (listedSize < VQ_DEFLATE_PIECE_SIZE) {
+    // Read by a worker: this thread's time goes to the walk and the writing.
+    DeflatePiece* piece = NewDeflatePiece(0, 0);
+    if (piece) {
+      piece->path = entry->path.c_str();
+      piece->last = true;
+    }
+    ok = piece && SubmitToEntry(job, entry, piece, (size_t)listedSize);
+  } else {
+    ok = ReadFileIntoFlight(job, entry);
+  }
   entry->complete = true;
   if (ok) return true;
   if (job->flight->stopped) return false;

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/platform.h"
 #include "zlib.h"
 
 struct DeflatePool {
@@ -29,8 +30,7 @@ namespace {
 // and the match search reads a little past the data, so a reused stream
 // could pick other (equally long) matches depending on what the thread did
 // before.
-bool DeflateOnePiece(int level, DeflatePiece* piece) {
-  const unsigned char* data = piece->input + piece->dictionarySize;
+bool DeflateOnePiece(int level, DeflatePiece* piece, const unsigned char* data) {
   piece->crc = crc32(crc32(0L, Z_NULL, 0), data, (uInt)piece->dataSize);
   z_stream stream;
   memset(&stream, 0, sizeof stream);
@@ -76,15 +76,41 @@ bool DeflateOnePiece(int level, DeflatePiece* piece) {
   return ok;
 }
 
+// Reads piece->path into buffer (a piece and a byte) and sets the size.
+bool ReadSmallFile(DeflatePiece* piece, unsigned char* buffer) {
+  PlatformFileInfo info;
+  if (!PlatformGetFileInfo(piece->path, &info) || info.isFolder) return false;
+  if (info.size >= VQ_DEFLATE_PIECE_SIZE) {
+    piece->grown = true;
+    return true;
+  }
+  PlatformFile* file = PlatformOpenRead(piece->path);
+  if (!file) return false;
+  size_t got = 0;
+  bool ok = PlatformReadFile(file, buffer, VQ_DEFLATE_PIECE_SIZE + 1, &got);
+  PlatformCloseFile(file);
+  piece->grown = got > VQ_DEFLATE_PIECE_SIZE;
+  piece->dataSize = got;
+  return ok;
+}
+
+bool RunPiece(int level, DeflatePiece* piece, unsigned char* buffer) {
+  if (!piece->path) return DeflateOnePiece(level, piece, piece->input + piece->dictionarySize);
+  if (!buffer || !ReadSmallFile(piece, buffer)) return false;
+  return piece->grown || DeflateOnePiece(level, piece, buffer);
+}
+
 void RunWorker(DeflatePool* pool) {
+  // The buffer small files are read into, one for the worker's life.
+  unsigned char* buffer = (unsigned char*)malloc(VQ_DEFLATE_PIECE_SIZE + 1);
   std::unique_lock<std::mutex> hold(pool->lock);
   for (;;) {
     pool->queued.wait(hold, [pool] { return pool->stopping || !pool->todo.empty(); });
-    if (pool->todo.empty()) return;
+    if (pool->todo.empty()) break;
     DeflatePiece* piece = pool->todo.front();
     pool->todo.pop_front();
     hold.unlock();
-    bool ok = DeflateOnePiece(pool->level, piece);
+    bool ok = RunPiece(pool->level, piece, buffer);
     free(piece->input);  // the input is no longer needed: memory back early
     piece->input = nullptr;
     hold.lock();
@@ -92,6 +118,8 @@ void RunWorker(DeflatePool* pool) {
     piece->done = true;
     pool->finished.notify_all();
   }
+  hold.unlock();
+  free(buffer);
 }
 
 }  // namespace
@@ -133,15 +161,15 @@ DeflatePiece* NewDeflatePiece(size_t dictionarySize, size_t dataSize) {
 }
 
 // Waking a worker for every small file costs more than deflating it: the
-// workers are woken once half a piece's worth of input is waiting, or when
+// workers are woken once pieces worth half a piece's input are waiting, or when
 // the caller is about to wait itself.
 void SubmitPiece(DeflatePool* pool, DeflatePiece* piece) {
   bool wake = false;
   {
     std::lock_guard<std::mutex> hold(pool->lock);
     pool->todo.push_back(piece);
-    pool->unannounced += piece->dictionarySize + piece->dataSize;
-    wake = pool->unannounced >= VQ_DEFLATE_PIECE_SIZE / 2;
+    pool->unannounced += piece->reserved;
+    wake = pool->unannounced >= VQ_DEFLATE_PIECE_SIZE;
     if (wake) pool->unannounced = 0;
   }
   if (wake) pool->queued.notify_all();

@@ -20,13 +20,20 @@ struct DeflatePiece {
   size_t dictionarySize;  // 0..VQ_DEFLATE_DICTIONARY_SIZE
   size_t dataSize;
   bool last;              // finishes the stream
+  // Instead of input: a file of less than a piece that the worker reads
+  // whole (opened once, as PlatformOpenRead shares it) and deflates as one
+  // last piece. Must stay valid until the piece is done.
+  const char* path;
+  size_t reserved;        // the caller's count of the piece's memory, also its weight
+                          // when the pool gathers pieces before waking workers
 
   // Valid once WaitForPiece returned.
   unsigned char* output;  // raw deflate data, outputSize bytes
   size_t outputSize;
   unsigned long crc;      // CRC-32 of the data (not the dictionary)
   int dataType;           // zlib's guess from the first block: Z_TEXT, Z_BINARY or Z_UNKNOWN
-  bool failed;            // deflate could not run (out of memory)
+  bool failed;            // deflate could not run (out of memory), or path could not be read
+  bool grown;             // path holds a piece or more by now: not read, not deflated
   bool done;              // set under the pool's lock
 };
 
