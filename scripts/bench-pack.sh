@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Benchmark: vqpack against Info-ZIP `zip -r` at the same level on the same
-# corpus, for levels 0, 6 and 9, on two corpora generated under out/bench:
+# corpus, for levels 0, 6 and 9, on three corpora generated under out/bench:
 #   mixed  about 200 MB: text, records, random bytes and zeros, 2 KB to 16 MB
 #   small  20,000 files of about 2 KB in nested folders
-# Prints time, MB/s, output size and peak memory of both, and the ratios.
+#   large  one 1 GB file, 16 MB stretches of random bytes and text by turns
+# Prints time, MB/s, output size and peak memory of both, and the ratios;
+# when pigz is installed, also `tar | pigz` with one thread per processor (a
+# gzip stream, not a zip: the reference for parallel deflate). Every packed
+# file is tested with `unzip -t` and `7z t` after its run (VQ_BENCH_VERIFY=0
+# skips that); VQ_BENCH_PASSWORD=WORD packs with that password.
 # Not a test: timings depend on the machine. vqpack comes from the linux
 # build tree (VQ_LINUX_DIR, default out/linux), built first when missing.
 set -euo pipefail
@@ -12,6 +17,11 @@ linux_dir=$(realpath -m "${VQ_LINUX_DIR:-$root/out/linux}")
 bench=$(realpath -m "${VQ_BENCH_DIR:-$root/out/bench}")
 vqpack="$linux_dir/cli/vqpack"
 levels=${VQ_BENCH_LEVELS:-"0 6 9"}
+corpora=${VQ_BENCH_CORPORA:-"mixed small large"}
+verify=${VQ_BENCH_VERIFY:-1}
+password=${VQ_BENCH_PASSWORD:-}
+threads=$(nproc 2>/dev/null || echo 2)
+pigz=$(command -v pigz || true)
 
 if [ ! -x "$vqpack" ]; then
   cmake --preset linux -B "$linux_dir" >/dev/null
@@ -65,6 +75,16 @@ if not os.path.isdir(small):
     for n in range(20000):
         folder = os.path.join(small, 'a%02d' % (n % 20), 'b%02d' % (n // 20 % 10))
         write(os.path.join(folder, 'f%05d.txt' % n), text(rng.randint(1536, 2560)))
+large = os.path.join(bench, 'large', 'large.dat')
+if not os.path.isfile(large):
+    # Text made once and reused: 16 MB apart, no deflate window sees the repeat.
+    stretch = 16 << 20
+    block = text(stretch)
+    os.makedirs(os.path.dirname(large), exist_ok=True)
+    with open(large + '.part', 'wb') as f:
+        for i in range(64):
+            f.write(os.urandom(stretch) if i % 2 else block)
+    os.rename(large + '.part', large)
 PY
 }
 
@@ -83,9 +103,27 @@ mkdir -p "$bench"
 echo "generating corpora in $bench (first run only)..."
 make_corpora
 
-printf '\n%-6s %-5s | %8s %8s %9s %8s | %8s %8s %9s %8s | %s\n' corpus level \
-  "vq s" "vq MB/s" "vq MB" "vq RSS" "zip s" "zip MB/s" "zip MB" "zip RSS" "time vq/zip"
-for corpus in mixed small; do
+# check PACKED: the archive behind the stub passes Info-ZIP's and 7-Zip's tests.
+check() {
+  [ "$verify" = 1 ] || return 0
+  local pw=()
+  [ -z "$password" ] || pw=(-P "$password")
+  # unzip warns about the stub in front (exit code 1) and tests on.
+  local said
+  said=$(unzip -t "${pw[@]}" "$1" 2>&1 || true)
+  grep -q '^No errors detected in compressed data' <<<"$said" ||
+    { echo "bench-pack: unzip -t failed on $1" >&2; exit 1; }
+  7z t ${password:+"-p$password"} "$1" >/dev/null 2>&1 || { echo "bench-pack: 7z t failed on $1" >&2; exit 1; }
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}'; }
+rate() { awk -v m="$1" -v s="$2" 'BEGIN {printf "%.1f", (s > 0 ? m / s : 0)}'; }
+size_mb() { awk -v b="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", b / 1048576}'; }
+
+printf '\n%-6s %-5s | %8s %8s %9s %8s | %8s %8s %9s %8s | %8s %8s %9s %8s | %6s %6s\n' corpus level \
+  "vq s" "vq MB/s" "vq MB" "vq RSS" "zip s" "zip MB/s" "zip MB" "zip RSS" \
+  "pigz s" "pigz MB/s" "pigz MB" "pigz RSS" "vq/zip" "vq/pigz"
+for corpus in $corpora; do
   source="$bench/$corpus"
   bytes=$(find "$source" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
   mb=$(awk -v b="$bytes" 'BEGIN {printf "%.1f", b / 1048576}')
@@ -93,21 +131,30 @@ for corpus in mixed small; do
     project="$bench/$corpus-$level.vqx"
     packed="$bench/$corpus-$level.exe"
     zipped="$bench/$corpus-$level.zip"
-    printf '[Varnoquist]\nVersion=1.2\nProjectName=vqbench\nSourceFolder=%s/\nCompressLevel=%s\nOutputFile=%s\n' \
-      "$source" "$level" "$packed" >"$project"
-    rm -f "$packed" "$zipped"
-    find "$source" -type f -exec cat {} + >/dev/null  # both start from a warm cache
+    gzipped="$bench/$corpus-$level.tar.gz"
+    printf '[Varnoquist]\nVersion=1.2\nProjectName=vqbench\nSourceFolder=%s/\nCompressLevel=%s\nOutputFile=%s\nPassword=%s\nCheckbox3=%d\n' \
+      "$source" "$level" "$packed" "$password" "$([ -n "$password" ] && echo 1 || echo 0)" >"$project"
+    rm -f "$packed" "$zipped" "$gzipped"
+    find "$source" -type f -exec cat {} + >/dev/null  # all start from a warm cache
     run_timed "$vqpack" "$project"
     vq_secs=$secs vq_peak=$peak
-    run_timed bash -c "cd '$source' && zip -r -q -$level '$zipped' ."
+    check "$packed"
+    zip_pw=""
+    [ -z "$password" ] || zip_pw="-P '$password'"
+    run_timed bash -c "cd '$source' && zip -r -q -$level $zip_pw '$zipped' ."
     zip_secs=$secs zip_peak=$peak
-    printf '%-6s %-5s | %8.2f %8.1f %9.1f %7dK | %8.2f %8.1f %9.1f %7dK | %.2f\n' "$corpus" "$level" \
-      "$vq_secs" "$(awk -v m="$mb" -v s="$vq_secs" 'BEGIN {print (s > 0 ? m / s : 0)}')" \
-      "$(awk -v b="$(stat -c %s "$packed")" 'BEGIN {print b / 1048576}')" "$vq_peak" \
-      "$zip_secs" "$(awk -v m="$mb" -v s="$zip_secs" 'BEGIN {print (s > 0 ? m / s : 0)}')" \
-      "$(awk -v b="$(stat -c %s "$zipped")" 'BEGIN {print b / 1048576}')" "$zip_peak" \
-      "$(awk -v a="$vq_secs" -v b="$zip_secs" 'BEGIN {print (b > 0 ? a / b : 0)}')"
-    rm -f "$packed" "$zipped"
+    pigz_cols=$(printf '%8s %9s %9s %8s' - - - -) pigz_ratio=-
+    if [ -n "$pigz" ]; then
+      run_timed bash -c "cd '$source' && tar -cf - . | '$pigz' -p $threads -$level >'$gzipped'"
+      pigz_cols=$(printf '%8.2f %9s %9s %7dK' "$secs" "$(rate "$mb" "$secs")" "$(size_mb "$gzipped")" "$peak")
+      pigz_ratio=$(ratio "$vq_secs" "$secs")
+    fi
+    printf '%-6s %-5s | %8.2f %8s %9s %7dK | %8.2f %8s %9s %7dK | %s | %6s %6s\n' "$corpus" "$level" \
+      "$vq_secs" "$(rate "$mb" "$vq_secs")" "$(size_mb "$packed")" "$vq_peak" \
+      "$zip_secs" "$(rate "$mb" "$zip_secs")" "$(size_mb "$zipped")" "$zip_peak" \
+      "$pigz_cols" "$(ratio "$vq_secs" "$zip_secs")" "$pigz_ratio"
+    rm -f "$packed" "$zipped" "$gzipped"
   done
   echo "($corpus: $mb MB in $(find "$source" -type f | wc -l) files)"
 done
+echo "(vqpack and pigz with $threads threads; RSS is the peak resident memory)"
