@@ -139,7 +139,7 @@ struct ArchiveFlight {
   std::deque<PendingEntry*> entries;  // in walk order
   size_t bytes;                       // counted against kFlightBudget
   bool stopped;                       // a write failed and was logged: the walk ends
-  unsigned char* readBuffer;          // VQ_DEFLATE_PIECE_SIZE bytes
+  unsigned char* readBuffer;          // VQ_DEFLATE_PIECE_SIZE bytes for the CRC pass
 };
 
 namespace {
@@ -302,22 +302,19 @@ bool ReadPieces(ArchiveJob* job, PendingEntry* entry, PlatformFile* file) {
       dictionary = held->dictionarySize + held->dataSize;
       if (dictionary > VQ_DEFLATE_DICTIONARY_SIZE) dictionary = VQ_DEFLATE_DICTIONARY_SIZE;
     }
-    // Read into the flight's buffer first: a piece takes only the room its
-    // data needs, not a whole piece's for every small file.
-    unsigned char* read = job->flight->readBuffer;
+    DeflatePiece* next = NewDeflatePiece(dictionary, VQ_DEFLATE_PIECE_SIZE);
     size_t got = 0;
-    DeflatePiece* next = nullptr;
-    bool ok = PlatformReadFile(file, read, VQ_DEFLATE_PIECE_SIZE, &got) &&
-              (next = NewDeflatePiece(dictionary, got)) != nullptr;
-    if (!ok) {
-      FreeDeflatePiece(held);
-      return false;
-    }
-    if (held) {
+    if (next && held) {
       memcpy(next->input, held->input + held->dictionarySize + held->dataSize - dictionary,
              dictionary);
     }
-    memcpy(next->input + dictionary, read, got);
+    if (!next || !PlatformReadFile(file, next->input + dictionary, VQ_DEFLATE_PIECE_SIZE, &got)) {
+      FreeDeflatePiece(next);
+      FreeDeflatePiece(held);
+      return false;
+    }
+    next->dataSize = got;
+    bool ok = true;
     if (held && got == 0) {
       FreeDeflatePiece(next);
       held->last = true;

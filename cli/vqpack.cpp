@@ -94,6 +94,9 @@ int main(int argc, char** argv) {
   // would hand it back to the system each time and fault it in afresh for
   // the next file, which costs more than compressing a small file.
   mallopt(M_TRIM_THRESHOLD, 16 << 20);
+  // Large files go through the deflate workers in pieces of about 1 MB;
+  // from the heap they reuse pages instead of mapping fresh ones each time.
+  mallopt(M_MMAP_THRESHOLD, 4 << 20);
 #endif
   PackOptions options;
   char error[VQ_TEXT_SIZE];
