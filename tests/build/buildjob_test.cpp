@@ -16,8 +16,6 @@
 
 #ifdef _WIN32
 #include <windows.h>
-
-#include "build/buildthread.h"
 #else
 #include <signal.h>
 #include <sys/resource.h>
@@ -312,17 +310,7 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
   }
 }
 
-#ifdef _WIN32
-TEST_F(BuildJobTest, JobRunsOnAThreadOfItsOwnStartedThroughMsvcrt) {
-  MakeTree(source, kDemo);
-  ResetBuildLog(&kTestSink);
-  HANDLE thread = (HANDLE)StartBuildJobThread();
-  ASSERT_NE(thread, nullptr);
-  EXPECT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
-  CloseHandle(thread);
-  EXPECT_STREQ(BuildLogStatus(), "Completed Successfully.");
-}
-#else
+#ifndef _WIN32
 // Info-ZIP and 7-Zip read the packed file as a zip with a prefix; entries are
 // deflated at every level, and encrypted only with password protection on,
 // whatever the password field holds. Files of more than one deflate piece
