@@ -1,53 +1,20 @@
-// Screenshots: a GDI copy of the screen, written as PNG with zlib.
-#include "gd_capture.h"
+// What the screen shows: a GDI copy of it, saved as PNG (zlib), read by pixel or compared with icons.
 #include "guidriver.h"
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 #include <zlib.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
-void PutBig32(unsigned char* at, unsigned long value) {
-  at[0] = static_cast<unsigned char>(value >> 24);
-  at[1] = static_cast<unsigned char>(value >> 16);
-  at[2] = static_cast<unsigned char>(value >> 8);
-  at[3] = static_cast<unsigned char>(value);
-}
-
-bool WriteChunk(FILE* file, const char* type, const unsigned char* data, size_t size) {
-  unsigned char head[8];
-  PutBig32(head, static_cast<unsigned long>(size));
-  memcpy(head + 4, type, 4);
-  unsigned long crc = crc32(0, head + 4, 4);
-  if (size) crc = crc32(crc, data, static_cast<uInt>(size));
-  unsigned char tail[4];
-  PutBig32(tail, crc);
-  return fwrite(head, 1, 8, file) == 8 && (size == 0 || fwrite(data, 1, size, file) == size) &&
-         fwrite(tail, 1, 4, file) == 4;
-}
-
-// Creates every missing folder above the file path.
-void MakeParentFolders(const char* path) {
-  char folder[MAX_PATH];
-  lstrcpynA(folder, path, sizeof folder);
-  for (char* c = folder; *c; ++c) {
-    if (*c != '\\' && *c != '/') continue;
-    if (c == folder || c[-1] == ':') continue;  // the root, or "C:\"
-    char keep = *c;
-    *c = 0;
-    CreateDirectoryA(folder, NULL);
-    *c = keep;
-  }
-}
-
-}  // namespace
-
-unsigned char* PaintToRgb(int width, int height, PaintFunction paint, void* context) {
-  if (width <= 0 || height <= 0) return NULL;
+// Top-down rows of R, G, B bytes: the screen's width x height pixels from (left, top), or with icon, the
+// icon drawn over background. Empty when GDI fails.
+std::vector<unsigned char> Pixels(int left, int top, int width, int height, HICON icon = NULL,
+                                  COLORREF background = 0) {
   HDC screen = GetDC(NULL);
-  if (!screen) return NULL;
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -58,110 +25,121 @@ unsigned char* PaintToRgb(int width, int height, PaintFunction paint, void* cont
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = NULL;
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-  unsigned char* rgb = NULL;
-  if (memory && bitmap) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    unsigned char* from = static_cast<unsigned char*>(bits);
-    if (paint(memory, from, context)) {
-      GdiFlush();
-      rgb = static_cast<unsigned char*>(malloc(static_cast<size_t>(width) * height * 3));
-      for (size_t i = 0; rgb && i < static_cast<size_t>(width) * height; ++i) {
-        rgb[i * 3] = from[i * 4 + 2];  // DIB pixels are B, G, R, unused
-        rgb[i * 3 + 1] = from[i * 4 + 1];
-        rgb[i * 3 + 2] = from[i * 4];
-      }
-    }
-    SelectObject(memory, old);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  bool ok = bits != NULL;
+  if (ok && icon) {
+    RECT all = {0, 0, width, height};
+    HBRUSH brush = CreateSolidBrush(background);
+    ok = FillRect(memory, &all, brush) && DrawIconEx(memory, 0, 0, icon, width, height, 0, NULL, DI_NORMAL);
+    DeleteObject(brush);
+  } else if (ok) {
+    ok = BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY | CAPTUREBLT);
   }
-  if (bitmap) DeleteObject(bitmap);
-  if (memory) DeleteDC(memory);
+  GdiFlush();
+  std::vector<unsigned char> rgb;
+  const unsigned char* bgr = static_cast<const unsigned char*>(bits);  // B, G, R, unused
+  for (int i = 0; ok && i < width * height; ++i)
+    rgb.insert(rgb.end(), {bgr[i * 4 + 2], bgr[i * 4 + 1], bgr[i * 4]});
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
   ReleaseDC(NULL, screen);
   return rgb;
 }
 
-namespace {
+void Put32(std::vector<unsigned char>* out, unsigned long value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out->push_back(static_cast<unsigned char>(value >> shift));
+}
 
-struct ScreenArea {
-  int left, top, width, height;
-};
+void PutChunk(std::vector<unsigned char>* png, const char* type, const std::vector<unsigned char>& data) {
+  Put32(png, data.size());
+  size_t start = png->size();
+  png->insert(png->end(), type, type + 4);
+  png->insert(png->end(), data.begin(), data.end());
+  Put32(png, crc32(0, png->data() + start, png->size() - start));
+}
 
-bool CopyScreenArea(HDC memory, unsigned char*, void* context) {
-  const ScreenArea* area = static_cast<const ScreenArea*>(context);
-  HDC screen = GetDC(NULL);
-  bool ok = screen && BitBlt(memory, 0, 0, area->width, area->height, screen, area->left,
-                             area->top, SRCCOPY | CAPTUREBLT);
-  if (screen) ReleaseDC(NULL, screen);
-  return ok;
+// Writes an 8-bit RGB PNG, creating the folders above an absolute path.
+bool WritePng(const char* path, const std::vector<unsigned char>& rgb, int width, int height) {
+  std::vector<unsigned char> raw;
+  for (int y = 0; y < height; ++y) {
+    raw.push_back(0);  // filter type None
+    raw.insert(raw.end(), rgb.begin() + y * width * 3, rgb.begin() + (y + 1) * width * 3);
+  }
+  uLongf packedSize = compressBound(raw.size());
+  std::vector<unsigned char> packed(packedSize);
+  if (compress2(packed.data(), &packedSize, raw.data(), raw.size(), 6) != Z_OK) return false;
+  packed.resize(packedSize);
+  std::vector<unsigned char> header;
+  Put32(&header, width);
+  Put32(&header, height);
+  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits per sample, RGB, deflate, no filter, no interlace
+  std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  PutChunk(&png, "IHDR", header);
+  PutChunk(&png, "IDAT", packed);
+  PutChunk(&png, "IEND", {});
+  std::string folder = path;
+  for (size_t at = folder.find_first_of("\\/", 3); at != std::string::npos; at = folder.find_first_of("\\/", at + 1))
+    CreateDirectoryA(folder.substr(0, at).c_str(), NULL);
+  FILE* file = fopen(path, "wb");
+  if (!file) return false;
+  bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
+  return fclose(file) == 0 && written;
 }
 
 }  // namespace
-
-unsigned char* CaptureScreen(int left, int top, int width, int height) {
-  ScreenArea area = {left, top, width, height};
-  return PaintToRgb(width, height, CopyScreenArea, &area);
-}
-
-namespace {
-
-bool SaveScreenArea(int left, int top, int width, int height, const char* pngPath) {
-  unsigned char* rgb = CaptureScreen(left, top, width, height);
-  if (!rgb) return false;
-  bool ok = GuiWritePng(pngPath, rgb, width, height);
-  free(rgb);
-  return ok;
-}
-
-}  // namespace
-
-bool GuiWritePng(const char* pngPath, const unsigned char* rgb, int width, int height) {
-  if (width <= 0 || height <= 0) return false;
-  size_t row = static_cast<size_t>(width) * 3;
-  size_t rawSize = (row + 1) * height;
-  unsigned char* raw = static_cast<unsigned char*>(malloc(rawSize));
-  uLongf packedSize = compressBound(static_cast<uLong>(rawSize));
-  unsigned char* packed = static_cast<unsigned char*>(malloc(packedSize));
-  bool ok = raw && packed;
-  if (ok) {
-    for (int y = 0; y < height; ++y) {
-      raw[y * (row + 1)] = 0;  // filter type None
-      memcpy(raw + y * (row + 1) + 1, rgb + y * row, row);
-    }
-    ok = compress2(packed, &packedSize, raw, static_cast<uLong>(rawSize), 6) == Z_OK;
-  }
-  if (ok) {
-    MakeParentFolders(pngPath);
-    FILE* file = fopen(pngPath, "wb");
-    ok = file != NULL;
-    if (ok) {
-      static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-      unsigned char header[13] = {};
-      PutBig32(header, width);
-      PutBig32(header + 4, height);
-      header[8] = 8;  // bits per sample
-      header[9] = 2;  // colour type RGB
-      ok = fwrite(signature, 1, 8, file) == 8 && WriteChunk(file, "IHDR", header, 13) &&
-           WriteChunk(file, "IDAT", packed, packedSize) && WriteChunk(file, "IEND", NULL, 0);
-      if (fclose(file) != 0) ok = false;
-    }
-  }
-  free(raw);
-  free(packed);
-  return ok;
-}
 
 bool GuiSaveWindowShot(HWND window, const char* pngPath) {
   RECT area;
   if (!IsWindow(window) || !GetWindowRect(window, &area)) return false;
-  return SaveScreenArea(area.left, area.top, area.right - area.left, area.bottom - area.top,
-                        pngPath);
+  int width = area.right - area.left;
+  int height = area.bottom - area.top;
+  std::vector<unsigned char> rgb = Pixels(area.left, area.top, width, height);
+  return !rgb.empty() && WritePng(pngPath, rgb, width, height);
 }
 
 bool GuiPixelAt(HWND window, int x, int y, COLORREF* colour) {
   POINT at = {x, y};
   if (!IsWindow(window) || !ClientToScreen(window, &at)) return false;
-  unsigned char* rgb = CaptureScreen(at.x, at.y, 1, 1);
-  if (!rgb) return false;
+  std::vector<unsigned char> rgb = Pixels(at.x, at.y, 1, 1);
+  if (rgb.empty()) return false;
   *colour = RGB(rgb[0], rgb[1], rgb[2]);
-  free(rgb);
   return true;
+}
+
+// Icon handles are private to each process, so the box's icon is told by its pixels on the screen.
+int GuiMessageBoxIcon(HWND box) {
+  HWND control = GetDlgItem(box, 0x14);  // the icon's Static: 0x14 on Windows, 0x440 on Wine
+  if (!control) control = GetDlgItem(box, 0x440);
+  DWORD_PTR icon = 0;
+  if (!control || !IsWindowVisible(control)) return 0;
+  // Wine keeps the control when there is no icon, but with none set in it.
+  if (GuiAsk(control, STM_GETICON, 0, 0, &icon) && !icon) return 0;
+  RECT area;
+  GetWindowRect(control, &area);
+  const int size = GetSystemMetrics(SM_CXICON);
+  std::vector<unsigned char> shown = Pixels(area.left, area.top, size, size);
+  if (shown.empty()) return -1;
+  const struct {
+    LPCSTR icon;
+    int kind;
+  } candidates[] = {{IDI_HAND, MB_ICONERROR}, {IDI_QUESTION, MB_ICONQUESTION}, {IDI_EXCLAMATION, MB_ICONWARNING},
+                    {IDI_ASTERISK, MB_ICONINFORMATION}};
+  int best = -1;
+  int fewest = size * size;
+  for (const auto& candidate : candidates) {
+    // Drawn over the top-left pixel's colour, which lies outside every standard icon's round shape.
+    std::vector<unsigned char> drawn =
+        Pixels(0, 0, size, size, LoadIconA(NULL, candidate.icon), RGB(shown[0], shown[1], shown[2]));
+    int different = 0;
+    for (size_t i = 0; i < drawn.size(); i += 3)
+      if (abs(shown[i] - drawn[i]) > 8 || abs(shown[i + 1] - drawn[i + 1]) > 8 || abs(shown[i + 2] - drawn[i + 2]) > 8)
+        ++different;
+    if (!drawn.empty() && different < fewest) {
+      fewest = different;
+      best = candidate.kind;
+    }
+  }
+  // A few stray pixels are allowed for edge blending; a real mismatch is hundreds.
+  return fewest <= size * size / 20 ? best : -1;
 }

@@ -1,192 +1,149 @@
-// List views and tree views of another process. Their messages carry
-// pointers to item records, so the record and its text buffer are placed in
-// the target's own memory.
-#include "gd_remote.h"
+// Messages to windows of another process; list views and tree views. Messages whose lParam points to data
+// get it in the target's own memory: the system carries no such pointer across processes.
 #include "guidriver.h"
 
 #include <string.h>
+
+#include <vector>
 
 namespace {
 
 const size_t kTextSize = 1024;
 
-bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
-  return GuiAsk(window, message, wParam, lParam, result);
+// Sends message with lParam pointing to a copy of record placed in window's process, and reads the record
+// back. With textField (a text pointer inside record), a kTextSize text buffer follows the copy, and text
+// (kTextSize bytes, "" when unreadable) gets the text the answer points to: the buffer or the view's own.
+// Returns true, with *answer (may be NULL), when the target answered and the record was read back.
+bool AskRemote(HWND window, UINT message, WPARAM wParam, void* record, size_t size, DWORD_PTR* answer,
+               LPSTR* textField = NULL, char* text = NULL) {
+  if (text) text[0] = 0;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  char* base =
+      static_cast<char*>(VirtualAllocEx(process, NULL, size + kTextSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (textField) *textField = base + size;
+  bool written = base && WriteProcessMemory(process, base, record, size, NULL);
+  bool answered = written && GuiAsk(window, message, wParam, reinterpret_cast<LPARAM>(base), answer);
+  bool ok = answered && ReadProcessMemory(process, base, record, size, NULL);
+  if (ok && text && !ReadProcessMemory(process, *textField, text, kTextSize, NULL)) text[0] = 0;
+  if (text) text[kTextSize - 1] = 0;
+  // Unanswered, the target may still write into the block later: it is left allocated.
+  if (base && (answered || !written)) VirtualFreeEx(process, base, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return ok;
 }
 
-// Reads one tree item into entry through block (a TVITEMA and its text).
-bool ReadTreeItem(HWND tree, RemoteBlock* block, HTREEITEM item, GuiTreeItem* entry) {
-  TVITEMA request = {};
-  request.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE;
-  request.hItem = item;
-  request.stateMask = ~0u;
-  request.pszText = block->base + sizeof(TVITEMA);
-  request.cchTextMax = kTextSize;
-  DWORD_PTR done = 0;
-  TVITEMA answer = {};
-  if (!WriteRemote(block, 0, &request, sizeof request) ||
-      !AskWithRemote(tree, block, TVM_GETITEMA, 0, &done) || !done ||
-      !ReadRemote(block, 0, &answer, sizeof answer))
-    return false;
-  entry->handle = item;
-  entry->state = answer.state;
-  // The view may answer with a pointer to its own copy of the text.
-  if (answer.pszText == request.pszText) {
-    ReadRemoteText(block, sizeof request, kTextSize, entry->text, sizeof entry->text);
-  } else if (answer.pszText) {
-    SIZE_T got = 0;
-    ReadProcessMemory(block->process, answer.pszText, entry->text, sizeof entry->text - 1, &got);
-    entry->text[sizeof entry->text - 1] = 0;
-  }
-  return true;
+// Copies a text read from a view; false when it was cut to size.
+bool CopyText(const char* from, char* text, size_t size) {
+  lstrcpynA(text, from, static_cast<int>(size));
+  return strlen(from) < size;
 }
 
-// The next item of a depth-first walk after item, and its level; NULL at the
-// end. False when the view does not answer.
-bool NextTreeItem(HWND tree, HTREEITEM* item, int* level) {
-  DWORD_PTR next = 0;
-  if (!Ask(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(*item), &next))
-    return false;
-  if (next) {
-    *item = reinterpret_cast<HTREEITEM>(next);
-    ++*level;
-    return true;
+// Reads one tree item and, depth first, its later siblings and all their descendants into out from
+// out[count]. Returns the new count, or -1 when the view cannot be read.
+int ReadTreeItems(HWND tree, DWORD_PTR item, int level, GuiTreeItem* out, int capacity, int count) {
+  while (item) {
+    if (count < capacity) {
+      TVITEMA request = {};
+      request.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE;
+      request.hItem = reinterpret_cast<HTREEITEM>(item);
+      request.stateMask = ~0u;
+      request.cchTextMax = kTextSize;
+      char text[kTextSize];
+      DWORD_PTR done = 0;
+      if (!AskRemote(tree, TVM_GETITEMA, 0, &request, sizeof request, &done, &request.pszText, text) || !done)
+        return -1;
+      out[count] = GuiTreeItem{request.hItem, level, request.state, ""};
+      lstrcpynA(out[count].text, text, sizeof out[count].text);
+    }
+    DWORD_PTR child = 0;
+    if (!GuiAsk(tree, TVM_GETNEXTITEM, TVGN_CHILD, item, &child)) return -1;
+    count = ReadTreeItems(tree, child, level + 1, out, capacity, count + 1);
+    if (count < 0 || !GuiAsk(tree, TVM_GETNEXTITEM, TVGN_NEXT, item, &item)) return -1;
   }
-  // No child: the next sibling, else that of the nearest ancestor with one.
-  HTREEITEM at = *item;
-  for (;;) {
-    if (!Ask(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(at), &next)) return false;
-    if (next) break;
-    if (!Ask(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(at), &next))
-      return false;
-    if (!next) break;
-    at = reinterpret_cast<HTREEITEM>(next);
-    --*level;
-  }
-  *item = reinterpret_cast<HTREEITEM>(next);
-  return true;
+  return count;
 }
 
 }  // namespace
 
+bool GuiAsk(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &answer)) return false;
+  if (result) *result = answer;
+  return true;
+}
+
+bool GuiSendTextMessage(HWND window, UINT message, WPARAM wParam, const char* text, DWORD_PTR* result) {
+  std::vector<char> copy(text, text + strlen(text) + 1);
+  return AskRemote(window, message, wParam, copy.data(), copy.size(), result);
+}
+
 int GuiListViewCount(HWND list) {
   DWORD_PTR count = 0;
-  if (!Ask(list, LVM_GETITEMCOUNT, 0, 0, &count)) return -1;
-  return static_cast<int>(count);
+  return GuiAsk(list, LVM_GETITEMCOUNT, 0, 0, &count) ? static_cast<int>(count) : -1;
 }
 
 bool GuiListViewText(HWND list, int item, int subItem, char* text, size_t size) {
-  if (size) text[0] = 0;
-  RemoteBlock block;
-  if (!OpenRemote(list, sizeof(LVITEMA) + kTextSize, &block)) return false;
   LVITEMA request = {};
   request.mask = LVIF_TEXT;
   request.iItem = item;
   request.iSubItem = subItem;
-  request.pszText = block.base + sizeof(LVITEMA);
   request.cchTextMax = kTextSize;
-  DWORD_PTR copied = 0;
-  // The fresh block is zeroed, so an item the view does not fill reads "".
-  bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
-            AskWithRemote(list, &block, LVM_GETITEMTEXTA, item, &copied) &&
-            ReadRemoteText(&block, sizeof request, kTextSize, text, size);
-  CloseRemote(&block);
-  return ok;
-}
-
-int GuiListViewImage(HWND list, int item) {
-  RemoteBlock block;
-  if (!OpenRemote(list, sizeof(LVITEMA), &block)) return -2;
-  LVITEMA request = {};
-  request.mask = LVIF_IMAGE;
-  request.iItem = item;
-  LVITEMA answer = {};
-  DWORD_PTR done = 0;
-  bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
-            AskWithRemote(list, &block, LVM_GETITEMA, 0, &done) && done &&
-            ReadRemote(&block, 0, &answer, sizeof answer);
-  CloseRemote(&block);
-  return ok ? answer.iImage : -2;
+  char all[kTextSize];
+  bool ok = AskRemote(list, LVM_GETITEMTEXTA, item, &request, sizeof request, NULL, &request.pszText, all);
+  return CopyText(all, text, size) && ok;
 }
 
 bool GuiListViewColumnText(HWND list, int column, char* text, size_t size) {
-  if (size) text[0] = 0;
-  RemoteBlock block;
-  if (!OpenRemote(list, sizeof(LVCOLUMNA) + kTextSize, &block)) return false;
   LVCOLUMNA request = {};
   request.mask = LVCF_TEXT;
-  request.pszText = block.base + sizeof(LVCOLUMNA);
   request.cchTextMax = kTextSize;
+  char all[kTextSize];
   DWORD_PTR done = 0;
-  bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
-            AskWithRemote(list, &block, LVM_GETCOLUMNA, column, &done) && done &&
-            ReadRemoteText(&block, sizeof request, kTextSize, text, size);
-  CloseRemote(&block);
-  return ok;
+  bool ok = AskRemote(list, LVM_GETCOLUMNA, column, &request, sizeof request, &done, &request.pszText, all) && done;
+  return CopyText(all, text, size) && ok;
+}
+
+int GuiListViewImage(HWND list, int item) {
+  LVITEMA request = {};
+  request.mask = LVIF_IMAGE;
+  request.iItem = item;
+  DWORD_PTR done = 0;
+  return AskRemote(list, LVM_GETITEMA, 0, &request, sizeof request, &done) && done ? request.iImage : -2;
 }
 
 bool GuiSelectListViewItem(HWND list, int item) {
-  RemoteBlock block;
-  if (!OpenRemote(list, sizeof(LVITEMA), &block)) return false;
   LVITEMA request = {};
   request.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   request.state = LVIS_SELECTED | LVIS_FOCUSED;
   DWORD_PTR done = 0;
-  bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
-            AskWithRemote(list, &block, LVM_SETITEMSTATE, item, &done) &&
-            done;
-  CloseRemote(&block);
-  return ok;
+  return AskRemote(list, LVM_SETITEMSTATE, item, &request, sizeof request, &done) && done;
 }
 
 bool GuiListViewItemRect(HWND list, int item, int subItem, RECT* rect) {
-  RemoteBlock block;
-  if (!OpenRemote(list, sizeof(RECT), &block)) return false;
   // LVM_GETSUBITEMRECT takes the sub-item in top and the part in left.
-  RECT request = {subItem == 0 ? LVIR_LABEL : LVIR_BOUNDS, subItem, 0, 0};
+  *rect = RECT{subItem == 0 ? LVIR_LABEL : LVIR_BOUNDS, subItem, 0, 0};
   DWORD_PTR done = 0;
-  bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
-            AskWithRemote(list, &block, LVM_GETSUBITEMRECT, item, &done) &&
-            done && ReadRemote(&block, 0, rect, sizeof *rect);
-  CloseRemote(&block);
-  return ok;
+  return AskRemote(list, LVM_GETSUBITEMRECT, item, rect, sizeof *rect, &done) && done;
 }
 
 int GuiReadTreeView(HWND tree, GuiTreeItem* out, int capacity) {
-  RemoteBlock block;
-  if (!OpenRemote(tree, sizeof(TVITEMA) + kTextSize, &block)) return -1;
   DWORD_PTR root = 0;
-  bool ok = Ask(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, &root);
-  HTREEITEM item = reinterpret_cast<HTREEITEM>(root);
-  int level = 0;
-  int count = 0;
-  while (ok && item) {
-    if (count < capacity) {
-      out[count] = GuiTreeItem{};
-      out[count].level = level;
-      ok = ReadTreeItem(tree, &block, item, &out[count]);
-    }
-    ++count;
-    ok = ok && NextTreeItem(tree, &item, &level);
-  }
-  CloseRemote(&block);
-  return ok ? count : -1;
+  if (!GuiAsk(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, &root)) return -1;
+  return ReadTreeItems(tree, root, 0, out, capacity, 0);
 }
 
 bool GuiSelectTreeItem(HWND tree, HTREEITEM item) {
   DWORD_PTR done = 0;
-  return Ask(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), &done) && done;
+  return GuiAsk(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), &done) && done;
 }
 
 bool GuiTreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect) {
-  RemoteBlock block;
-  if (!OpenRemote(tree, sizeof(RECT), &block)) return false;
   // TVM_GETITEMRECT takes the item handle in the rectangle itself.
-  HTREEITEM request = item;
+  *rect = RECT{};
+  memcpy(rect, &item, sizeof item);
   DWORD_PTR done = 0;
-  bool ok = WriteRemote(&block, 0, &request, sizeof request) &&
-            AskWithRemote(tree, &block, TVM_GETITEMRECT, textOnly, &done) &&
-            done && ReadRemote(&block, 0, rect, sizeof *rect);
-  CloseRemote(&block);
-  return ok;
+  return AskRemote(tree, TVM_GETITEMRECT, textOnly, rect, sizeof *rect, &done) && done;
 }

@@ -1,12 +1,40 @@
 // Finding windows and reading what they show.
 #include "guidriver.h"
 
-#include <stdlib.h>
 #include <string.h>
+
+#include <vector>
 
 namespace {
 
-const DWORD kPollMs = 25;
+// Calls done every 25 ms until it returns true (then true) or timeoutMs have passed (then false).
+template <class Done>
+bool Poll(DWORD timeoutMs, Done done) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(25);
+  }
+  return true;
+}
+
+bool IsClass(HWND window, const char* className) {
+  char name[64];
+  return GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, className) == 0;
+}
+
+// True when label equals text exactly or once its '&' markers are removed ("&&" stands for one '&').
+bool SameLabel(const char* label, const char* text) {
+  if (strcmp(label, text) == 0) return true;
+  for (;; ++label, ++text) {
+    if (*label == '&') {
+      ++label;  // the marker itself; "&&" leaves one '&' to compare
+      if (!*label) return *text == 0;
+    }
+    if (*label != *text) return false;
+    if (!*label) return true;
+  }
+}
 
 struct WindowSearch {
   const char* caption;
@@ -15,31 +43,48 @@ struct WindowSearch {
   HWND found;
 };
 
-bool CaptionMatches(const char* have, const char* want, int match) {
-  if (match & GuiMatchPrefix) return strncmp(have, want, strlen(want)) == 0;
-  return strcmp(have, want) == 0;
-}
-
 BOOL CALLBACK CheckTopWindow(HWND window, LPARAM param) {
   WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
-  if (!(search->match & GuiMatchHidden) && !IsWindowVisible(window)) return TRUE;
-  if (search->pid) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid) return TRUE;
-  }
-  if (search->match & GuiMatchDialog) {
-    char name[16];
-    if (!GetClassNameA(window, name, sizeof name) || strcmp(name, "#32770") != 0) return TRUE;
-  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (!IsWindowVisible(window) || (search->pid && pid != search->pid) ||
+      ((search->match & GuiMatchDialog) && !IsClass(window, "#32770")))
+    return TRUE;
+  // GetWindowTextA reads the caption the system keeps, so a hung target cannot stall the search.
   char caption[1024] = "";
-  // GetWindowTextA does not send to other processes: it reads the caption the
-  // system keeps, which is what a top-level window shows, and a hung target
-  // cannot stall the search.
   GetWindowTextA(window, caption, sizeof caption);
-  if (!CaptionMatches(caption, search->caption, search->match)) return TRUE;
+  const char* want = search->caption;
+  if (search->match & GuiMatchPrefix ? strncmp(caption, want, strlen(want)) != 0 : strcmp(caption, want) != 0)
+    return TRUE;
   search->found = window;
   return FALSE;
+}
+
+struct ChildSearch {
+  const char* text;  // NULL: match by id
+  int id;
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK CheckChild(HWND window, LPARAM param) {
+  ChildSearch* search = reinterpret_cast<ChildSearch*>(param);
+  if (search->className && !IsClass(window, search->className)) return TRUE;
+  if (search->text) {
+    char text[1024];
+    GuiReadText(window, text, sizeof text);
+    if (!SameLabel(text, search->text)) return TRUE;
+  } else if (GetDlgCtrlID(window) != search->id) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindChild(HWND parent, const char* text, int id, const char* className) {
+  ChildSearch search = {text, id, className, NULL};
+  EnumChildWindows(parent, CheckChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 struct ChildList {
@@ -65,39 +110,6 @@ BOOL CALLBACK AddChild(HWND window, LPARAM param) {
   return TRUE;
 }
 
-struct ChildSearch {
-  int id;
-  const char* text;
-  const char* className;
-  HWND found;
-};
-
-BOOL CALLBACK CheckChildId(HWND window, LPARAM param) {
-  ChildSearch* search = reinterpret_cast<ChildSearch*>(param);
-  if (GetDlgCtrlID(window) != search->id) return TRUE;
-  if (search->className) {
-    char name[64];
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpiA(name, search->className) != 0) return TRUE;
-  }
-  search->found = window;
-  return FALSE;
-}
-
-BOOL CALLBACK CheckChildText(HWND window, LPARAM param) {
-  ChildSearch* search = reinterpret_cast<ChildSearch*>(param);
-  if (search->className) {
-    char name[64];
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpiA(name, search->className) != 0) return TRUE;
-  }
-  char text[1024];
-  GuiReadText(window, text, sizeof text);
-  if (!GuiSameLabel(text, search->text)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 }  // namespace
 
 HWND GuiFindWindow(const char* caption, int match, DWORD pid) {
@@ -107,31 +119,20 @@ HWND GuiFindWindow(const char* caption, int match, DWORD pid) {
 }
 
 HWND GuiWaitWindow(const char* caption, int match, DWORD pid, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    HWND window = GuiFindWindow(caption, match, pid);
-    if (window) return window;
-    if (GetTickCount() - start >= timeoutMs) return NULL;
-    Sleep(kPollMs);
-  }
+  HWND window = NULL;
+  Poll(timeoutMs, [&] { return (window = GuiFindWindow(caption, match, pid)) != NULL; });
+  return window;
 }
 
 bool GuiWaitWindowGone(HWND window, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  while (IsWindow(window)) {
-    if (GetTickCount() - start >= timeoutMs) return false;
-    Sleep(kPollMs);
-  }
-  return true;
+  return Poll(timeoutMs, [&] { return !IsWindow(window); });
 }
 
 bool GuiReadText(HWND window, char* text, size_t size) {
   if (size == 0) return false;
   text[0] = 0;
-  if (!IsWindow(window)) return false;
   DWORD_PTR length = 0;
-  if (!GuiAsk(window, WM_GETTEXTLENGTH, 0, 0, &length)) return false;
-  // WM_GETTEXT is one of the messages the system carries across processes.
+  if (!IsWindow(window) || !GuiAsk(window, WM_GETTEXTLENGTH, 0, 0, &length)) return false;
   if (!GuiAsk(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text), NULL)) {
     text[0] = 0;
     return false;
@@ -140,70 +141,36 @@ bool GuiReadText(HWND window, char* text, size_t size) {
   return length < size;
 }
 
+bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs) {
+  std::vector<char> have(strlen(text) + 2);  // a longer text reads as cut instead of matching
+  bool same = false;
+  Poll(timeoutMs, [&] {
+    same = GuiReadText(window, have.data(), have.size()) && strcmp(have.data(), text) == 0;
+    return same || !IsWindow(window);
+  });
+  return same;
+}
+
 int GuiListControls(HWND parent, GuiControl* out, int capacity) {
   ChildList list = {out, capacity, 0};
   EnumChildWindows(parent, AddChild, reinterpret_cast<LPARAM>(&list));
   return list.count;
 }
 
-HWND GuiFindControl(HWND parent, int id) {
-  ChildSearch search = {id, NULL, NULL, NULL};
-  EnumChildWindows(parent, CheckChildId, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+HWND GuiFindControl(HWND parent, int id) { return FindChild(parent, NULL, id, NULL); }
 
 HWND GuiFindControlOfClass(HWND parent, int id, const char* className) {
-  ChildSearch search = {id, NULL, className, NULL};
-  EnumChildWindows(parent, CheckChildId, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs) {
-  // Room for one character more than wanted, so that a longer text shows as
-  // cut instead of matching.
-  size_t size = strlen(text) + 2;
-  char* have = static_cast<char*>(malloc(size));
-  if (!have) return false;
-  DWORD start = GetTickCount();
-  bool same = false;
-  for (;;) {
-    same = GuiReadText(window, have, size) && strcmp(have, text) == 0;
-    if (same || !IsWindow(window) || GetTickCount() - start >= timeoutMs) break;
-    Sleep(kPollMs);
-  }
-  free(have);
-  return same;
+  return FindChild(parent, NULL, id, className);
 }
 
 HWND GuiFindControlByText(HWND parent, const char* text, const char* className) {
-  ChildSearch search = {0, text, className, NULL};
-  EnumChildWindows(parent, CheckChildText, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-bool GuiSameLabel(const char* label, const char* text) {
-  if (strcmp(label, text) == 0) return true;
-  const char* l = label;
-  const char* t = text;
-  for (;;) {
-    if (*l == '&') {
-      ++l;  // the marker itself; "&&" leaves one '&' to compare
-      if (!*l) return *t == 0;
-    }
-    if (*l != *t) return false;
-    if (!*l) return true;
-    ++l;
-    ++t;
-  }
+  return FindChild(parent, text, 0, className);
 }
 
 bool GuiReadMessageBox(HWND box, GuiMessageBox* out) {
   *out = GuiMessageBox{};
-  char name[64];
-  if (!IsWindow(box) || !GetClassNameA(box, name, sizeof name) || strcmp(name, "#32770") != 0)
-    return false;
   HWND message = GetDlgItem(box, 0xFFFF);
-  if (!message) return false;
+  if (!IsWindow(box) || !IsClass(box, "#32770") || !message) return false;
   GetWindowTextA(box, out->caption, sizeof out->caption);
   GuiReadText(message, out->text, sizeof out->text);
   GuiControl controls[32];
