@@ -1,13 +1,7 @@
-// Packed executables put together here (stub from the build tree, meta data,
-// minizip archive) run under Wine by one runner: in a folder of their own,
-// with a time limit, their windows answered. Scenarios are rows: meta data,
-// archive, files before, answers; then exit code, windows shown ('*': one
-// character or more) and files after ("<missing>", "<folder>"; "%F" is the
-// row's folder, which holds the packed executable; runs start in %F\cwd with
-// %F\tmp as temporary folder). The campaign cuts good ones short or flips a
-// bit in a part of them, as the seed says; each variant must end in a numbered
-// error (exit code 1) or in the original files (exit code 0): no crash, hang,
-// write outside the extraction folder, partial file or meta data copy left.
+// Packed executables put together here (stub, meta data, minizip archive) run under Wine in a folder
+// of their own, their windows answered; rows give what they must show and leave. The campaign damages
+// good ones as the seed says: each must end in a numbered error or in the original files, with no
+// crash, hang, write outside the extraction folder, partial file or meta data copy left.
 //   extractor_e2e_test [--seed=N] [--count=N]   (N damaged variants)
 #include <gtest/gtest.h>
 
@@ -28,24 +22,20 @@ namespace {
 const uint32_t kEntryDosTime = ((41u << 9 | 6u << 5 | 15u) << 16) | (10u << 11 | 20u << 5 | 15u);
 const DWORD kHung = 0xFFFF;  // the exit code of a run that outlived its time
 const char kMissing[] = "<missing>";
+// Path and contents; in an archive, the name as stored (the builder writes backslashes).
 typedef std::vector<std::pair<std::string, std::string>> Files;
 
-struct ZipEntry {
-  std::string name, data;  // name as stored: the builder writes backslashes
-};
-
-std::string MakeZip(const std::vector<ZipEntry>& entries, const std::string& password = "",
-                    int level = 6) {
+std::string MakeZip(const Files& entries, const std::string& password = "", int level = 6) {
   std::string path = ScratchName("zip");
   zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
   bool ok = zip != nullptr;
-  for (const ZipEntry& e : entries) {
+  for (const auto& e : entries) {
     zip_fileinfo info = {{0, 0, 0, 0, 0, 0}, kEntryDosTime, 0, 0};
-    uLong crc = crc32(0, (const Bytef*)e.data.data(), (uInt)e.data.size());
-    ok = ok && !zipOpenNewFileInZip3(zip, e.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+    uLong crc = crc32(0, (const Bytef*)e.second.data(), (uInt)e.second.size());
+    ok = ok && !zipOpenNewFileInZip3(zip, e.first.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                                      level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
                                      password.empty() ? nullptr : password.c_str(), crc) &&
-         !zipWriteInFileInZip(zip, e.data.data(), (unsigned)e.data.size()) && !zipCloseFileInZip(zip);
+         !zipWriteInFileInZip(zip, e.second.data(), (unsigned)e.second.size()) && !zipCloseFileInZip(zip);
   }
   ok = ok && !zipClose(zip, nullptr);
   std::string bytes = ReadRawFile(path);
@@ -80,11 +70,10 @@ struct MetaData {
   std::vector<std::vector<std::string>> launches;  // ExecFile, CmdLine, WinState
 };
 
-// The stub, the meta data block as the builder writes it (LF-ended header
-// lines, CR-ended launch lines), then zip.
-std::string Packed(const MetaData& meta, const std::string& zip, const std::vector<ZipEntry>& entries) {
+// The stub, the meta data block as the builder writes it (LF-ended header, CR-ended launch lines), zip.
+std::string Packed(const MetaData& meta, const std::string& zip, const Files& entries) {
   long long total = 0;
-  for (const ZipEntry& e : entries) total += (long long)e.data.size();
+  for (const auto& e : entries) total += (long long)e.second.size();
   std::string block = "[VQ]\nExtractionPath=" + meta.extractionPath + "\nZipSize=" + std::to_string(zip.size()) +
                       "\nUnZipSize=" + std::to_string(total) +
                       "\nProgressBar=" + std::to_string(meta.progressBar) + "\nDeleteFiles=" +
@@ -158,7 +147,7 @@ std::string RunFolder(const std::string& name) {
 struct Row {
   std::string name;  // also its folder, below tests\extractor\e2e
   MetaData meta;
-  std::vector<ZipEntry> entries;   // the archive's, encrypted with zipPassword
+  Files entries;                   // the archive's, encrypted with zipPassword
   std::string zipPassword, bytes;  // bytes: the packed executable, when not made of these
   Files before;
   std::string args;
@@ -178,8 +167,8 @@ struct Row {
 
 struct RunResult {
   DWORD code = kHung;
-  // "caption|text" of message boxes, "Confirm File Replace.|PATH" (relative
-  // to the folder), the caption of other windows; "|!..." adds a flaw.
+  // "caption|text" of boxes, "Confirm File Replace.|PATH" (below the folder), others' captions;
+  // "|!..." adds a flaw.
   std::vector<std::string> windows;
   bool metaLeft = false;  // a meta data copy ("VQ*.tmp") stayed behind
 };
@@ -332,11 +321,11 @@ void RunRow(const Row& row) {
   EXPECT_EQ(expected, actual);
 }
 
-const std::vector<ZipEntry> kTree = {{"readme.txt", "Read me first.\r\n"},
-                                     {"bin\\tool.dat", Noise(300000, 1, false)},
-                                     {"bin\\deep\\empty.txt", ""},
-                                     {"docs/slash.txt", "forward slash"}};
-const Files kTreeAfter = {{"out\\readme.txt", kTree[0].data}, {"out\\bin\\tool.dat", kTree[1].data},
+const Files kTree = {{"readme.txt", "Read me first.\r\n"},
+                     {"bin\\tool.dat", Noise(300000, 1, false)},
+                     {"bin\\deep\\empty.txt", ""},
+                     {"docs/slash.txt", "forward slash"}};
+const Files kTreeAfter = {{"out\\readme.txt", kTree[0].second}, {"out\\bin\\tool.dat", kTree[1].second},
                           {"out\\bin\\deep\\empty.txt", ""}, {"out\\docs\\slash.txt", "forward slash"}};
 
 // What the probe logs when started with args in folder cwd, shown as show.
@@ -345,7 +334,7 @@ std::string Log(const std::string& args, const std::string& cwd, int show) {
 }
 
 TEST(PackedRun, DamagedAndHostileArchives) {
-  std::vector<ZipEntry> a = {{"a.txt", Noise(40000, 2, false)}};
+  Files a = {{"a.txt", Noise(40000, 2, false)}};
   std::string zip = MakeZip(a), head = Packed(MetaData(), zip, a), renamed = zip;
   head.resize(head.size() - zip.size());  // stub and meta data
   ZipLayout layout = ReadZipLayout(zip);
@@ -362,11 +351,11 @@ TEST(PackedRun, DamagedAndHostileArchives) {
   renamed[layout.entries[0].central + 46] = 'b';  // in the central directory only
   // A complete deflate stream of the first half under the whole file's size
   // and CRC: it ends before the declared size, which zlib takes for a clean end.
-  std::string early = MakeZip({{"a.txt", a[0].data.substr(0, 20000)}});
+  std::string early = MakeZip({{"a.txt", a[0].second.substr(0, 20000)}});
   PatchFirstEntry(&early, ZIP_UNCOMPRESSED, 40000);
-  uint32_t crc = (uint32_t)crc32(0, (const Bytef*)a[0].data.data(), 40000);
+  uint32_t crc = (uint32_t)crc32(0, (const Bytef*)a[0].second.data(), 40000);
   // Stored deflate blocks (level 0): a flipped data byte leaves the stream valid; the CRC catches it.
-  std::vector<ZipEntry> two = {{"good.txt", "good"}, {"bad.txt", "0123" + std::string(4000, 'q')}};
+  Files two = {{"good.txt", "good"}, {"bad.txt", "0123" + std::string(4000, 'q')}};
   std::string flipped = MakeZip(two, "", 0);
   flipped[flipped.find("0123") + 3] ^= 1;
   // One row for each way the extractor's code reaches an error: the archive not opened, none or
@@ -425,17 +414,15 @@ TEST(PackedRun, Password) {
 }
 
 TEST(PackedRun, Overwrite) {
-  std::vector<ZipEntry> entries = {{"1.txt", "new1"}, {"2.txt", "new2"}, {"3.txt", "new3"}, {"4.txt", "new4"}};
+  Files entries = {{"1.txt", "new1"}, {"2.txt", "new2"}, {"3.txt", "new3"}, {"4.txt", "new4"}};
   Files old = {{"out\\1.txt", "old"}, {"out\\2.txt", "old"}, {"out\\3.txt", "old"}};
   auto after = [](const char* a, const char* b, const char* c, const char* d) {
     return Files{{"out\\1.txt", a}, {"out\\2.txt", b}, {"out\\3.txt", c}, {"out\\4.txt", d}};
   };
   std::vector<std::string> asked = {"Confirm File Replace.|out\\1.txt", "Confirm File Replace.|out\\2.txt"};
   MetaData ask = {.overwrite = 1};
-  // Each button once (what the answers do to the rest of the run: the rules suite's table).
+  // Each button once; skipping by mode after No to All (what answers do: the rules suite's table).
   const Row rows[] = {
-      {.name = "overwrite-never", .meta = {.overwrite = 2}, .entries = entries, .before = old,
-       .after = after("old", "old", "old", "new4")},
       {.name = "ask-no-yes-to-all", .meta = ask, .entries = entries, .before = old, .answers = {"&No", "Y&es to All"},
        .shot = "replace-dialog", .windows = asked, .after = after("old", "new2", "new3", "new4")},
       {.name = "ask-yes-no-to-all", .meta = ask, .entries = entries, .before = old,
@@ -449,7 +436,7 @@ TEST(PackedRun, Overwrite) {
 
 TEST(PackedRun, LaunchAndDeleteFiles) {
   ASSERT_NE(kMissing, Probe()) << "launch_probe.exe not built";
-  std::vector<ZipEntry> treeAndProbe = kTree;
+  Files treeAndProbe = kTree;
   treeAndProbe.push_back({"bin\\probe.exe", Probe()});
   const Row rows[] = {
       {.name = "launch-arguments",
@@ -457,16 +444,14 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
        .entries = {{"bin\\probe.exe", Probe()}}, .args = "one \"two three\"",
        .after = {{"logs\\probe.exe.log",
                   Log("-a one \"two three\" -t %F\\tmp\\x", "%F\\out\\bin", SW_SHOWMAXIMIZED)}}},
-      // A name not extracted is passed over; an empty name ends the list (the keywords: the rules suite's).
-      {.name = "launch-states",
-       .meta = {.launches = {{"missing.exe", "", "*ShowWin*"}, {"p1.exe", "", "*MINIMIZEWIN*"},
+      // A name not extracted is passed over, one that does not start is a warning; the run goes on
+      // until an empty name ends the list (the keywords: the rules suite's).
+      {.name = "launch-list",
+       .meta = {.launches = {{"missing.exe", "", "*ShowWin*"}, {"broken.exe", "", ""}, {"p1.exe", "", "*HideWin*"},
                              {"", "", "*HideWin*"}, {"p3.exe", "", "*HideWin*"}}},
-       .entries = {{"p1.exe", Probe()}, {"p3.exe", Probe()}},
-       .after = {{"logs\\p1.exe.log", Log("", "%F\\out", SW_SHOWMINIMIZED)}, {"logs\\p3.exe.log", kMissing}}},
-      // A program that does not start is a warning; the run goes on.
-      {.name = "launch-broken", .meta = {.launches = {{"broken.exe", "", ""}, {"p1.exe", "", "*HideWin*"}}},
-       .entries = {{"broken.exe", "this is not a program"}, {"p1.exe", Probe()}},
-       .windows = {Error(20)}, .after = {{"logs\\p1.exe.log", Log("", "%F\\out", SW_HIDE)}}},
+       .entries = {{"broken.exe", "this is not a program"}, {"p1.exe", Probe()}, {"p3.exe", Probe()}},
+       .windows = {Error(20)},
+       .after = {{"logs\\p1.exe.log", Log("", "%F\\out", SW_HIDE)}, {"logs\\p3.exe.log", kMissing}}},
       // Only what the run put there goes (all of it: delete-waits).
       {.name = "delete-keeps-others", .meta = {.deleteFiles = 1}, .entries = kTree,
        .before = {{"out\\keep.txt", "mine"}, {"out\\bin\\x", "mine"}},
@@ -632,13 +617,11 @@ TEST(Campaign, DamagedExecutablesEndInAnErrorOrInTheOriginalFiles) {
   Files source = {{"readme.txt", "Read me first.\r\n"}, {"empty.txt", ""},
                   {"data\\big.txt", Noise(180000, 7, true)}, {"data\\noise.bin", Noise(20000, 9, false)},
                   {"data\\deep\\er\\nested.txt", Noise(3000, 11, true)}};
-  std::vector<ZipEntry> entries;
-  for (const auto& f : source) entries.push_back({f.first, f.second});
   Tree originals;
   MakeTree(root + "\\src\\", source);
   ListTree(root + "\\src", "", &originals);
-  const std::string good[2] = {Packed(MetaData(), MakeZip(entries), entries),
-                               Packed({.password = 1}, MakeZip(entries, kPassword), entries)};
+  const std::string good[2] = {Packed(MetaData(), MakeZip(source), source),
+                               Packed({.password = 1}, MakeZip(source, kPassword), source)};
   std::string report;
   std::map<std::string, int> counts;
   uint32_t random = gSeed * 2654435761u | 1;
