@@ -1,6 +1,5 @@
 // The extractor's numbered errors: what each one shows and whether the run
-// goes on after it. Portable, so the native tests read the same table the
-// stub shows its boxes from.
+// goes on after it. Portable: the table makes no system calls.
 #pragma once
 
 #include <stddef.h>

@@ -60,8 +60,6 @@ PackedParts SplitPacked(const std::string& bytes) {
                      bytes.substr(archive)};
 }
 
-const ProfileReader kProfileReader = {PlatformProfileGetString, PlatformProfileGetInt};
-
 void RestoreStub() {
   memcpy(gStubImage, kOriginalStub.data(), gStubImageSize);
   memcpy(gStubIconReference, kOriginalReference.data(), gStubIconReferenceSize);

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "extractor/meta_settings.h"
 #include "tests/support/support.h"
 
 struct ZipEntry {
@@ -31,9 +30,6 @@ struct PackedParts {
   std::string stub, header, launch, archive;
 };
 PackedParts SplitPacked(const std::string& bytes);
-
-// The stub's settings reader over our profile services.
-extern const ProfileReader kProfileReader;
 
 // The embedded stub image and icon reference as built (a custom icon changes
 // them in place); RestoreStub puts them back.
