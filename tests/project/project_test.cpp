@@ -102,23 +102,6 @@ TEST(Project, SavesEveryFieldInOrderAndLoadsItBack) {
   }
 }
 
-TEST(Project, EnclosingQuotesAndOuterBlanksAreLostOnReload) {
-  const char* cases[][2] = {  // saved, loaded
-      {"  pass word  ", "pass word"},  {"'single'", "single"},
-      {"\"C:\\My Files\\x.txt\"", "C:\\My Files\\x.txt"}, {"\"half", "\"half"},
-      {"", ""},  // written as an empty value, read back empty
-  };
-  for (const auto& c : cases) {
-    Project saved, loaded;
-    CopyText(saved.record->Password, VQ_TEXT_SIZE, c[0]);
-    saved.AddEntry("C:\\a.exe", c[0], "*ShowWin*");
-    CopyText(loaded.record->Password, VQ_TEXT_SIZE, "was set");
-    SaveAndLoad(&saved, &loaded);
-    EXPECT_STREQ(c[1], loaded.record->Password) << c[0];
-    EXPECT_STREQ(c[1], loaded.launch->CmdLine[0]) << c[0];
-  }
-}
-
 void LoadText(Project* p, const std::string& text) {
   std::string path = ScratchName("load") + ".vqx";
   ASSERT_TRUE(WriteRawFile(path, text));
