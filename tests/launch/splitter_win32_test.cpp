@@ -27,24 +27,18 @@ struct Bench {
 
 // A top-level window covered by a splitter with two black panes, painted.
 Bench OpenBench(bool barMode) {
-  static bool registered;
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (!registered) {
-    WNDCLASSA top = {}, pane = {};
-    top.lpfnWndProc = ParentProc;
-    top.hInstance = pane.hInstance = instance;
-    top.lpszClassName = "VqSplitterTestTop";
-    pane.lpfnWndProc = DefWindowProcA;
-    pane.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-    pane.lpszClassName = "VqSplitterTestPane";
-    registered = RegisterClassA(&top) && RegisterClassA(&pane);
-  }
+  WNDCLASSA top = {};
+  top.lpfnWndProc = ParentProc;
+  top.hInstance = instance;
+  top.lpszClassName = "VqSplitterTestTop";
+  RegisterClassA(&top);  // from the second bench on it is there already
   Bench b = {};
   b.top = CreateWindowExA(WS_EX_TOPMOST, "VqSplitterTestTop", "", WS_POPUP | WS_VISIBLE, 0, 0,
                           kWidth, kHeight, nullptr, nullptr, instance, nullptr);
   b.splitter = CreateSplitter(b.top, 7, 1, barMode, 0, 0, 0, 0);
   for (HWND* pane : {&b.first, &b.second}) {
-    *pane = CreateWindowExA(0, "VqSplitterTestPane", "", WS_CHILD | WS_VISIBLE, 0, 0, 1, 1,
+    *pane = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 0, 0, 1, 1,
                             b.splitter, nullptr, instance, nullptr);
   }
   SetSplitterPos(b.splitter, 50, 0);

@@ -58,20 +58,9 @@ void Builder::Type(int id, const std::string& text) {
   EXPECT_TRUE(GuiSetText(Control(id), text.c_str())) << id;
 }
 
-bool Builder::WaitEnabled(int id, bool enabled) {
-  for (int i = 0; i < 40 && Enabled(id) != enabled; ++i) Sleep(25);
-  return Enabled(id) == enabled;
-}
-
 int Builder::Go(int id) {
   GuiClickButton(page, id);
   return Arrive();
-}
-
-bool Builder::NextTo(int number) {
-  for (int n = PageNumber(page); n < number;)
-    if (Go(4002) != ++n) return false;
-  return PageNumber(page) == number;
 }
 
 int Builder::Arrive() {

@@ -31,12 +31,8 @@ struct Builder {
   void Type(int id, const std::string& text);
   bool Enabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
   bool Visible(int id) { return IsWindowVisible(Control(id)) != FALSE; }
-  // Waits a second at most for control id to be enabled (or disabled).
-  bool WaitEnabled(int id, bool enabled);
   // Clicks a button that leaves the page; returns the number of the next one.
   int Go(int id);
-  // Clicks Next until page number shows; false when another one shows.
-  bool NextTo(int number);
   // Waits for the page to give way to the next; returns the next one's number.
   int Arrive();
   // Clicks button id (0: none) and waits for the builder's dialog caption.

@@ -70,9 +70,11 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_TRUE(GuiTypeKeys("Demo Project"));
   EXPECT_TRUE(GuiWaitText(b.Control(4010), "Demo Project", 2000));
   GuiClickButton(b.page, 4011);  // the open mode: path box and Browse only
-  EXPECT_TRUE(b.WaitEnabled(4010, false) && b.Enabled(4012) && b.Enabled(4013));
+  for (int i = 0; i < 40 && b.Enabled(4010); ++i) Sleep(25);
+  EXPECT_TRUE(!b.Enabled(4010) && b.Enabled(4012) && b.Enabled(4013));
   GuiClickButton(b.page, 4009);
-  EXPECT_TRUE(b.WaitEnabled(4010, true) && !b.Enabled(4012) && !b.Enabled(4013));
+  for (int i = 0; i < 40 && !b.Enabled(4010); ++i) Sleep(25);
+  EXPECT_TRUE(b.Enabled(4010) && !b.Enabled(4012) && !b.Enabled(4013));
   Shot(b.page, "page2-project");
   SetWindowPos(b.page, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_EQ(b.Go(4002), 3);
@@ -115,7 +117,8 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(b.ControlText(4018), "Overwrite all files.");
   EXPECT_FALSE(b.Enabled(4017));
   GuiClickButton(b.page, 4008);
-  EXPECT_TRUE(b.WaitEnabled(4017, true));
+  for (int i = 0; i < 40 && !b.Enabled(4017); ++i) Sleep(25);
+  EXPECT_TRUE(b.Enabled(4017));
   b.Expect(4002, "No Password.", "Please select a password.", MB_ICONWARNING);
   b.Type(4017, "open sesame");
   GuiPostKey(b.Control(4016), VK_END);
@@ -213,7 +216,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(again.ControlText(4012), project);
   ASSERT_EQ(again.Go(4002), 3);
   EXPECT_EQ(again.ControlText(4007), source + "\\");
-  ASSERT_TRUE(again.NextTo(5));
+  for (int page = 4; page <= 5; ++page) ASSERT_EQ(again.Go(4002), page);
   EXPECT_EQ(again.ControlText(4010), "BEST");
   EXPECT_EQ(again.ControlText(4017), "open sesame");
   EXPECT_EQ(again.ControlText(4018), "Ask before overwrite.");
@@ -230,7 +233,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
     ASSERT_EQ(again.Go(4003), expected);
   }
   again.CancelSave(IDCANCEL);
-  ASSERT_TRUE(again.NextTo(7));
+  for (int page = 2; page <= 7; ++page) ASSERT_EQ(again.Go(4002), page);
   HWND failed = again.Open(4002, "Failed", 30000);
   ASSERT_NE(failed, nullptr);
   EXPECT_EQ(GetWindow(failed, GW_OWNER), nullptr);
