@@ -162,13 +162,11 @@ TEST(LaunchPage, TickEditStoreBuildAndStart) {
   GuiSetText(edit, "scrolled");
   PostMessageA(list, WM_VSCROLL, SB_LINEDOWN, 0);
   EXPECT_TRUE(GuiWaitWindowGone(edit, 5000));
-  EXPECT_EQ(ListViewRows(list, 3), (std::vector<std::string>{"a.exe|*Command*|*HideWin*",
-                                                             "c.exe|/S *TempDir*log.txt|*ShowWin*",
-                                                             "b.exe|scrolled|*MinimizeWin*"}));
+  const std::vector<std::string> edited = {"a.exe|*Command*|*HideWin*", "c.exe|/S *TempDir*log.txt|*ShowWin*",
+                                          "b.exe|scrolled|*MinimizeWin*"};
+  EXPECT_EQ(ListViewRows(list, 3), edited);
 
-  // The list survives Next, Back and a cancelled Cancel, and goes into the
-  // project file oldest first.
-  std::vector<std::string> edited = ListViewRows(list, 3);
+  // The list survives Next, Back, a cancelled Cancel, the save and a reload.
   ASSERT_EQ(b.Go(4002), 5);
   ASSERT_EQ(b.Go(4003), 4);
   b.CancelSave(IDCANCEL);

@@ -1,8 +1,7 @@
-// vqbuilder.exe under Wine, driven as a user would: the wiring of the pages
-// and of one message of each (pages_test has their rules and texts), the
-// Variables dialog, the build page, the save questions, a saved project
-// opened from the command line and the packed executables. Screenshots of
-// every window go to the build tree under shots\builder.
+// vqbuilder.exe under Wine, driven as a user would: the pages' wiring and one
+// message each (pages_test has their rules and texts), the Variables dialog,
+// the build page, the save questions, a reopened project, the packed
+// executables. Screenshots go to the build tree under shots\builder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
