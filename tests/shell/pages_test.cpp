@@ -170,10 +170,7 @@ TEST(Pages, OptionsPageStoresEveryControlAndWantsAPassword) {
 TEST(Pages, BrowseChoices) {
   std::string folder = ScratchName("browsed"), project = ScratchName("p") + ".vqx";
   MakeFolder(folder);
-  Wizard saved;
-  CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "Loaded");
-  CopyText(saved.record->ProjectFilePath, VQ_TEXT_SIZE, project.c_str());
-  ASSERT_TRUE(SaveProject(saved.record.get(), saved.launch.get()));
+  ASSERT_TRUE(WriteRawFile(project, "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Loaded\r\n"));
   Wizard w;
   ProjectRecord* r = w.record.get();
   EXPECT_TRUE(TakeSourceFolderChoice(r, folder.c_str()));
