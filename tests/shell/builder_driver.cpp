@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-const char kBuilderCaption[] = "Varnoquist v1.2";
-
 std::string BuildTreePath(const std::string& relative) {
   char path[MAX_PATH] = "";
   GuiBuildTreePath(relative.c_str(), path, sizeof path);
@@ -23,6 +21,11 @@ std::string Text(HWND window) {
   return text;
 }
 
+namespace {
+
+const char kBuilderCaption[] = "Varnoquist v1.2";  // every page's caption
+
+// Which page a wizard window is, by a text only that page shows; 0 for none.
 int PageNumber(HWND page) {
   const struct {
     int id;
@@ -41,6 +44,8 @@ int PageNumber(HWND page) {
   }
   return 0;
 }
+
+}  // namespace
 
 bool Builder::Start(const std::string& tail, const std::string& folder) {
   std::string line = "\"" + BuildTreePath("shell\\vqbuilder.exe") + "\"" + (tail.empty() ? "" : " " + tail);
@@ -64,10 +69,14 @@ int Builder::Arrive() {
   return page ? PageNumber(page) : 0;
 }
 
+HWND Builder::Open(int id, const char* caption, DWORD timeoutMs) {
+  if (id) GuiClickButton(page, id);
+  return GuiWaitWindow(caption, GuiMatchExact | GuiMatchDialog, app.p.pid, timeoutMs);
+}
+
 void Builder::Expect(int id, const char* caption, const char* text, int icon, int button) {
   SCOPED_TRACE(caption);
-  if (id) GuiClickButton(page, id);
-  HWND box = GuiWaitWindow(caption, GuiMatchExact | GuiMatchDialog, app.p.pid, 10000);
+  HWND box = Open(id, caption);
   ASSERT_NE(box, nullptr);
   GuiMessageBox read;
   ASSERT_TRUE(GuiReadMessageBox(box, &read));
@@ -82,16 +91,38 @@ void Builder::Expect(int id, const char* caption, const char* text, int icon, in
   }
 }
 
+void Builder::CancelSave(int button) {
+  Expect(4001, "Save Project File.", "Would you like to save the changes\r\nyou made to the project file?",
+         MB_ICONQUESTION, button);
+}
+
+bool Builder::Ended() {
+  DWORD code = 1;
+  return GuiWaitProgram(&app.p, 10000, &code) && code == 0;
+}
+
 RECT WindowRect(HWND window) {
   RECT r = {};
   GetWindowRect(window, &r);
   return r;
 }
 
-bool RunPacked(const std::string& exe, const char* password) {
+std::vector<std::string> ListViewRows(HWND list, int columns, bool images) {
+  std::vector<std::string> rows;
+  char cell[2048];
+  for (int row = 0; row < GuiListViewCount(list); ++row) {
+    std::string line = images ? std::to_string(GuiListViewImage(list, row)) + "|" : "";
+    for (int column = 0; column < columns; ++column)
+      line += (column ? "|" : "") + std::string(GuiListViewText(list, row, column, cell, sizeof cell) ? cell : "?");
+    rows.push_back(line);
+  }
+  return rows;
+}
+
+bool RunPacked(const std::string& exe, const char* password, const std::string& args) {
   GuiProgram run;
   DWORD code = 1;
-  if (!GuiStartProgram(("\"" + exe + "\"").c_str(), nullptr, &run.p)) return false;
+  if (!GuiStartProgram(("\"" + exe + "\"" + args).c_str(), nullptr, &run.p)) return false;
   if (!password) return GuiWaitProgram(&run.p, 30000, &code) && code == 0;
   HWND ask = GuiWaitWindow("Password needed.", GuiMatchExact | GuiMatchDialog, run.p.pid, 20000);
   if (!ask || !GuiSetText(GuiFindControl(ask, 8), password) || !GuiClickButtonByText(ask, "&OK"))

@@ -1,14 +1,13 @@
-// Drives vqbuilder.exe under Wine for the window tests of the builder: its
-// pages, their boxes, screenshots, and the packed executables it makes.
+// Drives vqbuilder.exe under Wine for the window tests of the builder and its
+// launch page: pages, boxes, list views, screenshots, packed executables.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "guidriver.h"
-
-extern const char kBuilderCaption[];  // every page's caption
 
 // A path of the build tree as the programs under Wine see it.
 std::string BuildTreePath(const std::string& relative);
@@ -16,8 +15,9 @@ std::string BuildTreePath(const std::string& relative);
 void Shot(HWND window, const char* name);
 std::string Text(HWND window);
 RECT WindowRect(HWND window);
-// Which page a wizard window is, by a text only that page shows; 0 for none.
-int PageNumber(HWND page);
+// A list view's rows from the top, their first `columns` cells joined by "|",
+// each after its image index and "|" when images is set.
+std::vector<std::string> ListViewRows(HWND list, int columns, bool images = false);
 
 struct Builder {
   GuiProgram app;
@@ -35,12 +35,18 @@ struct Builder {
   int Go(int id);
   // Waits for the page to give way to the next; returns the next one's number.
   int Arrive();
+  // Clicks button id (0: none) and waits for the builder's dialog caption.
+  HWND Open(int id, const char* caption, DWORD timeoutMs = 10000);
   // Clicks button id (0: none), expects the box it shows (caption, text,
   // icon) owned by the page, and answers it; after OK and Cancel the page
   // stays.
   void Expect(int id, const char* caption, const char* text, int icon, int button = IDOK);
+  // Cancel with an opened project: its save question, answered with button.
+  void CancelSave(int button);
+  // True once the builder has ended with exit code 0.
+  bool Ended();
 };
 
-// Runs a packed executable, typing password (null: none is asked); true
-// when it ended with exit code 0.
-bool RunPacked(const std::string& exe, const char* password);
+// Runs a program (its path quoted) with args, typing password when it asks
+// (null: it does not); true when it ended with exit code 0.
+bool RunPacked(const std::string& exe, const char* password, const std::string& args = "");

@@ -12,33 +12,59 @@
 
 namespace {
 
-// Answers every box with `answer` and keeps what the last one showed.
+// The last box shown while a ScriptedBoxes lives, and how many there were.
+struct Shown {
+  int count;
+  std::string text, caption;
+  unsigned flags;
+} gShown;
+int gAnswer;
+
+int AnswerBox(PlatformOwner owner, const char* text, const char* caption, unsigned flags) {
+  EXPECT_EQ(owner, PLATFORM_OWNER_ACTIVE_WINDOW) << caption;
+  gShown = {gShown.count + 1, text, caption, flags};
+  return gAnswer;
+}
+
+// Answers every box with answer while it lives.
 struct ScriptedBoxes {
-  static int answer, count;
-  static std::string text, caption;
-  static unsigned flags;
-  explicit ScriptedBoxes(int reply) {
-    answer = reply;
-    count = 0;
-    text = caption = "";
-    flags = 0;
-    PlatformSetMessageBoxHook(Record);
+  explicit ScriptedBoxes(int answer) {
+    gShown = {};
+    gAnswer = answer;
+    PlatformSetMessageBoxHook(AnswerBox);
   }
   ~ScriptedBoxes() { PlatformSetMessageBoxHook(nullptr); }
-  static int Record(PlatformOwner owner, const char* t, const char* c, unsigned f) {
-    EXPECT_EQ(owner, PLATFORM_OWNER_ACTIVE_WINDOW) << c;
-    ++count;
-    text = t;
-    caption = c;
-    flags = f;
-    return answer;
-  }
 };
-int ScriptedBoxes::answer, ScriptedBoxes::count;
-std::string ScriptedBoxes::text, ScriptedBoxes::caption;
-unsigned ScriptedBoxes::flags;
 
 const unsigned kWarning = PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION;
+const unsigned kSaveQuestion = PLATFORM_MB_YESNOCANCEL | PLATFORM_MB_ICONQUESTION;
+// Every box of the pages: caption, text, buttons and icon.
+const struct {
+  const char *caption, *text;
+  unsigned flags;
+} kBoxes[] = {
+    {"No Project name.", "Please select a name for your project.", kWarning},
+    {"No source folder.", "Please select a valid source folder.", kWarning},
+    {"No Password.", "Please select a password.", kWarning},
+    {"No extraction path.", "Please select an extraction path for the files.", kWarning},
+    {"Invalid icon.", "The icon you selected doesn't exist or isn't 32x32 pixels and 256 colours.", kWarning},
+    {"No output file.", "Please select an output executable file.", kWarning},
+    {"Duplicate file name.", "Please select a different name for the output executable file.", kWarning},
+    {"File already exists.", "The Output executable file already exists.\r\nDo you want to replace it?",
+     PLATFORM_MB_YESNO | PLATFORM_MB_ICONEXCLAMATION},
+    {"Save Project File.", "Would you like to save the changes\r\nyou made to the project file?", kSaveQuestion},
+    {"Save Project.", "Would you like to save your project?", kSaveQuestion},
+};
+
+// Expects the last box shown to be the one captioned caption ("": none).
+void ExpectShown(const std::string& caption) {
+  EXPECT_EQ(gShown.caption, caption);
+  for (const auto& box : kBoxes) {
+    if (gShown.caption != box.caption) continue;
+    EXPECT_EQ(gShown.text, box.text);
+    EXPECT_EQ(gShown.flags, box.flags) << box.caption;
+  }
+}
 
 struct Wizard {
   std::unique_ptr<ProjectRecord> record{new ProjectRecord};
@@ -79,6 +105,9 @@ TEST(Pages, NextChecksAndBackStores) {
       {6, {"*AppDir*", "", "C:\\Out\\My.Setup"}, false, 0, true, {"*AppDir*", "", "C:\\Out\\My.exe"}, ""},
       {6, {"", "", ""}, false, 0, true, {"", "", ""}, ""},
       {6, {"", "", "x.exe"}, true, 0, false, {"", "", "x.exe"}, "No extraction path."},
+      {6, {"*AppDir*", "C:\\no.ico", "x.exe"}, true, 0, false,
+       {"*AppDir*", "C:\\no.ico", "x.exe"}, "Invalid icon."},
+      {6, {"*AppDir*", "", " "}, true, 0, false, {"*AppDir*", "", " "}, "No output file."},
       {6, {"*AppDir*", "", "C:/Out/setup.exe"}, true, 0, false,
        {"*AppDir*", "", "C:\\Out\\setup.exe"}, "Duplicate file name."},
       {6, {"*AppDir*", "", typedOut.c_str()}, true, PLATFORM_IDNO, false,
@@ -107,13 +136,7 @@ TEST(Pages, NextChecksAndBackStores) {
     }
     EXPECT_EQ(left, c.leaves);
     for (int i = 0; i < 3 && fields[i]; ++i) EXPECT_STREQ(fields[i], c.stored[i]) << i;
-    EXPECT_EQ(boxes.caption, c.caption);
-    if (boxes.caption == "File already exists.") {
-      EXPECT_EQ(boxes.text, "The Output executable file already exists.\r\nDo you want to replace it?");
-      EXPECT_EQ(boxes.flags, (unsigned)(PLATFORM_MB_YESNO | PLATFORM_MB_ICONEXCLAMATION));
-    } else if (boxes.count) {
-      EXPECT_EQ(boxes.flags, kWarning);
-    }
+    ExpectShown(c.caption);
   }
 }
 
@@ -137,8 +160,7 @@ TEST(Pages, OptionsPageStoresEveryControlAndWantsAPassword) {
     EXPECT_EQ(r.CompressLevel, c.level);
     EXPECT_EQ(r.OverwriteMode, c.overwrite);
     EXPECT_STREQ(r.Password, c.password);
-    EXPECT_EQ(boxes.caption, c.leaves ? "" : "No Password.");
-    EXPECT_EQ(boxes.text, c.leaves ? "" : "Please select a password.");
+    ExpectShown(c.leaves ? "" : "No Password.");
   }
   EXPECT_EQ(TrackbarPositionOf(-3), 0);
   EXPECT_EQ(TrackbarPositionOf(12), 9);
@@ -148,10 +170,7 @@ TEST(Pages, OptionsPageStoresEveryControlAndWantsAPassword) {
 TEST(Pages, BrowseChoices) {
   std::string folder = ScratchName("browsed"), project = ScratchName("p") + ".vqx";
   MakeFolder(folder);
-  Wizard saved;
-  CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "Loaded");
-  CopyText(saved.record->ProjectFilePath, VQ_TEXT_SIZE, project.c_str());
-  ASSERT_TRUE(SaveProject(saved.record.get(), saved.launch.get()));
+  ASSERT_TRUE(WriteRawFile(project, "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Loaded\r\n"));
   Wizard w;
   ProjectRecord* r = w.record.get();
   EXPECT_TRUE(TakeSourceFolderChoice(r, folder.c_str()));
@@ -203,15 +222,8 @@ TEST(Pages, SaveQuestionOnTheWayOut) {
     std::string before = ListFolder(folder) + ListFolder(folder + "My.Projects\\");
     ScriptedBoxes boxes(c.answer);
     EXPECT_EQ(AskToSaveProject(w.record.get(), w.launch.get(), ChooseSavePath), c.ends);
-    EXPECT_EQ(boxes.count, 1);
-    EXPECT_EQ(boxes.flags, (unsigned)(PLATFORM_MB_YESNOCANCEL | PLATFORM_MB_ICONQUESTION));
-    if (c.opened) {
-      EXPECT_EQ(boxes.caption, "Save Project File.");
-      EXPECT_EQ(boxes.text, "Would you like to save the changes\r\nyou made to the project file?");
-    } else {
-      EXPECT_EQ(boxes.caption, "Save Project.");
-      EXPECT_EQ(boxes.text, "Would you like to save your project?");
-    }
+    EXPECT_EQ(gShown.count, 1);
+    ExpectShown(c.opened ? "Save Project File." : "Save Project.");
     std::string saved = !c.written[0] ? "" : c.opened ? existing : folder + c.written;
     std::string existingText = ReadRawFile(existing);
     EXPECT_EQ(existingText.find("Stale") == std::string::npos, saved == existing);
