@@ -12,30 +12,6 @@
 
 namespace {
 
-// The last box shown while a ScriptedBoxes lives, and how many there were.
-struct Shown {
-  int count;
-  std::string text, caption;
-  unsigned flags;
-} gShown;
-int gAnswer;
-
-int AnswerBox(PlatformOwner owner, const char* text, const char* caption, unsigned flags) {
-  EXPECT_EQ(owner, PLATFORM_OWNER_ACTIVE_WINDOW) << caption;
-  gShown = {gShown.count + 1, text, caption, flags};
-  return gAnswer;
-}
-
-// Answers every box with answer while it lives.
-struct ScriptedBoxes {
-  explicit ScriptedBoxes(int answer) {
-    gShown = {};
-    gAnswer = answer;
-    PlatformSetMessageBoxHook(AnswerBox);
-  }
-  ~ScriptedBoxes() { PlatformSetMessageBoxHook(nullptr); }
-};
-
 const unsigned kWarning = PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION;
 const unsigned kSaveQuestion = PLATFORM_MB_YESNOCANCEL | PLATFORM_MB_ICONQUESTION;
 // Every box of the pages: caption, text, buttons and icon.
@@ -57,12 +33,13 @@ const struct {
 };
 
 // Expects the last box shown to be the one captioned caption ("": none).
-void ExpectShown(const std::string& caption) {
-  EXPECT_EQ(gShown.caption, caption);
+void ExpectShown(const RecordedMessageBoxes& shown, const std::string& caption) {
+  EXPECT_EQ(shown.lastCaption(), caption);
   for (const auto& box : kBoxes) {
-    if (gShown.caption != box.caption) continue;
-    EXPECT_EQ(gShown.text, box.text);
-    EXPECT_EQ(gShown.flags, box.flags) << box.caption;
+    if (shown.lastCaption() != box.caption) continue;
+    EXPECT_EQ(shown.lastText(), box.text);
+    EXPECT_EQ(shown.lastFlags(), box.flags) << box.caption;
+    EXPECT_EQ(shown.lastOwner(), PLATFORM_OWNER_ACTIVE_WINDOW) << box.caption;
   }
 }
 
@@ -120,7 +97,7 @@ TEST(Pages, NextChecksAndBackStores) {
     Wizard w;
     ProjectRecord* r = w.record.get();
     CopyText(r->SourceFolder, VQ_TEXT_SIZE, slashed.c_str());
-    ScriptedBoxes boxes(c.answer ? c.answer : PLATFORM_IDOK);
+    RecordedMessageBoxes boxes(c.answer ? c.answer : PLATFORM_IDOK);
     bool left = false;
     const char* fields[3] = {};
     if (c.page == 2) {
@@ -136,7 +113,7 @@ TEST(Pages, NextChecksAndBackStores) {
     }
     EXPECT_EQ(left, c.leaves);
     for (int i = 0; i < 3 && fields[i]; ++i) EXPECT_STREQ(fields[i], c.stored[i]) << i;
-    ExpectShown(c.caption);
+    ExpectShown(boxes, c.caption);
   }
 }
 
@@ -152,7 +129,7 @@ TEST(Pages, OptionsPageStoresEveryControlAndWantsAPassword) {
   };
   for (const auto& c : cases) {
     Wizard w;
-    ScriptedBoxes boxes(PLATFORM_IDOK);
+    RecordedMessageBoxes boxes;
     OptionsPageControls controls = {true, false, c.protect, c.level, c.overwrite, c.password};
     EXPECT_EQ(LeaveOptionsPage(w.record.get(), &controls, c.next), c.leaves) << c.password;
     const ProjectRecord& r = *w.record;
@@ -160,7 +137,7 @@ TEST(Pages, OptionsPageStoresEveryControlAndWantsAPassword) {
     EXPECT_EQ(r.CompressLevel, c.level);
     EXPECT_EQ(r.OverwriteMode, c.overwrite);
     EXPECT_STREQ(r.Password, c.password);
-    ExpectShown(c.leaves ? "" : "No Password.");
+    ExpectShown(boxes, c.leaves ? "" : "No Password.");
   }
   EXPECT_EQ(TrackbarPositionOf(-3), 0);
   EXPECT_EQ(TrackbarPositionOf(12), 9);
@@ -220,10 +197,10 @@ TEST(Pages, SaveQuestionOnTheWayOut) {
     CopyText(w.record->ProjectFilePath, VQ_TEXT_SIZE, c.opened ? existing.c_str() : "");
     gSavePath = c.chosen[0] ? folder + c.chosen : "";
     std::string before = ListFolder(folder) + ListFolder(folder + "My.Projects\\");
-    ScriptedBoxes boxes(c.answer);
+    RecordedMessageBoxes boxes(c.answer);
     EXPECT_EQ(AskToSaveProject(w.record.get(), w.launch.get(), ChooseSavePath), c.ends);
-    EXPECT_EQ(gShown.count, 1);
-    ExpectShown(c.opened ? "Save Project File." : "Save Project.");
+    EXPECT_EQ(boxes.count(), 1);
+    ExpectShown(boxes, c.opened ? "Save Project File." : "Save Project.");
     std::string saved = !c.written[0] ? "" : c.opened ? existing : folder + c.written;
     std::string existingText = ReadRawFile(existing);
     EXPECT_EQ(existingText.find("Stale") == std::string::npos, saved == existing);

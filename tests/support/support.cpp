@@ -135,7 +135,7 @@ struct Recorded {
   int count;
   std::string text, caption;
   unsigned flags;
-  int owner;
+  int owner, answer;
 } gRecorded;
 
 int RecordMessageBox(PlatformOwner owner, const char* text, const char* caption, unsigned flags) {
@@ -144,12 +144,12 @@ int RecordMessageBox(PlatformOwner owner, const char* text, const char* caption,
   gRecorded.caption = caption;
   gRecorded.flags = flags;
   gRecorded.owner = owner;
-  return PLATFORM_IDOK;
+  return gRecorded.answer;
 }
 }  // namespace
 
-RecordedMessageBoxes::RecordedMessageBoxes() {
-  gRecorded = Recorded{0, "", "", 0, -1};
+RecordedMessageBoxes::RecordedMessageBoxes(int answer) {
+  gRecorded = Recorded{0, "", "", 0, -1, answer};
   PlatformSetMessageBoxHook(RecordMessageBox);
 }
 RecordedMessageBoxes::~RecordedMessageBoxes() { PlatformSetMessageBoxHook(nullptr); }

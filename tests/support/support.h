@@ -37,9 +37,10 @@ std::string SampleFolder();
 // Removes a file, or a folder and everything in it.
 void RemoveTree(const std::string& path);
 
-// Message boxes shown while one of these lives are recorded, not shown.
+// Message boxes shown while one of these lives are recorded and given answer
+// (1: OK), not shown.
 struct RecordedMessageBoxes {
-  RecordedMessageBoxes();
+  explicit RecordedMessageBoxes(int answer = 1);
   ~RecordedMessageBoxes();
   int count() const;
   std::string lastText() const;
