@@ -17,8 +17,8 @@ void LaunchEntries() {
     CopyText(file, sizeof file, gRun.folder);
     AppendText(file, sizeof file, entry.execFile);
     if (!Win32PathExists(file)) continue;
-    if (ResolvePathVariables(entry.cmdLine, &kStubPathVarSystem, parameters, sizeof parameters) ==
-        PATHVARS_QUIT)
+    if (ResolvePathVariables(entry.cmdLine, PATHVARS_COMMAND_LINE, &kStubPathVarSystem, parameters,
+                             sizeof parameters) == PATHVARS_QUIT)
       ExitExtractor(false);
     FolderOfPath(file, directory, sizeof directory);
 

@@ -55,8 +55,8 @@ static void OpenArchive() {
 
 static void ResolveExtractionFolder() {
   static char resolved[VQ_TEXT_SIZE];
-  if (ResolvePathVariables(gRun.extractionPath, &kStubPathVarSystem, resolved, sizeof resolved) ==
-      PATHVARS_QUIT)
+  if (ResolvePathVariables(gRun.extractionPath, PATHVARS_PATH, &kStubPathVarSystem, resolved,
+                           sizeof resolved) == PATHVARS_QUIT)
     ExitExtractor(false);
   size_t length = strlen(resolved);
   if (length == 0 || resolved[length - 1] != '\\') AppendText(resolved, sizeof resolved, "\\");

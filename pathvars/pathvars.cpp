@@ -48,9 +48,11 @@ static int FindNoCase(const char* text, const char* needle, int from) {
   return -1;
 }
 
-// Replaces every occurrence of token (ignoring case) in work by value.
-// Returns false when the result was cut to fit.
-static bool ReplaceAllNoCase(char* work, size_t workSize, const char* token, const char* value) {
+// Replaces every occurrence of token (ignoring case) in work by value; with
+// seam, a value's trailing backslash gives way to a backslash or slash that
+// follows the token. Returns false when the result was cut to fit.
+static bool ReplaceAllNoCase(char* work, size_t workSize, const char* token, const char* value,
+                             bool seam) {
   char result[VQ_TEXT_SIZE];
   size_t tokenLength = strlen(token);
   size_t valueLength = strlen(value);
@@ -62,6 +64,9 @@ static bool ReplaceAllNoCase(char* work, size_t workSize, const char* token, con
     size_t keep = at < 0 ? strlen(work + from) : (size_t)(at - from);
     const char* parts[2] = {work + from, value};
     size_t lengths[2] = {keep, at < 0 ? 0 : valueLength};
+    char next = at < 0 ? 0 : work[at + tokenLength];
+    if (seam && valueLength && value[valueLength - 1] == '\\' && (next == '\\' || next == '/'))
+      --lengths[1];
     for (int p = 0; p < 2; ++p) {
       size_t room = sizeof result - 1 - used;
       size_t take = lengths[p] < room ? lengths[p] : room;
@@ -127,8 +132,8 @@ int FindPathVariable(const char* upperName) {
   return -1;
 }
 
-PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system, char* out,
-                                   size_t outSize) {
+PathVarResult ResolvePathVariables(const char* text, PathVarText kind, const PathVarSystem* system,
+                                   char* out, size_t outSize) {
   char work[VQ_TEXT_SIZE];
   bool whole = CopyText(work, sizeof work, text);
   // Each pass replaces one token, two asterisks, by a value without any, so
@@ -151,7 +156,7 @@ PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system
       // the resolution with the text as it was.
       char candidate[VQ_TEXT_SIZE];
       CopyText(candidate, sizeof candidate, work);
-      if (!ReplaceAllNoCase(candidate, sizeof candidate, token, system->commandTail()))
+      if (!ReplaceAllNoCase(candidate, sizeof candidate, token, system->commandTail(), false))
         whole = false;
       if (FindNoCase(candidate, kPathVariables[PATHVAR_COMMAND].upperName, 0) >= 0) break;
       CopyText(work, sizeof work, candidate);
@@ -171,9 +176,16 @@ PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system
     // Even a missing temporary folder gives a backslash.
     if (value[0] == '\0') CopyText(value, sizeof value, "\\");
     AddTrailingBackslash(value, sizeof value);
-    if (!ReplaceAllNoCase(work, sizeof work, token, value)) whole = false;
+    bool commandLine = kind == PATHVARS_COMMAND_LINE;
+    if (commandLine) {
+      char clean[VQ_TEXT_SIZE];
+      if (!NormalisePath(value, clean, sizeof clean)) whole = false;
+      CopyText(value, sizeof value, clean);
+    }
+    if (!ReplaceAllNoCase(work, sizeof work, token, value, commandLine)) whole = false;
   }
-  if (!NormalisePath(work, out, outSize)) whole = false;
+  bool cleaned = kind == PATHVARS_PATH ? NormalisePath(work, out, outSize) : CopyText(out, outSize, work);
+  if (!cleaned) whole = false;
   return whole ? PATHVARS_OK : PATHVARS_CUT;
 }
 

@@ -76,15 +76,21 @@ enum PathVarResult {
   PATHVARS_QUIT,  // the user chose to quit in the browse-for-folder question
 };
 
+// What a text is: a path is cleaned up whole (NormalisePath); in a command
+// line only the values put in are, so switches like "/S" and URLs reach the
+// program as typed.
+enum PathVarText { PATHVARS_PATH, PATHVARS_COMMAND_LINE };
+
 // The extractor's resolution: replaces every path variable anywhere in text
 // by its run-time value (a missing folder or an unknown name gives the
-// temporary folder; every value but "*Command*" ends with a backslash;
+// temporary folder; every value but "*Command*" ends with a backslash, which
+// a backslash or slash right behind the variable takes the place of;
 // "*Command*" gives the program's arguments, whose own variables are resolved
-// in turn), then applies NormalisePath. Works on at most 2047 characters.
+// in turn), then cleans up as kind says. Works on at most 2047 characters.
 // Returns PATHVARS_OK, PATHVARS_CUT (out holds what fit), or PATHVARS_QUIT
 // (out is then empty).
-PathVarResult ResolvePathVariables(const char* text, const PathVarSystem* system, char* out,
-                                   size_t outSize);
+PathVarResult ResolvePathVariables(const char* text, PathVarText kind, const PathVarSystem* system,
+                                   char* out, size_t outSize);
 
 // The builder's display value of one variable, given with its asterisks in
 // any case: the local folder after NormalisePath (no fallback, no added

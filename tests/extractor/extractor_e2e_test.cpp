@@ -440,10 +440,10 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
   treeAndProbe.push_back({"bin\\probe.exe", Probe()});
   const Row rows[] = {
       {.name = "launch-arguments",
-       .meta = {.launches = {{"bin\\probe.exe", "-a *Command* -t *tempdir*x", "*maximizewin*"}}},
+       .meta = {.launches = {{"bin\\probe.exe", "/a *Command* -t *tempdir*x", "*maximizewin*"}}},
        .entries = {{"bin\\probe.exe", Probe()}}, .args = "one \"two three\"",
        .after = {{"logs\\probe.exe.log",
-                  Log("-a one \"two three\" -t %F\\tmp\\x", "%F\\out\\bin", SW_SHOWMAXIMIZED)}}},
+                  Log("/a one \"two three\" -t %F\\tmp\\x", "%F\\out\\bin", SW_SHOWMAXIMIZED)}}},
       // A name not extracted is passed over, one that does not start is a warning; the run goes on
       // until an empty name ends the list (the keywords: the rules suite's).
       {.name = "launch-list",

@@ -182,8 +182,7 @@ TEST(LaunchPage, TickEditStoreBuildAndStart) {
   EXPECT_EQ(ListViewRows(again.Control(4008), 3), edited);
   again.CancelSave(IDNO);
 
-  // The packed executable starts the three, in that order, as edited (its
-  // path-variable clean-up turns the slash of /S into a backslash).
+  // The packed executable starts the three, in that order, as edited.
   std::string packed = ReadRawFile(folder + "\\packed.exe");
   size_t first = packed.find("ExecFile0=b.exe"), second = packed.find("ExecFile1=tools\\c.exe"),
          third = packed.find("ExecFile2=a.exe");
@@ -197,7 +196,7 @@ TEST(LaunchPage, TickEditStoreBuildAndStart) {
   const struct {
     const char* log;
     std::string args, show;
-  } started[] = {{"b.exe.log", "scrolled", "2"}, {"c.exe.log", std::string("\\S ") + temp + "log.txt", "1"},
+  } started[] = {{"b.exe.log", "scrolled", "2"}, {"c.exe.log", std::string("/S ") + temp + "log.txt", "1"},
                  {"a.exe.log", "", "0"}};
   for (const auto& s : started) {
     std::string log;

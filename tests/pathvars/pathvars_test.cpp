@@ -61,7 +61,7 @@ class PathVarsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     gFake = FakeComputer();
-    gFake.shellFolders = {{"Desktop", "C:\\Users\\u\\Desktop"}, {"AppData", "C:\\Users\\u\\AppData"}};
+    gFake.shellFolders = {{"Desktop", "C:/Users/u//Desktop"}, {"AppData", "C:\\Users\\u\\AppData"}};
     for (auto& entry : gFake.shellFolders) gFake.existing.push_back(entry.second);
     for (const char* path : {"C:\\Downloads", "C:\\Work", "C:\\WINDOWS", "C:\\WINDOWS\\system32",
                              "C:\\Temp", "C:\\Program Files", "C:\\",
@@ -69,9 +69,9 @@ class PathVarsTest : public ::testing::Test {
       gFake.existing.push_back(path);
   }
 
-  std::string Resolve(const char* text, PathVarResult expected = PATHVARS_OK) {
+  std::string Resolve(const char* text, PathVarResult expected = PATHVARS_OK, PathVarText kind = PATHVARS_PATH) {
     char out[VQ_TEXT_SIZE];
-    EXPECT_EQ(expected, ResolvePathVariables(text, &kFake, out, sizeof out)) << text;
+    EXPECT_EQ(expected, ResolvePathVariables(text, kind, &kFake, out, sizeof out)) << text;
     return out;
   }
   std::string Local(const char* variable) {
@@ -88,6 +88,7 @@ TEST_F(PathVarsTest, Resolution) {
     const char* tail;  // the packed executable's arguments
     const char* text;
     const char* expected;
+    PathVarText kind = PATHVARS_PATH;
   } cases[] = {
       // Names in any case, anywhere, any number of times; unknown ones.
       {"", "*aPpDiR*\\SubDirectory", "C:\\Downloads\\SubDirectory"},
@@ -103,10 +104,17 @@ TEST_F(PathVarsTest, Resolution) {
       // Arguments holding the token itself end the resolution with the text as it was.
       {"/x *COMMAND*", "*Command* *AppDir*", "*Command* *AppDir*"},
       {"/x *command*", "*AppDir* *Command*", "C:\\Downloads\\ *Command*"},
+      // A command line keeps what was typed and what the arguments bring; only values are cleaned up, and
+      // a separator behind a variable takes the place of the value's backslash.
+      {"", "/S *TempDir*log.txt", "/S C:\\Temp\\log.txt", PATHVARS_COMMAND_LINE},
+      {"-x \"a b\"", "*command* /q", "-x \"a b\" /q", PATHVARS_COMMAND_LINE},
+      {"C:/a//b *WinDir*/y", "*Command* *desktop*\\x", "C:/a//b C:\\WINDOWS/y C:\\Users\\u\\Desktop\\x",
+       PATHVARS_COMMAND_LINE},
+      {"", "http://h//a *Nope*", "http://h//a C:\\Temp\\", PATHVARS_COMMAND_LINE},
   };
   for (const Case& c : cases) {
     gFake.tail = c.tail;
-    EXPECT_EQ(c.expected, Resolve(c.text)) << c.text;
+    EXPECT_EQ(c.expected, Resolve(c.text, PATHVARS_OK, c.kind)) << c.text;
   }
 }
 
@@ -151,7 +159,7 @@ TEST_F(PathVarsTest, LongTextIsCutWithoutOverrun) {
   EXPECT_EQ(2047u, out.size());
   EXPECT_EQ(0u, out.find("C:\\WINDOWS\\C:\\WINDOWS\\"));
   char small[8];
-  EXPECT_EQ(PATHVARS_CUT, ResolvePathVariables("*TempDir*", &kFake, small, sizeof small));
+  EXPECT_EQ(PATHVARS_CUT, ResolvePathVariables("*TempDir*", PATHVARS_PATH, &kFake, small, sizeof small));
   EXPECT_STREQ("C:\\Temp", small);
 }
 
