@@ -33,8 +33,6 @@ TEST(Options, OutputPageStepsInOrder) {
   } cases[] = {
       {" \t", "", "C:\\Out\\a.exe", OPTION_NO_EXTRACTION_PATH, ""},
       {"*AppDir*", "@766.ico", "C:\\Out\\a.exe", OPTION_INVALID_ICON, ""},
-      {"*AppDir*", "C:\\missing.ico", "C:\\Out\\a.exe", OPTION_INVALID_ICON, ""},
-      {"*AppDir*", "@2238.ico", " ", OPTION_NO_OUTPUT_FILE, ""},
       {"*AppDir*", "@2238.ico", "C:\\Out\\My.Setup", OPTION_OK, "C:\\Out\\My.exe"},
       {"*AppDir*", " ", "C:\\Elsewhere\\setup.exe", OPTION_DUPLICATE_FILE_NAME, ""},
       {"*AppDir*", "", "C:\\Elsewhere\\setup.bin", OPTION_DUPLICATE_FILE_NAME,
@@ -79,7 +77,6 @@ TEST(Options, BuildSettingsRefuseWhatThePagesCannotStore) {
     EXPECT_EQ(check, c.check) << c.level << "/" << c.overwrite << "/" << c.protection;
     EXPECT_EQ(OptionCheckText(check) == nullptr, check == OPTION_OK);
   }
-  EXPECT_STREQ(OptionCheckTitle(OPTION_INVALID_ICON), "Invalid icon.");
 }
 
 }  // namespace
