@@ -1,5 +1,4 @@
-// The splitter's bar position and pane rectangles for the sizes, percentages
-// and dragged positions the window hands over.
+// The splitter's bar and panes for the sizes, percentages and dragged positions the window hands over.
 #include "launch/splitter_geometry.h"
 
 #include <gtest/gtest.h>
