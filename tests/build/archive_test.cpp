@@ -58,8 +58,7 @@ TEST(SourceArchive, EntryTimeIsTheClockWithTheYearFromTwoDigits) {
   }
 }
 
-// The limit holds the archive as written, not what its files add up to,
-// also for a file deflated in pieces.
+// The limit holds the archive as written, not what its files add up to, also for pieces.
 TEST(SourceArchive, SizeLimitCountsTheArchiveAsWritten) {
   std::string plain = ScratchName("plain") + "\\", noise = ScratchName("noise") + "\\", bytes;
   for (uint32_t state = 1; bytes.size() < 1300000; state = state * 1103515245u + 12345u) {
@@ -96,8 +95,7 @@ TEST(SourceArchive, SizeLimitCountsTheArchiveAsWritten) {
 }
 
 #ifndef _WIN32
-// A file of 4 GiB less one byte or more fails with its line marked (sparse
-// files: the size is there, the disk blocks are not); the sizes of the source
+// Sparse files of 4 GiB less one byte and more fail with their line marked; the sizes of the source
 // add up in 32 bits, as UnZipSize holds them.
 TEST(SourceArchive, FilesThatNeedZip64FailWithTheirLineMarked) {
   for (uint64_t size : {0xFFFFFFFFull, 0x100000000ull, 0x100000005ull}) {

@@ -10,6 +10,7 @@
 
 #include "build/layout.h"
 #include "build/stubimage.h"
+#include "extractor/locate.h"
 #include "platform/platform.h"
 #include "shell/buildlog.h"
 #include "tests/build/buildtest.h"
@@ -23,6 +24,41 @@
 #endif
 
 namespace {
+
+// The embedded stub and icon reference as built, before a custom icon changes them in place.
+const std::string kOriginalStub((const char*)gStubImage, gStubImageSize);
+const std::string kOriginalReference((const char*)gStubIconReference, gStubIconReferenceSize);
+
+void RestoreStub() {
+  memcpy(gStubImage, kOriginalStub.data(), gStubImageSize);
+  memcpy(gStubIconReference, kOriginalReference.data(), gStubIconReferenceSize);
+}
+
+SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, uint32_t size,
+                        uint32_t* got) {
+  const std::string* bytes = (const std::string*)context;
+  size_t available = offset < bytes->size() ? bytes->size() - offset : 0;
+  *got = size < available ? size : (uint32_t)available;
+  memcpy(buffer, bytes->data() + offset, *got);
+  return SOURCE_OK;
+}
+
+// A packed executable taken apart where the stub's own search finds the marker and the archive.
+struct PackedParts {
+  bool found;
+  std::string stub, header, launch, archive;
+};
+PackedParts SplitPacked(const std::string& bytes) {
+  uint32_t marker = 0, archive = 0;
+  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != STUB_ERROR_NONE) {
+    return PackedParts{false, "", "", "", ""};
+  }
+  const std::string block = bytes.substr(marker, archive - marker);
+  size_t launch = block.find("\nExecFile");
+  launch = launch == std::string::npos ? block.size() : launch + 1;
+  return PackedParts{true, bytes.substr(0, marker), block.substr(0, launch), block.substr(launch),
+                     bytes.substr(archive)};
+}
 
 std::vector<std::string> gFailures;  // failure messages the job showed
 void KeepFailure(const char* text) { gFailures.push_back(text); }
@@ -79,8 +115,7 @@ class BuildJobTest : public ::testing::Test {
     CopyText(gLaunch.CmdLine[i], VQ_TEXT_SIZE, cmd.c_str());
     CopyText(gLaunch.WinState[i], VQ_TEXT_SIZE, state);
   }
-  // A fresh log; the failure messages shown land in gFailures. With fullAt,
-  // writes beyond the stub's size and fullAt bytes fail.
+  // A fresh log and gFailures; with fullAt, writes beyond the stub's size and fullAt bytes fail.
   bool Build(int fullAt = 0) {
     gFailures.clear();
     ResetBuildLog(&kTestSink);
@@ -130,8 +165,7 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
   memcpy(&cdOffset, zip.data() + zip.size() - 22 + 16, 4);
   EXPECT_EQ(cdOffset + cdSize, zip.size() - 22);
   EXPECT_EQ(zip.substr(cdOffset, 4), std::string("PK\1\2", 4));
-  // Every file one deflated entry, encrypted, named by its path below the
-  // source folder.
+  // Every file one deflated entry, encrypted, named by its path below the source folder.
   std::vector<std::pair<std::string, std::string>> files = kDemo, packed;
   for (const auto& e : ReadZip(output, "pw")) {
     EXPECT_TRUE(e.dataOk && e.method == 8 && (e.flag & 1)) << e.name;
@@ -165,8 +199,7 @@ TEST_F(BuildJobTest, LaunchEntriesAreStoredAlikeInProjectFileAndMetaData) {
   }
 }
 
-// Neither a long extraction folder nor 64 long launch entries are cut; sizes
-// of 2 GiB and more are written as the signed reading of their 32 bits.
+// Nothing is cut; sizes of 2 GiB and more are written as the signed reading of their 32 bits.
 TEST_F(BuildJobTest, SettingsAreWrittenWhole) {
   MakeTree(source, {{"a.txt", "a"}});
   const std::string folder = "*AppDir*\\" + std::string(VQ_TEXT_SIZE - 10, 'x');
@@ -191,15 +224,15 @@ TEST_F(BuildJobTest, SettingsAreWrittenWhole) {
             std::string::npos);
 }
 
-// An icon file of the accepted size takes the place of the stub's icon image
-// (the first ten bytes of the bitmap header stay the stub's own), and the
-// reference follows so that the next icon finds its place; an icon of any
-// other size, or none, leaves the stub as built.
+// The stub's icon image and the reference (bar the first 32 bytes) take the icon file's bytes, so
+// that the next icon finds its place; an icon of any other size, or none, leaves the stub as built.
 TEST_F(BuildJobTest, OnlyAnIconOfTheAcceptedSizeReplacesTheStubIcon) {
   MakeTree(source, {{"a.txt", "a"}});
   const size_t at = kOriginalStub.find(kOriginalReference.substr(32));
   ASSERT_NE(at, std::string::npos);
-  const std::string icon = CustomIcon(41), padded = icon + std::string(2000, 'x');
+  std::string icon = kOriginalReference.substr(0, 62);  // its directory and bitmap header, new pixels
+  for (size_t i = 62; i < VQ_STUB_ICON_FILE_SIZE; ++i) icon.push_back((char)(41 + i * 7));
+  const std::string padded = icon + std::string(2000, 'x');
   for (int size : {int(VQ_STUB_ICON_FILE_SIZE), 0, 2237, 2239, 4000, -1}) {  // -1: no icon file
     RestoreStub();
     std::string iconPath = ScratchName("icon") + ".ico";
@@ -215,8 +248,7 @@ TEST_F(BuildJobTest, OnlyAnIconOfTheAcceptedSizeReplacesTheStubIcon) {
   }
 }
 
-// Makes a source file unreadable: held open for writing (sharing read and
-// write) as by a program still writing it; a link to nothing on POSIX.
+// Makes a source file unreadable: held open by a writer on Windows, a link to nothing on POSIX.
 #ifdef _WIN32
 void* HoldFile(const std::string& path) {
   return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -235,10 +267,8 @@ void ReleaseFile(void*) {}
 const char* const kWriteFailed = "Failed to write the output executable.";
 #endif
 
-// Whatever way a build ends, it takes nothing from the temporary folder and
-// leaves nothing in it: not its archive, not the name it reserved. A failed
-// build leaves the output path as it found it; an earlier output inside the
-// source folder is packed whole.
+// However a build ends, the temporary folder is left as found and a failure leaves the output
+// path as it was; an earlier output inside the source folder is packed whole.
 TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
   enum Setup { kFiles, kDeepOutput, kOutputInSource, kEmptySource, kUnreadable, kOutputFolder };
   const struct {
@@ -259,8 +289,7 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
       {"output is dir", kTestProject, kOutputFolder, "Failed to create the output executable.", 0},
 #ifndef _WIN32
       {"no temporary name", "a/b/c", kFiles, "Failed to create the temporary archive.", 0},
-      // A full disk in the stub, in the meta data block (about 110 bytes), in
-      // the copy of the archive (about 800 bytes).
+      // A full disk in the stub, the meta data block (about 110 bytes), the archive (about 800).
       {"disk full in the stub", kTestProject, kFiles, kWriteFailed, -1},
       {"disk full in the meta data", kTestProject, kFiles, kWriteFailed, 20},
       {"disk full in the archive", kTestProject, kFiles, kWriteFailed, 300},
@@ -295,10 +324,8 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
 }
 
 #ifndef _WIN32
-// Info-ZIP and 7-Zip read the packed file as a zip with a prefix; entries are
-// deflated at every level, and encrypted only with password protection on,
-// whatever the password field holds. Files of more than one deflate piece
-// (text and binary across the piece ends) and of exactly one come back whole.
+// Info-ZIP and 7-Zip read the packed file; entries deflated at every level, encrypted only with
+// protection on, files of one deflate piece and of several (mixed across the ends) come back whole.
 TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
   std::string big;
   for (uint32_t s = 7; big.size() < 2600000; s = s * 1103515245u + 12345u) {

@@ -1,17 +1,7 @@
 #include "tests/build/buildtest.h"
 
-#include <string.h>
-
-#include "build/layout.h"
-#include "build/stubimage.h"
-#include "extractor/locate.h"
 #include "platform/platform.h"
 #include "unzip.h"
-
-// Taken before any test changes the embedded data (which the stub's
-// generated source initialises statically).
-const std::string kOriginalStub((const char*)gStubImage, gStubImageSize);
-const std::string kOriginalReference((const char*)gStubIconReference, gStubIconReferenceSize);
 
 std::vector<ZipEntry> ReadZip(const std::string& path, const char* password) {
   std::vector<ZipEntry> entries;
@@ -37,38 +27,4 @@ std::vector<ZipEntry> ReadZip(const std::string& path, const char* password) {
   }
   if (zip) unzClose(zip);
   return entries;
-}
-
-static SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, uint32_t size,
-                        uint32_t* got) {
-  const std::string* bytes = (const std::string*)context;
-  size_t available = offset < bytes->size() ? bytes->size() - offset : 0;
-  *got = size < available ? size : (uint32_t)available;
-  memcpy(buffer, bytes->data() + offset, *got);
-  return SOURCE_OK;
-}
-
-PackedParts SplitPacked(const std::string& bytes) {
-  uint32_t marker = 0, archive = 0;
-  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != STUB_ERROR_NONE) {
-    return PackedParts{false, "", "", "", ""};
-  }
-  const std::string block = bytes.substr(marker, archive - marker);
-  size_t launch = block.find("\nExecFile");
-  launch = launch == std::string::npos ? block.size() : launch + 1;
-  return PackedParts{true, bytes.substr(0, marker), block.substr(0, launch), block.substr(launch),
-                     bytes.substr(archive)};
-}
-
-void RestoreStub() {
-  memcpy(gStubImage, kOriginalStub.data(), gStubImageSize);
-  memcpy(gStubIconReference, kOriginalReference.data(), gStubIconReferenceSize);
-}
-
-std::string CustomIcon(unsigned char seed) {
-  // Directory and bitmap header as the reference has them; new colours,
-  // pixels and mask.
-  std::string icon = kOriginalReference.substr(0, 62);
-  for (size_t i = 62; i < VQ_STUB_ICON_FILE_SIZE; ++i) icon.push_back((char)(seed + i * 7));
-  return icon;
 }
