@@ -41,9 +41,8 @@ TEST(PackArguments, Table) {
   }
 }
 
-// The project's paths take the wizard's form; a new source folder moves the launch entries
-// that lie below the old one (as loaded: old folder + stored path). What the pages refuse:
-// options_test's; that vqpack refuses it too: vqpack_test.sh's.
+// The project's paths take the wizard's form; a new source folder moves the launch entries below
+// the old one (as loaded: old folder + stored path). What is refused: options_test's, vqpack_test.sh's.
 TEST(PackOverrides, Table) {
   const std::string longEntry = "C:\\W\\" + std::string(2000, 'x'), longSource(100, 'n');
   const struct {

@@ -1,5 +1,4 @@
-// The extractor's rules that need no system: the searches of its own file,
-// entry names, progress text, window states, the overwrite decisions.
+// The extractor's rules that need no system: searches, entry names, progress, windows, overwriting.
 #include <gtest/gtest.h>
 
 #include <string.h>

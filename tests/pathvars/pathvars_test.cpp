@@ -1,5 +1,4 @@
-// The path variable rules against a made-up computer, so every row of the
-// table and every rule can be checked with known values.
+// The path variable rules against a made-up computer whose values are known.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -11,8 +10,7 @@
 
 namespace {
 
-// The made-up computer: folder values, which paths exist, the arguments, and
-// the answers a user gives to the browse dialog and the quit question.
+// Folder values, the paths that exist, the arguments, the answers to the browse and quit questions.
 struct FakeComputer {
   std::string module = "C:\\Downloads\\", current = "C:\\Work", temp = "C:\\Temp\\";
   std::string windows = "C:\\WINDOWS", system = "C:\\WINDOWS\\system32";
@@ -81,8 +79,7 @@ class PathVarsTest : public ::testing::Test {
   }
 };
 
-// Which folder each variable names is the packed runs' every-variable row,
-// against the real computer; here, the rules around the names.
+// The rules around the names (which folder each one names: the packed runs' every-variable row).
 TEST_F(PathVarsTest, Resolution) {
   struct Case {
     const char* tail;  // the packed executable's arguments
@@ -104,8 +101,7 @@ TEST_F(PathVarsTest, Resolution) {
       // Arguments holding the token itself end the resolution with the text as it was.
       {"/x *COMMAND*", "*Command* *AppDir*", "*Command* *AppDir*"},
       {"/x *command*", "*AppDir* *Command*", "C:\\Downloads\\ *Command*"},
-      // A command line keeps what was typed and what the arguments bring; only values are cleaned up, and
-      // a separator behind a variable takes the place of the value's backslash.
+      // A command line keeps what was typed; values are cleaned up, a separator behind one replaces its "\\".
       {"", "/S *TempDir*log.txt", "/S C:\\Temp\\log.txt", PATHVARS_COMMAND_LINE},
       {"-x \"a b\"", "*command* /q", "-x \"a b\" /q", PATHVARS_COMMAND_LINE},
       {"C:/a//b *WinDir*/y", "*Command* *desktop*\\x", "C:/a//b C:\\WINDOWS/y C:\\Users\\u\\Desktop\\x",

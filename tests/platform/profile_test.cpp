@@ -1,5 +1,4 @@
-// The profile services, against the same table on both sides: natively
-// these run our own reader and writer, under Wine the system's.
+// The profile services: the same tables natively for our reader and writer, under Wine the system's.
 #include "platform/platform.h"
 #include "tests/support/support.h"
 
@@ -12,8 +11,7 @@
 
 namespace {
 
-// Rows: what, file bytes ("<none>": no file), section, key, default, buffer
-// size, expected value.
+// Rows: what, file bytes ("<none>": no file), section, key, default, buffer size, expected value.
 struct ReadCase {
   const char* what;
   std::string file;
