@@ -31,23 +31,8 @@ std::string Folder() {
   return folder;
 }
 
-TEST(LaunchList, NewestOnTopOldestFirstInTheRecord) {
-  Page p;
-  std::string f = Folder();
-  for (const char* name : {"F1.exe", "F2.exe", "F3.exe"})
-    EXPECT_EQ(ToggleLaunchFile(p.list.get(), (f + name).c_str()), 0);
-  EXPECT_EQ(p.Files(), "F3.exe F2.exe F1.exe ");
-  EXPECT_STREQ(p.list->rows[0].cmdLine, "*Command*");
-  EXPECT_STREQ(p.list->rows[0].winState, "*ShowWin*");
-  CopyText(p.list->rows[0].cmdLine, VQ_TEXT_SIZE, "/S *TempDir*log.txt");
-  StoreLaunchList(p.list.get(), p.record.get());
-  EXPECT_EQ(std::string(p.record->ExecFile[0]), f + "F1.exe");
-  EXPECT_EQ(std::string(p.record->ExecFile[2]), f + "F3.exe");
-  EXPECT_STREQ(p.record->CmdLine[2], "/S *TempDir*log.txt");
-  EXPECT_STREQ(p.record->ExecFile[3], "");
-}
-
-TEST(LaunchList, ToggleRules) {
+// Newest on top of the page, oldest first in the record.
+TEST(LaunchList, ToggleRulesAndTheRecord) {
   Page p;
   std::string f = Folder(), upper = f + "F1.EXE";
   for (char& c : upper) c = UpperAscii(c);
@@ -71,6 +56,14 @@ TEST(LaunchList, ToggleRules) {
     EXPECT_EQ(p.Files(), s.rows);
   }
   EXPECT_EQ(boxes.count(), 0);
+  EXPECT_STREQ(p.list->rows[0].cmdLine, "*Command*");
+  EXPECT_STREQ(p.list->rows[0].winState, "*ShowWin*");
+  CopyText(p.list->rows[0].cmdLine, VQ_TEXT_SIZE, "/S *TempDir*log.txt");
+  StoreLaunchList(p.list.get(), p.record.get());
+  EXPECT_EQ(std::string(p.record->ExecFile[0]), f + "F2.exe");
+  EXPECT_EQ(std::string(p.record->ExecFile[2]), f + "F?.exe");
+  EXPECT_STREQ(p.record->CmdLine[2], "/S *TempDir*log.txt");
+  EXPECT_STREQ(p.record->ExecFile[3], "");
 }
 
 TEST(LaunchList, SixtyFourAtMost) {
