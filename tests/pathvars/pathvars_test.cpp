@@ -123,10 +123,7 @@ TEST_F(PathVarsTest, MissingFoldersGiveTheTemporaryFolder) {
   EXPECT_EQ("C:\\Temp\\", Resolve("*QuickLaunch*"));
   gFake.module = "C:\\Gone\\";
   EXPECT_EQ("C:\\Temp\\SubDirectory", Resolve("*AppDir*\\SubDirectory"));
-}
-
-TEST_F(PathVarsTest, ValueHoldingAnAsteriskCountsAsMissing) {
-  // Such a value would bring new pairs of asterisks and never let the passes end.
+  // A value holding an asterisk counts as missing: it would bring new pairs and never let the passes end.
   gFake.shellFolders = {{"Desktop", "C:\\*"}};
   gFake.existing.push_back("C:\\*");
   EXPECT_EQ("C:\\Temp\\a", Resolve("*Desktop*a"));
