@@ -46,7 +46,6 @@ const ReadCase kReads[] = {
     {"blank lines between", "[S]\n\n\r\n  \nKey=v\n", "S", "Key", "d", 64, "v"},
     {"text behind the header", "[S] trailing\nKey=v\n", "S", "Key", "d", 64, "v"},
     {"unclosed header is no section", "[S]\nA=1\n[T\nKey=v\n", "S", "Key", "d", 64, "v"},
-    {"missing key gives the default", "[S]\nA=1\n", "S", "Key", "dflt", 64, "dflt"},
     {"default loses trailing blanks", "[S]\nA=1\n", "S", "Key", "dflt  ", 64, "dflt"},
     {"default loses its quotes", "[S]\nA=1\n", "S", "Key", "\"q\"", 64, "q"},
     {"value cut to the buffer", "[S]\nKey=abcdefghij\n", "S", "Key", "d", 5, "abcd"},
