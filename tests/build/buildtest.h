@@ -17,6 +17,5 @@ struct ZipEntry {
   std::string data;  // inflated (and decrypted) through unzip
   bool dataOk;       // every byte read and the CRC matched
 };
-// The entries of the zip archive in the file (a packed executable's too), in
-// central directory order; none when it cannot be opened.
+// The zip entries of the file (a packed executable's too) in central directory order; none if unreadable.
 std::vector<ZipEntry> ReadZip(const std::string& path, const char* password = nullptr);
