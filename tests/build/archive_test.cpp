@@ -15,7 +15,6 @@
 
 namespace {
 
-// A clock that stands still.
 PlatformLocalTime gFixedTime = {2026, 3, 14, 15, 9, 26};
 void FixedClock(PlatformLocalTime* now) { *now = gFixedTime; }
 

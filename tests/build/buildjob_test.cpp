@@ -130,7 +130,6 @@ class BuildJobTest : public ::testing::Test {
   std::string source, output, temp;
 };
 
-// What a build writes, found where the stub's own search looks.
 TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
   MakeTree(source, kDemo);
   MakeFolder(source + "no\\entry\\");  // folders get no entries of their own
@@ -176,7 +175,6 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
   EXPECT_EQ(packed, files);
 }
 
-// The project file and the meta data block store a launch entry alike.
 TEST_F(BuildJobTest, LaunchEntriesAreStoredAlikeInProjectFileAndMetaData) {
   const char* const cases[][3] = {  // source folder, launch entry, stored as
       // Only the folder in front goes, however often its text comes again.

@@ -34,7 +34,6 @@ struct Project {
   }
 };
 
-// The exact text, then every field through a save and a load.
 TEST(Project, SavesEveryFieldInOrderAndLoadsItBack) {
   Project saved, loaded;
   CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "My Demo \xe9");
