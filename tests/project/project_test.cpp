@@ -204,12 +204,11 @@ TEST(Project, ProjectPathFromCommandLine) {
 TEST(ProjectSave, HoldsOnlyTheKeysOfThisSave) {
   Project p;
   std::string folder = ScratchName("resave") + "\\";
-  ASSERT_TRUE(PlatformCreateFolder(folder.c_str()));
+  MakeTree(folder, {{"demo.vqx", "[Varnoquist]\r\nStale=1\r\n[Other]\r\nKey=2\r\n"}});
   std::string path = folder + "demo.vqx";
   p.SetFile(path);
   CopyText(p.record->SourceFolder, VQ_TEXT_SIZE, "C:\\S\\");
   for (int i = 0; i < 6; i++) p.AddEntry("C:\\S\\x.exe", "", "*ShowWin*");
-  ASSERT_TRUE(WriteRawFile(path, "[Varnoquist]\r\nStale=1\r\n[Other]\r\nKey=2\r\n"));
   ASSERT_TRUE(p.Save());
   p.launch->ExecFile[2][0] = '\0';
   ASSERT_TRUE(p.Save());
