@@ -14,7 +14,6 @@ TEST(PackArguments, Table) {
     std::vector<const char*> args;
     const char* expected;  // project|source|output[|help], or !reason
   } cases[] = {
-      {{"demo.vqx"}, "demo.vqx|-|-"},
       {{"--output", "o.exe", "demo.vqx", "--source", "/src"}, "demo.vqx|/src|o.exe"},
       {{"demo.vqx", "--source=/a b", "--output=C:\\o.exe"}, "demo.vqx|/a b|C:\\o.exe"},
       {{"--help"}, "|-|-|help"},
