@@ -123,6 +123,8 @@ LRESULT CALLBACK SourceTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM l
     hit.pt.y = (short)HIWORD(lParam);
     HTREEITEM item = TreeView_HitTest(tree, &hit);
     if (item) {
+      // An open cell editor stores its text first: a toggle moves the rows under it.
+      CommitCellEditors();
       TreeView_SelectItem(tree, item);
       TreeItemPath(item, path, sizeof path);
       if (hit.flags == TVHT_ONITEMSTATEICON) ToggleItem(item, path);

@@ -162,8 +162,19 @@ TEST(LaunchPage, TickEditStoreBuildAndStart) {
   GuiSetText(edit, "scrolled");
   PostMessageA(list, WM_VSCROLL, SB_LINEDOWN, 0);
   EXPECT_TRUE(GuiWaitWindowGone(edit, 5000));
+  // A box ticked while an editor is open puts a row on top: the text stays with its entry.
+  DoubleClickCell(list, 2, 1);
+  edit = GuiFindControl(list, 5001);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(Text(edit), "scrolled");
+  GuiSetText(edit, "ticked");
+  ClickTreeItem(tree, "readme.txt", 1, false);
+  EXPECT_TRUE(GuiWaitWindowGone(edit, 5000));
+  EXPECT_EQ(ListViewRows(list, 2), (std::vector<std::string>{"readme.txt|*Command*", "a.exe|*Command*",
+                                                             "c.exe|/S *TempDir*log.txt", "b.exe|ticked"}));
+  ClickTreeItem(tree, "readme.txt", 1, false);  // out again
   const std::vector<std::string> edited = {"a.exe|*Command*|*HideWin*", "c.exe|/S *TempDir*log.txt|*ShowWin*",
-                                          "b.exe|scrolled|*MinimizeWin*"};
+                                          "b.exe|ticked|*MinimizeWin*"};
   EXPECT_EQ(ListViewRows(list, 3), edited);
 
   // The list survives Next, Back, a cancelled Cancel, the save and a reload.
@@ -196,7 +207,7 @@ TEST(LaunchPage, TickEditStoreBuildAndStart) {
   const struct {
     const char* log;
     std::string args, show;
-  } started[] = {{"b.exe.log", "scrolled", "2"}, {"c.exe.log", std::string("/S ") + temp + "log.txt", "1"},
+  } started[] = {{"b.exe.log", "ticked", "2"}, {"c.exe.log", std::string("/S ") + temp + "log.txt", "1"},
                  {"a.exe.log", "", "0"}};
   for (const auto& s : started) {
     std::string log;
