@@ -104,7 +104,10 @@ void DrawCellOutline(HWND list, Cell cell) {
 
 void SyncCurrentCell(HWND list, int column) {
   int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-  if (row < 0) return;
+  if (row < 0) {
+    gCurrent.row = -1;  // no current cell: Enter opens nothing
+    return;
+  }
   int last = ColumnCount(list) - 1;
   column = column < 0 ? 0 : column > last ? last : column;
   ScrollCellIntoView(list, row, column);
@@ -199,8 +202,10 @@ LRESULT CALLBACK CellEditorsProc(HWND list, UINT message, WPARAM wParam, LPARAM 
   switch (message) {
     case WM_KEYDOWN:
       InvalidateRect(list, &gLastOutline, TRUE);
-      if (wParam == VK_LEFT || wParam == VK_RIGHT)
-        SyncCurrentCell(list, gCurrent.column + (wParam == VK_LEFT ? -1 : 1));
+      if (wParam == VK_LEFT || wParam == VK_RIGHT) {
+        gCurrent.column += wParam == VK_LEFT ? -1 : 1;
+        SyncCurrentCell(list, gCurrent.column);
+      }
       break;
     case WM_KEYUP:
       SyncCurrentCell(list, gCurrent.column);
@@ -224,7 +229,7 @@ LRESULT CALLBACK CellEditorsProc(HWND list, UINT message, WPARAM wParam, LPARAM 
     case WM_LBUTTONDBLCLK: {
       Cell hit = HitTestCell(list, (short)LOWORD(lParam), (short)HIWORD(lParam));
       if (message != WM_LBUTTONDBLCLK) {
-        gCurrent = hit.row >= 0 ? hit : Cell{-1, gCurrent.column};
+        gCurrent = hit;
         DrawCellOutline(list, gCurrent);
       } else if (hit.row >= 0) {
         OpenEditorAt(list, hit);
