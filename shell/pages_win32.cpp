@@ -33,7 +33,8 @@ HWND FillIntroPage(HWND page) {
   char text[VQ_TEXT_SIZE] = "";
   LoadStringA(GetModuleHandleA(nullptr), IDS_INTRODUCTION, text, sizeof text);
   SetDlgItemTextA(page, INTRO_TEXT, text);
-  return nullptr;
+  // Next, the default button, takes the focus: Cancel, first in the tab order, would take Enter.
+  return GetDlgItem(page, IDC_NEXT);
 }
 
 bool IntroPageLeave(HWND page, bool) {
