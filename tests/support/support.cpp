@@ -105,7 +105,10 @@ void MakeTree(const std::string& folder,
   for (const auto& file : files) {
     std::string path = folder + file.first;
     MakeFolder(path.substr(0, path.rfind('\\') + 1));
-    WriteRawFile(path, file.second);
+    if (!WriteRawFile(path, file.second)) {  // a test on a tree that is not there proves nothing
+      fprintf(stderr, "cannot write %s\n", path.c_str());
+      abort();
+    }
   }
 }
 
