@@ -148,7 +148,8 @@ HWND FillOptionsPage(HWND page) {
   SetDlgItemTextA(page, OPTIONS_PASSWORD, gProject.Password);
   CheckDlgButton(page, OPTIONS_PROGRESS, gProject.Checkbox1 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(page, OPTIONS_DELETE, gProject.Checkbox2 ? BST_CHECKED : BST_UNCHECKED);
-  if (!gProject.Checkbox3) return nullptr;
+  // Without a password box the first check box takes the focus, so that no button takes Enter.
+  if (!gProject.Checkbox3) return GetDlgItem(page, OPTIONS_PROGRESS);
   CheckDlgButton(page, OPTIONS_PROTECT, BST_CHECKED);
   Enable(page, OPTIONS_PASSWORD, true);
   return GetDlgItem(page, OPTIONS_PASSWORD);
@@ -189,7 +190,7 @@ HWND FillOutputPage(HWND page) {
   SetDlgItemTextA(page, OUTPUT_EXTRACTION, gProject.ExtractionFolder);
   SetDlgItemTextA(page, OUTPUT_ICON, gProject.IconFile);
   SetDlgItemTextA(page, OUTPUT_FILE, gProject.OutputFile);
-  return nullptr;
+  return GetDlgItem(page, OUTPUT_EXTRACTION);
 }
 
 bool OutputPageLeave(HWND page, bool next) {

@@ -96,6 +96,13 @@ void Builder::CancelSave(int button) {
          MB_ICONQUESTION, button);
 }
 
+HWND Builder::Focused() {
+  GUITHREADINFO input = {};
+  input.cbSize = sizeof input;
+  GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &input);
+  return input.hwndFocus;
+}
+
 bool Builder::Ended() {
   DWORD code = 1;
   return GuiWaitProgram(&app.p, 10000, &code) && code == 0;

@@ -31,6 +31,8 @@ struct Builder {
   void Type(int id, const std::string& text);
   bool Enabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
   bool Visible(int id) { return IsWindowVisible(Control(id)) != FALSE; }
+  // The control that has the builder's focus.
+  HWND Focused();
   // Clicks a button that leaves the page; returns the number of the next one.
   int Go(int id);
   // Waits for the page to give way to the next; returns the next one's number.

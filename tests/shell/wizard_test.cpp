@@ -52,11 +52,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(r.top, work.top + (work.bottom - work.top - (r.bottom - r.top)) / 2);
   EXPECT_FALSE(b.Enabled(4003));
   EXPECT_EQ(b.ControlText(4007).rfind("Introduction to Varnoquist:\r\n", 0), 0u);
-  // Next has the focus: on Cancel, first in the tab order, Enter would press Cancel.
-  GUITHREADINFO input = {};
-  input.cbSize = sizeof input;
-  ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(b.page, nullptr), &input));
-  EXPECT_EQ(input.hwndFocus, b.Control(4002));
+  EXPECT_EQ(b.Focused(), b.Control(4002));  // on Cancel, first in the tab order, Enter would press Cancel
   Shot(b.page, "page1-intro");
   b.Expect(4008, "File not found!", "Failed to find the Varnoquist help file.", MB_ICONWARNING);
   const WORD escape[] = {VK_ESCAPE}, enter[] = {VK_RETURN};
@@ -114,6 +110,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
 
   // Page 5: a new project's options; the level label follows the trackbar.
   EXPECT_EQ(b.ControlText(4010), "OFF");
+  EXPECT_EQ(b.Focused(), b.Control(4006));  // no button: Enter does nothing
   const char* const kModes[] = {"Overwrite all files.", "Ask before overwrite.", "Skip existing files."};
   char entry[64];
   ASSERT_EQ(GuiComboCount(b.Control(4018)), 3);
@@ -137,6 +134,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(b.ControlText(4016), "*AppDir*\\SubDirectory");
   EXPECT_EQ(b.ControlText(4017), "");
   EXPECT_EQ(b.ControlText(4018), builderFolder + "Output.exe");
+  EXPECT_EQ(b.Focused(), b.Control(4016));
   Shot(b.page, "page6-output");
   HWND vars = b.Open(4013, "Variables");
   ASSERT_NE(vars, nullptr);
