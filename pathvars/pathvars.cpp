@@ -134,6 +134,7 @@ int FindPathVariable(const char* upperName) {
 
 PathVarResult ResolvePathVariables(const char* text, PathVarText kind, const PathVarSystem* system,
                                    char* out, size_t outSize) {
+  const bool commandLine = kind == PATHVARS_COMMAND_LINE;
   char work[VQ_TEXT_SIZE];
   bool whole = CopyText(work, sizeof work, text);
   // Each pass replaces one token, two asterisks, by a value without any, so
@@ -176,7 +177,6 @@ PathVarResult ResolvePathVariables(const char* text, PathVarText kind, const Pat
     // Even a missing temporary folder gives a backslash.
     if (value[0] == '\0') CopyText(value, sizeof value, "\\");
     AddTrailingBackslash(value, sizeof value);
-    bool commandLine = kind == PATHVARS_COMMAND_LINE;
     if (commandLine) {
       char clean[VQ_TEXT_SIZE];
       if (!NormalisePath(value, clean, sizeof clean)) whole = false;
@@ -184,8 +184,7 @@ PathVarResult ResolvePathVariables(const char* text, PathVarText kind, const Pat
     }
     if (!ReplaceAllNoCase(work, sizeof work, token, value, commandLine)) whole = false;
   }
-  bool cleaned = kind == PATHVARS_PATH ? NormalisePath(work, out, outSize) : CopyText(out, outSize, work);
-  if (!cleaned) whole = false;
+  if (!(commandLine ? CopyText(out, outSize, work) : NormalisePath(work, out, outSize))) whole = false;
   return whole ? PATHVARS_OK : PATHVARS_CUT;
 }
 
