@@ -243,6 +243,15 @@ void PlatformGetLocalTime(PlatformLocalTime* t) {
 
 // ---------------------------------------------------------------- message boxes
 
+// The flags and answers are the system's own values, passed through as they are.
+static_assert(PLATFORM_MB_YESNOCANCEL == MB_YESNOCANCEL && PLATFORM_MB_YESNO == MB_YESNO &&
+                  PLATFORM_MB_ICONSTOP == MB_ICONSTOP && PLATFORM_MB_ICONQUESTION == MB_ICONQUESTION &&
+                  PLATFORM_MB_ICONEXCLAMATION == MB_ICONEXCLAMATION,
+              "message box flags");
+static_assert(PLATFORM_IDOK == IDOK && PLATFORM_IDCANCEL == IDCANCEL && PLATFORM_IDYES == IDYES &&
+                  PLATFORM_IDNO == IDNO,
+              "message box answers");
+
 static PlatformMessageBoxHook gMessageBoxHook = nullptr;
 
 void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) { gMessageBoxHook = hook; }

@@ -140,3 +140,13 @@ bool AskToSaveProject(ProjectRecord* record, const LaunchList* launch,
   SaveProject(record, launch);
   return true;
 }
+
+bool FindHelpFile(char* path, size_t pathSize) {
+  char help[VQ_TEXT_SIZE];
+  AppFolder(help, sizeof help);
+  AppendText(help, sizeof help, "\\Help\\VARNOQUIST.HLP");
+  NormalisePath(help, path, pathSize);
+  if (PathExists(path)) return true;
+  Warn("Failed to find the Varnoquist help file.", "File not found!");
+  return false;
+}

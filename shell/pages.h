@@ -91,3 +91,7 @@ typedef void (*AskSavePathFunction)(char* out, size_t outSize);
 // after Yes or No (the builder ends), false after Cancel.
 bool AskToSaveProject(ProjectRecord* record, const LaunchList* launch,
                       AskSavePathFunction askSavePath);
+
+// Help: the help file beside the builder ("Help\VARNOQUIST.HLP"). Returns
+// true with its path when it is there; otherwise says it was not found.
+bool FindHelpFile(char* path, size_t pathSize);

@@ -6,7 +6,7 @@
 
 #include <stdlib.h>
 
-#include "shell/paths.h"
+#include "shell/pages.h"
 #include "shell/wizard_win32.h"
 
 namespace {
@@ -85,14 +85,6 @@ void CentreOnWorkArea(HWND window) {
 }
 
 void ShowHelp(HWND page) {
-  char help[VQ_TEXT_SIZE] = "", path[VQ_TEXT_SIZE];
-  AppFolder(help, sizeof help);
-  AppendText(help, sizeof help, "\\Help\\VARNOQUIST.HLP");
-  NormalisePath(help, path, sizeof path);
-  if (PathExists(path)) {
-    WinHelpA(page, path, HELP_CONTENTS, 0);
-  } else {
-    MessageBoxA(page, "Failed to find the Varnoquist help file.", "File not found!",
-                MB_OK | MB_ICONEXCLAMATION);
-  }
+  char path[VQ_TEXT_SIZE];
+  if (FindHelpFile(path, sizeof path)) WinHelpA(page, path, HELP_CONTENTS, 0);
 }

@@ -1,8 +1,7 @@
-// What the screen shows: a GDI copy of it, saved as PNG (zlib), read by pixel or compared with icons.
+// What the screen shows: a GDI copy of it, saved as PNG (zlib) or read by pixel.
 #include "guidriver.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <zlib.h>
 
 #include <string>
@@ -10,10 +9,9 @@
 
 namespace {
 
-// Top-down rows of R, G, B bytes: the screen's width x height pixels from (left, top), or with icon, the
-// icon drawn over background. Empty when GDI fails.
-std::vector<unsigned char> Pixels(int left, int top, int width, int height, HICON icon = NULL,
-                                  COLORREF background = 0) {
+// Top-down rows of R, G, B bytes: the screen's width x height pixels from (left, top). Empty when GDI
+// fails.
+std::vector<unsigned char> Pixels(int left, int top, int width, int height) {
   HDC screen = GetDC(NULL);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info = {};
@@ -26,15 +24,7 @@ std::vector<unsigned char> Pixels(int left, int top, int width, int height, HICO
   void* bits = NULL;
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  bool ok = bits != NULL;
-  if (ok && icon) {
-    RECT all = {0, 0, width, height};
-    HBRUSH brush = CreateSolidBrush(background);
-    ok = FillRect(memory, &all, brush) && DrawIconEx(memory, 0, 0, icon, width, height, 0, NULL, DI_NORMAL);
-    DeleteObject(brush);
-  } else if (ok) {
-    ok = BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY | CAPTUREBLT);
-  }
+  bool ok = bits != NULL && BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY | CAPTUREBLT);
   GdiFlush();
   std::vector<unsigned char> rgb;
   const unsigned char* bgr = static_cast<const unsigned char*>(bits);  // B, G, R, unused
@@ -105,41 +95,4 @@ bool GuiPixelAt(HWND window, int x, int y, COLORREF* colour) {
   if (rgb.empty()) return false;
   *colour = RGB(rgb[0], rgb[1], rgb[2]);
   return true;
-}
-
-// Icon handles are private to each process, so the box's icon is told by its pixels on the screen.
-int GuiMessageBoxIcon(HWND box) {
-  HWND control = GetDlgItem(box, 0x14);  // the icon's Static: 0x14 on Windows, 0x440 on Wine
-  if (!control) control = GetDlgItem(box, 0x440);
-  DWORD_PTR icon = 0;
-  if (!control || !IsWindowVisible(control)) return 0;
-  // Wine keeps the control when there is no icon, but with none set in it.
-  if (GuiAsk(control, STM_GETICON, 0, 0, &icon) && !icon) return 0;
-  RECT area;
-  GetWindowRect(control, &area);
-  const int size = GetSystemMetrics(SM_CXICON);
-  std::vector<unsigned char> shown = Pixels(area.left, area.top, size, size);
-  if (shown.empty()) return -1;
-  const struct {
-    LPCSTR icon;
-    int kind;
-  } candidates[] = {{IDI_HAND, MB_ICONERROR}, {IDI_QUESTION, MB_ICONQUESTION}, {IDI_EXCLAMATION, MB_ICONWARNING},
-                    {IDI_ASTERISK, MB_ICONINFORMATION}};
-  int best = -1;
-  int fewest = size * size;
-  for (const auto& candidate : candidates) {
-    // Drawn over the top-left pixel's colour, which lies outside every standard icon's round shape.
-    std::vector<unsigned char> drawn =
-        Pixels(0, 0, size, size, LoadIconA(NULL, candidate.icon), RGB(shown[0], shown[1], shown[2]));
-    int different = 0;
-    for (size_t i = 0; i < drawn.size(); i += 3)
-      if (abs(shown[i] - drawn[i]) > 8 || abs(shown[i + 1] - drawn[i + 1]) > 8 || abs(shown[i + 2] - drawn[i + 2]) > 8)
-        ++different;
-    if (!drawn.empty() && different < fewest) {
-      fewest = different;
-      best = candidate.kind;
-    }
-  }
-  // A few stray pixels are allowed for edge blending; a real mismatch is hundreds.
-  return fewest <= size * size / 20 ? best : -1;
 }

@@ -103,10 +103,6 @@ struct GuiMessageBox {
 // Reads a message box (a "#32770" with the Static 0xFFFF); false, *out zeroed, when box is none.
 bool GuiReadMessageBox(HWND box, GuiMessageBox* out);
 
-// MB_ICONERROR, MB_ICONWARNING, MB_ICONQUESTION or MB_ICONINFORMATION, told by comparing the
-// uncovered box's pixels with the system's icons; 0 without an icon, -1 when none of them.
-int GuiMessageBoxIcon(HWND box);
-
 // ---------------------------------------------------------------- messages
 
 // SendMessageTimeoutA with a 2 s limit, for messages the system carries across processes. True, with

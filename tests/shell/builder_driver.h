@@ -39,10 +39,9 @@ struct Builder {
   int Arrive();
   // Clicks button id (0: none) and waits for the builder's dialog caption.
   HWND Open(int id, const char* caption, DWORD timeoutMs = 10000);
-  // Clicks button id (0: none), expects the box it shows (caption, text,
-  // icon) owned by the page, and answers it; after OK and Cancel the page
-  // stays.
-  void Expect(int id, const char* caption, const char* text, int icon, int button = IDOK);
+  // Clicks button id (0: none), expects the box it shows (caption, text)
+  // owned by the page, and answers it; after OK and Cancel the page stays.
+  void Expect(int id, const char* caption, const char* text, int button = IDOK);
   // Cancel with an opened project: its save question, answered with button.
   void CancelSave(int button);
   // True once the builder has ended with exit code 0.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "shell/paths.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -30,6 +31,7 @@ const struct {
      PLATFORM_MB_YESNO | PLATFORM_MB_ICONEXCLAMATION},
     {"Save Project File.", "Would you like to save the changes\r\nyou made to the project file?", kSaveQuestion},
     {"Save Project.", "Would you like to save your project?", kSaveQuestion},
+    {"File not found!", "Failed to find the Varnoquist help file.", kWarning},
 };
 
 // Expects the last box shown to be the one captioned caption ("": none).
@@ -211,6 +213,21 @@ TEST(Pages, SaveQuestionOnTheWayOut) {
     }
     EXPECT_EQ(ListFolder(folder) + ListFolder(folder + "My.Projects\\"), before);
   }
+}
+
+// No help file ships, and Help says so; one put beside the program is opened.
+TEST(Pages, HelpFile) {
+  char folder[VQ_TEXT_SIZE], path[VQ_TEXT_SIZE];
+  ASSERT_TRUE(AppFolder(folder, sizeof folder));
+  RemoveTree(folder + std::string("Help"));
+  RecordedMessageBoxes boxes;
+  EXPECT_FALSE(FindHelpFile(path, sizeof path));
+  ExpectShown(boxes, "File not found!");
+  MakeTree(folder, {{"Help\\VARNOQUIST.HLP", "help"}});
+  EXPECT_TRUE(FindHelpFile(path, sizeof path));
+  EXPECT_EQ(path, folder + std::string("Help\\VARNOQUIST.HLP"));
+  EXPECT_EQ(boxes.count(), 1);
+  RemoveTree(folder + std::string("Help"));
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   // A new project's Cancel, Yes and a cancelled save dialog: nothing is written.
   Builder unsaved;
   ASSERT_TRUE(unsaved.Start("", folder));
-  unsaved.Expect(4001, "Save Project.", "Would you like to save your project?", MB_ICONQUESTION, IDYES);
+  unsaved.Expect(4001, "Save Project.", "Would you like to save your project?", IDYES);
   HWND dialog = unsaved.Open(0, "Select an output directory for your project file.");
   ASSERT_NE(dialog, nullptr);
   Shot(dialog, "save-dialog");
@@ -54,7 +54,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(b.ControlText(4007).rfind("Introduction to Varnoquist:\r\n", 0), 0u);
   EXPECT_EQ(b.Focused(), b.Control(4002));  // on Cancel, first in the tab order, Enter would press Cancel
   Shot(b.page, "page1-intro");
-  b.Expect(4008, "File not found!", "Failed to find the Varnoquist help file.", MB_ICONWARNING);
+  b.Expect(4008, "File not found!", "Failed to find the Varnoquist help file.");
   const WORD escape[] = {VK_ESCAPE}, enter[] = {VK_RETURN};
   SetForegroundWindow(b.page);  // active, the page's focus is where the page put it
   Sleep(300);
@@ -66,7 +66,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   // Page 2: a blank name is refused; a moved page keeps its place.
   EXPECT_EQ(WindowRect(b.page).left, r.left);
   b.Type(4010, "");
-  b.Expect(4002, "No Project name.", "Please select a name for your project.", MB_ICONWARNING);
+  b.Expect(4002, "No Project name.", "Please select a name for your project.");
   ASSERT_TRUE(GuiFocusControl(b.Control(4010)));
   ASSERT_TRUE(GuiTypeKeys("Demo Project"));
   EXPECT_TRUE(GuiWaitText(b.Control(4010), "Demo Project", 2000));
@@ -84,7 +84,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
 
   // Page 3: Next refuses a folder that does not exist; Browse fills the box.
   b.Type(4007, folder + "\\nowhere");
-  b.Expect(4002, "No source folder.", "Please select a valid source folder.", MB_ICONWARNING);
+  b.Expect(4002, "No source folder.", "Please select a valid source folder.");
   HWND browse = b.Open(4008, "Browse for Folder");
   ASSERT_NE(browse, nullptr);
   EXPECT_EQ(Text(GuiFindControl(browse, 0x3742)),
@@ -121,7 +121,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   GuiClickButton(b.page, 4008);
   for (int i = 0; i < 40 && !b.Enabled(4017); ++i) Sleep(25);
   EXPECT_TRUE(b.Enabled(4017));
-  b.Expect(4002, "No Password.", "Please select a password.", MB_ICONWARNING);
+  b.Expect(4002, "No Password.", "Please select a password.");
   b.Type(4017, "open sesame");
   GuiPostKey(b.Control(4016), VK_END);
   EXPECT_TRUE(GuiWaitText(b.Control(4010), "BEST", 2000));
@@ -170,7 +170,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   b.Type(4016, "*AppDir*\\extracted");
   b.Type(4018, out + "\\demo.setup");  // demo.exe, which exists
   b.Expect(4002, "File already exists.", "The Output executable file already exists.\r\nDo you want to replace it?",
-           MB_ICONWARNING, IDYES);
+           IDYES);
   ASSERT_EQ(b.Arrive(), 7);
 
   // Page 7: ready, then built: the log from the top.
@@ -190,7 +190,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   Shot(b.page, "page7-built");
 
   // Cancel, Yes, a save dialog: the project goes where the user typed.
-  b.Expect(4001, "Save Project.", "Would you like to save your project?", MB_ICONQUESTION, IDYES);
+  b.Expect(4001, "Save Project.", "Would you like to save your project?", IDYES);
   dialog = b.Open(0, "Select an output directory for your project file.");
   ASSERT_NE(dialog, nullptr);
   MakeFolder(folder + "\\my projects");
