@@ -1,7 +1,8 @@
 // vqbuilder.exe under Wine, driven as a user would: the pages' wiring and one
-// message each (pages_test has their rules and texts), the Variables dialog,
-// the build page, the save questions, a reopened project, the packed
-// executables. Screenshots go to the build tree under shots\builder.
+// message each (pages_test has their rules and texts), the launch page's
+// source tree and cell editors, the Variables dialog, the build page, the
+// save questions, a reopened project, the packed executables and the
+// programs they start. Screenshots go to the build tree under shots\builder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,57 @@
 #include "tests/support/support.h"
 
 namespace {
+
+// The tree as "level:text:check" lines, depth first.
+std::vector<std::string> TreeLines(HWND tree, std::vector<GuiTreeItem>* items = nullptr) {
+  std::vector<GuiTreeItem> read(64);
+  int count = GuiReadTreeView(tree, read.data(), 64);
+  read.resize(count < 0 ? 0 : count);
+  std::vector<std::string> lines;
+  for (const GuiTreeItem& i : read)
+    lines.push_back(std::to_string(i.level) + ":" + i.text + ":" + std::to_string((i.state & TVIS_STATEIMAGEMASK) >> 12));
+  if (items) *items = read;
+  return lines;
+}
+
+HTREEITEM FindItem(HWND tree, const char* text) {
+  std::vector<GuiTreeItem> items;
+  TreeLines(tree, &items);
+  for (const GuiTreeItem& i : items)
+    if (std::string(i.text) == text) return i.handle;
+  return nullptr;
+}
+
+// Clicks an item's check box (part 0) or expand button (part 1), the way a
+// user's click reaches the tree: button, state image, icon, text in a row.
+void ClickTreeItem(HWND tree, const char* text, int level, bool button) {
+  RECT r = {};
+  ASSERT_TRUE(GuiTreeItemRect(tree, FindItem(tree, text), true, &r)) << text;
+  DWORD_PTR indent = 19;
+  GuiAsk(tree, TVM_GETINDENT, 0, 0, &indent);
+  int x = button ? level * (int)indent + (int)indent / 2 : r.left - 16 - 3 - 7;
+  GuiPostClickAt(tree, x, (r.top + r.bottom) / 2, false);
+  Sleep(200);
+}
+
+POINT CellCentre(HWND list, int row, int column) {
+  RECT r = {};
+  GuiListViewItemRect(list, row, column, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void DoubleClickCell(HWND list, int row, int column) {
+  POINT at = CellCentre(list, row, column);
+  GuiPostClickAt(list, at.x, at.y, true);
+  Sleep(300);
+}
+
+bool Outlined(HWND list, int row, int column) {  // the red outline on the cell's top edge
+  RECT r = {};
+  COLORREF colour = 0;
+  return GuiListViewItemRect(list, row, column, &r) && GuiPixelAt(list, (r.left + r.right) / 2, r.top, &colour) &&
+         colour == RGB(255, 0, 0);
+}
 
 // The build page's status text and progress bar shown, its log, Build and
 // Back enabled, as five digits.
@@ -30,7 +82,9 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   // scratch folder (its "vq....tmp.d" name), and a user's folders look so.
   std::string folder = BuildTreePath("tests\\shell\\walk"), source = folder + "\\source", out = folder + "\\out";
   RemoveTree(folder);
-  MakeTree(source + "\\", {{"a.txt", "alpha"}, {"tool.exe", std::string(5000, 'b')}, {"sub\\c.txt", "gamma"}});
+  std::string probe = ReadRawFile(BuildTreePath("tests\\extractor\\launch_probe.exe"));
+  MakeTree(source + "\\", {{"b.exe", probe}, {"a.exe", probe}, {"readme.txt", "r"}, {"tools\\c.exe", probe},
+                            {"tools\\deep\\x.txt", "x"}, {"Zeta\\z.txt", "z"}});
   MakeTree(out + "\\", {{"demo.exe", "old"}});
   // A new project's Cancel, Yes and a cancelled save dialog: nothing is written.
   Builder unsaved;
@@ -105,7 +159,111 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_TRUE(GuiWaitText(b.Control(4007), (source + "\\").c_str(), 10000));
   Shot(b.page, "page3-source");
   ASSERT_EQ(b.Go(4002), 4);
-  Shot(b.page, "page4-launch");
+
+  // Page 4: the root open and sorted, boxes on files only; ticked in the
+  // order b, c, a.
+  HWND tree = b.Control(4006), list = b.Control(4008);
+  ASSERT_TRUE(tree && list);
+  EXPECT_EQ(TreeLines(tree), (std::vector<std::string>{"0:" + source + "\\:0", "1:a.exe:1", "1:b.exe:1",
+                                                        "1:readme.txt:1", "1:tools:0", "1:Zeta:0"}));
+  ClickTreeItem(tree, "b.exe", 1, false);
+  ClickTreeItem(tree, "tools", 1, true);
+  ClickTreeItem(tree, "c.exe", 2, false);
+  ClickTreeItem(tree, "c.exe", 2, false);  // out again
+  EXPECT_EQ(GuiListViewCount(list), 1);
+  ClickTreeItem(tree, "c.exe", 2, false);
+  GuiSelectTreeItem(tree, FindItem(tree, "Zeta"));
+  GuiPostKey(tree, VK_SPACE);  // a folder: nothing
+  GuiSelectTreeItem(tree, FindItem(tree, "a.exe"));
+  GuiPostKey(tree, VK_SPACE);
+  Sleep(200);
+  EXPECT_EQ(ListViewRows(list, 3), (std::vector<std::string>{"a.exe|*Command*|*ShowWin*", "c.exe|*Command*|*ShowWin*",
+                                                             "b.exe|*Command*|*ShowWin*"}));
+  Shot(b.page, "page4-ticked");
+
+  // Back and again: a ticked file of a folder read anew shows its tick.
+  ASSERT_EQ(b.Go(4003), 3);
+  ASSERT_EQ(b.Go(4002), 4);
+  tree = b.Control(4006), list = b.Control(4008);
+  ClickTreeItem(tree, "tools", 1, true);
+  ClickTreeItem(tree, "tools", 1, true);  // closed and opened: read once
+  ClickTreeItem(tree, "tools", 1, true);
+  EXPECT_EQ(TreeLines(tree), (std::vector<std::string>{"0:" + source + "\\:0", "1:a.exe:2", "1:b.exe:2",
+                                                        "1:readme.txt:1", "1:tools:0", "2:c.exe:2", "2:deep:0",
+                                                        "1:Zeta:0"}));
+
+  // The editors: nothing on a file name; an edit box over the command line,
+  // stored in its own cell when another row is clicked.
+  DoubleClickCell(list, 0, 0);
+  EXPECT_EQ(GuiFindControl(list, 5001), nullptr);
+  DoubleClickCell(list, 1, 1);
+  HWND edit = GuiFindControl(list, 5001);
+  ASSERT_NE(edit, nullptr);
+  DWORD_PTR selection = 0;
+  GuiAsk(edit, EM_GETSEL, 0, 0, &selection);
+  EXPECT_EQ(selection, (DWORD_PTR)MAKELONG(0, 9));  // "*Command*" all selected
+  Shot(b.page, "page4-edit");
+  GuiSetText(edit, "/S *TempDir*log.txt");
+  POINT other = CellCentre(list, 2, 0);
+  GuiPostClickAt(list, other.x, other.y, false);
+  EXPECT_TRUE(GuiWaitWindowGone(edit, 5000));
+  // Arrow keys stop at the first and the last column; Enter opens the cell's editor.
+  EXPECT_TRUE(Outlined(list, 2, 0));
+  GuiPostKey(list, VK_LEFT);
+  EXPECT_TRUE(Outlined(list, 2, 0));
+  for (int i = 0; i < 5; ++i) GuiPostKey(list, VK_RIGHT);
+  Sleep(300);
+  EXPECT_TRUE(Outlined(list, 2, 3));
+  GuiPostKey(list, VK_LEFT);
+  GuiPostKey(list, VK_RETURN);
+  Sleep(300);
+  HWND states = GuiFindControl(list, 5002);
+  ASSERT_NE(states, nullptr);
+  EXPECT_EQ(Text(states), "*ShowWin*");
+  RECT box;
+  GetClientRect(states, &box);
+  SetCursorPos(0, 0);  // a pointer resting over the open list would choose for us
+  GuiPostClickAt(states, box.right - 6, box.bottom / 2, false);  // its arrow: the list opens
+  Sleep(300);
+  DWORD_PTR dropped = 0;
+  EXPECT_TRUE(GuiAsk(states, CB_GETDROPPEDSTATE, 0, 0, &dropped) && dropped);
+  Shot(b.page, "page4-states");
+  GuiPostKey(states, VK_ESCAPE);  // closed, the choice unchanged
+  GuiNotifyCommand(list, 5002, CBN_SELENDOK);
+  EXPECT_TRUE(GuiWaitWindowGone(states, 5000));
+  DoubleClickCell(list, 0, 2);
+  states = GuiFindControl(list, 5002);
+  ASSERT_NE(states, nullptr);
+  ASSERT_TRUE(GuiSelectComboItem(states, "*HideWin*"));
+  GuiNotifyCommand(list, 5002, CBN_SELENDOK);
+  EXPECT_TRUE(GuiWaitWindowGone(states, 5000));
+  // Scrolling stores an open editor.
+  DoubleClickCell(list, 2, 1);
+  edit = GuiFindControl(list, 5001);
+  ASSERT_NE(edit, nullptr);
+  GuiSetText(edit, "scrolled");
+  PostMessageA(list, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_TRUE(GuiWaitWindowGone(edit, 5000));
+  // A box ticked while an editor is open puts a row on top: the text stays with its entry.
+  DoubleClickCell(list, 2, 1);
+  edit = GuiFindControl(list, 5001);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(Text(edit), "scrolled");
+  GuiSetText(edit, "ticked");
+  ClickTreeItem(tree, "readme.txt", 1, false);
+  EXPECT_TRUE(GuiWaitWindowGone(edit, 5000));
+  EXPECT_EQ(ListViewRows(list, 2), (std::vector<std::string>{"readme.txt|*Command*", "a.exe|*Command*",
+                                                             "c.exe|/S *TempDir*log.txt", "b.exe|ticked"}));
+  ClickTreeItem(tree, "readme.txt", 1, false);  // out again
+  std::vector<std::string> edited = {"a.exe|*Command*|*HideWin*", "c.exe|/S *TempDir*log.txt|*ShowWin*",
+                                    "b.exe|ticked|*ShowWin*"};
+  EXPECT_EQ(ListViewRows(list, 3), edited);
+
+  // The list survives Next, Back and a cancelled Cancel.
+  ASSERT_EQ(b.Go(4002), 5);
+  ASSERT_EQ(b.Go(4003), 4);
+  b.Expect(4001, "Save Project.", "Would you like to save your project?", IDCANCEL);
+  EXPECT_EQ(ListViewRows(b.Control(4008), 3), edited);
   ASSERT_EQ(b.Go(4002), 5);
 
   // Page 5: a new project's options; the level label follows the trackbar.
@@ -138,7 +296,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   Shot(b.page, "page6-output");
   HWND vars = b.Open(4013, "Variables");
   ASSERT_NE(vars, nullptr);
-  HWND list = GuiFindControl(vars, 4002);
+  list = GuiFindControl(vars, 4002);
   EXPECT_EQ(ListViewRows(list, 1),
             (std::vector<std::string>{"*AppDir*", "*BrowseForFolder*", "*Command*", "*CurDir*", "*Desktop*",
                                       "*Documents*", "*Favorites*", "*Fonts*", "*LocalSettings*", "*MyMusic*",
@@ -182,11 +340,12 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_TRUE(GuiWaitText(b.Control(4011), "Completed Successfully.", 30000));
   EXPECT_EQ(BuildPageState(b), "10100");
   std::vector<std::string> log = ListViewRows(b.Control(4007), 1, true);
-  ASSERT_EQ(log.size(), 7u);
+  ASSERT_EQ(log.size(), 10u);
   std::sort(log.begin() + 4, log.end());  // the walk's order is the system's
-  EXPECT_EQ(log, (std::vector<std::string>{"0|Completed Successfully.", "2|-----", "0|Writing File...", "2|-----",
-                                           "0|" + source + "\\a.txt", "0|" + source + "\\sub\\c.txt",
-                                           "0|" + source + "\\tool.exe"}));
+  std::vector<std::string> expected = {"0|Completed Successfully.", "2|-----", "0|Writing File...", "2|-----"};
+  for (const char* file : {"Zeta\\z.txt", "a.exe", "b.exe", "readme.txt", "tools\\c.exe", "tools\\deep\\x.txt"})
+    expected.push_back("0|" + source + "\\" + file);
+  EXPECT_EQ(log, expected);
   Shot(b.page, "page7-built");
 
   // Cancel, Yes, a save dialog: the project goes where the user typed.
@@ -200,18 +359,45 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_TRUE(b.Ended());
   ASSERT_TRUE(FileExists(project));
 
-  // The packed executable extracts the three files; vqpack makes the same
-  // from the saved project.
+  // The packed executable extracts the files and starts the three, in that
+  // order, as edited; vqpack makes the same from the saved project.
+  std::string packed = ReadRawFile(out + "\\demo.exe");
+  size_t first = packed.find("ExecFile0=b.exe"), second = packed.find("ExecFile1=tools\\c.exe"),
+         third = packed.find("ExecFile2=a.exe");
+  EXPECT_TRUE(first != std::string::npos && first < second && second < third && third != std::string::npos);
+  std::string logs = folder + "\\logs";
+  MakeFolder(logs);
+  SetEnvironmentVariableA("VQ_PROBE_LOG_DIR", logs.c_str());
   ASSERT_TRUE(RunPacked(out + "\\demo.exe", "open sesame"));
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const struct {
+    const char* log;
+    std::string args, show;
+  } started[] = {{"b.exe.log", "ticked", "1"}, {"c.exe.log", std::string("/S ") + temp + "log.txt", "1"},
+                 {"a.exe.log", "", "0"}};
+  for (const auto& s : started) {
+    std::string log;
+    for (int i = 0; i < 50 && (log = ReadRawFile(logs + "\\" + s.log)).find("ended") == std::string::npos; ++i)
+      Sleep(100);
+    EXPECT_NE(log.find("args=" + s.args + "\n"), std::string::npos) << s.log << ": " << log;
+    EXPECT_NE(log.find("show=" + s.show + "\n"), std::string::npos) << s.log << ": " << log;
+  }
   ASSERT_TRUE(RunPacked(BuildTreePath("cli\\vqpack.exe"), nullptr,
                         " \"" + project + "\" --output \"" + out + "\\again\\demo.exe\""));
   ASSERT_TRUE(RunPacked(out + "\\again\\demo.exe", "open sesame"));
   for (const char* run : {"\\extracted\\", "\\again\\extracted\\"})
-    EXPECT_EQ(ListFolder(out + run) + "|" + ListFolder(out + run + "sub\\"), "a.txt sub tool.exe|c.txt") << run;
-  EXPECT_EQ(ReadRawFile(out + "\\again\\extracted\\sub\\c.txt"), "gamma");
+    EXPECT_EQ(ListFolder(out + run) + "|" + ListFolder(out + run + "tools\\"), "Zeta a.exe b.exe readme.txt tools|c.exe deep")
+        << run;
+  EXPECT_EQ(ReadRawFile(out + "\\again\\extracted\\tools\\deep\\x.txt"), "x");
 
-  // Opened again from its file (quoted, with a blank in the path): every
-  // value on its page.
+  // Opened again from its file (quoted, with a blank in the path), b.exe's
+  // window state in lower case as a hand-made file may have it: every value
+  // on its page.
+  std::string saved = ReadRawFile(project);
+  size_t state = saved.find("WinState0=*ShowWin*");  // b.exe, the first ticked
+  ASSERT_NE(state, std::string::npos);
+  ASSERT_TRUE(WriteRawFile(project, saved.replace(state + 10, 9, "*minimizewin*")));
   Builder again;
   ASSERT_TRUE(again.Start("\"" + project + "\"", folder));
   ASSERT_EQ(again.Go(4002), 2);
@@ -219,7 +405,17 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(again.ControlText(4012), project);
   ASSERT_EQ(again.Go(4002), 3);
   EXPECT_EQ(again.ControlText(4007), source + "\\");
-  for (int page = 4; page <= 5; ++page) ASSERT_EQ(again.Go(4002), page);
+  ASSERT_EQ(again.Go(4002), 4);
+  EXPECT_EQ(TreeLines(again.Control(4006)), (std::vector<std::string>{"0:" + source + "\\:0", "1:a.exe:2", "1:b.exe:2",
+                                                                     "1:readme.txt:1", "1:tools:0", "1:Zeta:0"}));
+  list = again.Control(4008);
+  edited.back() = "b.exe|ticked|*minimizewin*";
+  EXPECT_EQ(ListViewRows(list, 3), edited);
+  DoubleClickCell(list, 2, 2);
+  states = GuiFindControl(list, 5002);
+  ASSERT_NE(states, nullptr);
+  EXPECT_EQ(Text(states), "*MinimizeWin*");  // the cell's keyword in any case
+  ASSERT_EQ(again.Go(4002), 5);
   EXPECT_EQ(again.ControlText(4010), "BEST");
   EXPECT_EQ(again.ControlText(4017), "open sesame");
   EXPECT_EQ(again.ControlText(4018), "Ask before overwrite.");
@@ -228,7 +424,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(again.ControlText(4016), "*AppDir*\\extracted");
   EXPECT_EQ(again.ControlText(4018), out + "\\demo.exe");
   // An output whose folder is a file, for a failed build; typed texts survive Back.
-  again.Type(4018, source + "\\a.txt\\out.exe");
+  again.Type(4018, source + "\\readme.txt\\out.exe");
   ASSERT_EQ(again.Go(4002), 7);
   // Cancel, then Cancel in the question, keeps each page; Back goes to the one before.
   for (int expected = 6; expected >= 1; --expected) {
