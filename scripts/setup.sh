@@ -12,7 +12,7 @@ ZLIB_DIR="$DEPS_DIR/zlib-1.2.13"
 PACKAGES=(cmake make g++ clang g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
           binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 zlib1g-dev googletest wine wine32 wine64 xvfb xauth
-          imagemagick x11-apps xdotool zip unzip p7zip-full python3 osslsigncode openssl)
+          imagemagick x11-apps xdotool zip unzip p7zip-full python3)
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
