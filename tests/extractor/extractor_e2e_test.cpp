@@ -226,7 +226,7 @@ RunResult RunPacked(const std::string& folder, const Row& run) {
     if (seen[0] == 'B') {
       GuiCommand(w, IDCANCEL);
     } else if (seen[0] != 'P') {
-      if (label ? !GuiClickButtonByText(w, label) : !GuiClickButton(w, box.buttonIds[0]))
+      if (label ? !GuiClickButtonByText(w, label) : !GuiClickButton(w, box.firstButton))
         seen += "|!no such button";
     } else if (answer && answer[0] == '<') {
       answer[2] == 'a' ? GuiClickButtonByText(w, "&Cancel") : GuiCloseWindow(w);

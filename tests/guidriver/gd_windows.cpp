@@ -175,11 +175,7 @@ bool GuiReadMessageBox(HWND box, GuiMessageBox* out) {
   GuiReadText(message, out->text, sizeof out->text);
   GuiControl controls[32];
   int count = GuiListControls(box, controls, 32);
-  for (int i = 0; i < count && i < 32 && out->buttonCount < 8; ++i) {
-    if (lstrcmpiA(controls[i].className, "Button") != 0 || !controls[i].visible) continue;
-    out->buttonIds[out->buttonCount] = controls[i].id;
-    lstrcpynA(out->buttons[out->buttonCount], controls[i].text, sizeof out->buttons[0]);
-    ++out->buttonCount;
-  }
+  for (int i = 0; i < count && i < 32 && !out->firstButton; ++i)
+    if (!lstrcmpiA(controls[i].className, "Button") && controls[i].visible) out->firstButton = controls[i].id;
   return true;
 }

@@ -95,9 +95,7 @@ HWND GuiFindControlByText(HWND parent, const char* text, const char* className);
 struct GuiMessageBox {
   char caption[256];
   char text[2048];  // the Static control 0xFFFF
-  int buttonCount;
-  int buttonIds[8];     // IDOK, IDYES, ... in Z order
-  char buttons[8][64];  // their labels: "&Yes", "OK", ...
+  int firstButton;  // the id (IDOK, IDYES, ...) of the first visible button in Z order, 0 for none
 };
 
 // Reads a message box (a "#32770" with the Static 0xFFFF); false, *out zeroed, when box is none.
