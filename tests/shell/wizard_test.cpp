@@ -12,10 +12,148 @@
 #include <shlobj.h>
 
 #include "guidriver.h"
-#include "tests/shell/builder_driver.h"
 #include "tests/support/support.h"
 
 namespace {
+
+const char kBuilderCaption[] = "Varnoquist v1.2";  // every page's caption
+
+// A path of the build tree as the programs under Wine see it.
+std::string BuildTreePath(const std::string& relative) {
+  char path[MAX_PATH] = "";
+  GuiBuildTreePath(relative.c_str(), path, sizeof path);
+  return path;
+}
+
+// The window as shots\builder\NAME.png in the build tree, once painted.
+void Shot(HWND window, const char* name) {
+  Sleep(300);
+  EXPECT_TRUE(GuiSaveWindowShot(window, BuildTreePath(std::string("shots\\builder\\") + name + ".png").c_str()))
+      << name;
+}
+
+std::string Text(HWND window) {
+  char text[2048] = "";
+  GuiReadText(window, text, sizeof text);
+  return text;
+}
+
+RECT WindowRect(HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+// Which page a wizard window is, by a text only that page shows; 0 for none.
+int PageNumber(HWND page) {
+  const struct {
+    int id;
+    const char* text;
+    int page;
+  } kMarks[] = {{4008, "&Help", 1},
+                {4009, "Cr&eate new project.", 2},
+                {4006, "Please select a source folder.", 3},
+                {4013, "&Variables", 6},
+                {4007, "Please select the file(s) you want to execute when the packed executable is run.", 4},
+                {4007, "&Delete files after the executed files are terminated.", 5},
+                {4002, "B&uild", 7}};
+  for (const auto& m : kMarks) {
+    HWND control = GuiFindControl(page, m.id);
+    if (control && Text(control) == m.text) return m.page;
+  }
+  return 0;
+}
+
+struct Builder {
+  GuiProgram app;
+  HWND page = nullptr;
+
+  // Starts the builder with tail as its command line's tail in folder; true once page 1 shows.
+  bool Start(const std::string& tail, const std::string& folder) {
+    std::string line = "\"" + BuildTreePath("shell\\vqbuilder.exe") + "\"" + (tail.empty() ? "" : " " + tail);
+    if (!GuiStartProgram(line.c_str(), folder.c_str(), &app.p)) return false;
+    page = GuiWaitWindow(kBuilderCaption, GuiMatchExact | GuiMatchDialog, app.p.pid, 20000);
+    return page && PageNumber(page) == 1;
+  }
+  HWND Control(int id) { return GuiFindControl(page, id); }
+  std::string ControlText(int id) { return Text(Control(id)); }
+  void Type(int id, const std::string& text) { EXPECT_TRUE(GuiSetText(Control(id), text.c_str())) << id; }
+  bool Enabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
+  bool Visible(int id) { return IsWindowVisible(Control(id)) != FALSE; }
+  // The control that has the builder's focus.
+  HWND Focused() {
+    GUITHREADINFO input = {};
+    input.cbSize = sizeof input;
+    GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &input);
+    return input.hwndFocus;
+  }
+  // Clicks a button that leaves the page; returns the number of the next one.
+  int Go(int id) {
+    GuiClickButton(page, id);
+    return Arrive();
+  }
+  // Waits for the page to give way to the next; returns the next one's number.
+  int Arrive() {
+    if (!GuiWaitWindowGone(page, 10000)) return 0;
+    page = GuiWaitWindow(kBuilderCaption, GuiMatchExact | GuiMatchDialog, app.p.pid, 10000);
+    return page ? PageNumber(page) : 0;
+  }
+  // Clicks button id (0: none) and waits for the builder's dialog caption.
+  HWND Open(int id, const char* caption, DWORD timeoutMs = 10000) {
+    if (id) GuiClickButton(page, id);
+    return GuiWaitWindow(caption, GuiMatchExact | GuiMatchDialog, app.p.pid, timeoutMs);
+  }
+  // Clicks button id (0: none), expects the box it shows (caption, text) owned by the page, and
+  // answers it; after OK and Cancel the page stays.
+  void Expect(int id, const char* caption, const char* text, int button = IDOK) {
+    SCOPED_TRACE(caption);
+    HWND box = Open(id, caption);
+    GuiMessageBox read;
+    ASSERT_TRUE(GuiReadMessageBox(box, &read));
+    EXPECT_EQ(std::string(read.text), text);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), page);
+    GuiClickButton(box, button);
+    EXPECT_TRUE(GuiWaitWindowGone(box, 10000));
+    if (button == IDOK || button == IDCANCEL) {
+      EXPECT_TRUE(IsWindow(page));
+    }
+  }
+  // Cancel with an opened project: its save question, answered with button.
+  void CancelSave(int button) {
+    Expect(4001, "Save Project File.", "Would you like to save the changes\r\nyou made to the project file?", button);
+  }
+  // True once the builder has ended with exit code 0.
+  bool Ended() {
+    DWORD code = 1;
+    return GuiWaitProgram(&app.p, 10000, &code) && code == 0;
+  }
+};
+
+// Runs a program (its path quoted) with args, typing password when it asks (null: it does not); true
+// when it ended with exit code 0.
+bool RunPacked(const std::string& exe, const char* password, const std::string& args = "") {
+  GuiProgram run;
+  DWORD code = 1;
+  if (!GuiStartProgram(("\"" + exe + "\"" + args).c_str(), nullptr, &run.p)) return false;
+  HWND ask = password ? GuiWaitWindow("Password needed.", GuiMatchExact | GuiMatchDialog, run.p.pid, 20000) : nullptr;
+  if (password && (!GuiSetText(GuiFindControl(ask, 8), password) || !GuiClickButtonByText(ask, "&OK")))
+    return false;
+  return GuiWaitProgram(&run.p, 30000, &code) && code == 0;
+}
+
+// A list view's rows from the top, their first `columns` cells joined by "|", each after its image
+// index and "|" when images is set.
+std::vector<std::string> ListViewRows(HWND list, int columns, bool images = false) {
+  std::vector<std::string> rows;
+  char cell[2048];
+  for (int row = 0; row < GuiListViewCount(list); ++row) {
+    std::string line = images ? std::to_string(GuiListViewImage(list, row)) + "|" : "";
+    for (int column = 0; column < columns; ++column)
+      line += (column ? "|" : "") + std::string(GuiListViewText(list, row, column, cell, sizeof cell) ? cell : "?");
+    rows.push_back(line);
+  }
+  return rows;
+}
 
 // The tree as "level:text:check" lines, depth first.
 std::vector<std::string> TreeLines(HWND tree, std::vector<GuiTreeItem>* items = nullptr) {
