@@ -69,6 +69,8 @@ TEST(Pages, NextChecksAndBackStores) {
   std::string file = source + "\\a.txt", out = ScratchName("out") + ".exe";
   ASSERT_TRUE(WriteRawFile(out, "old"));
   std::string slashed = source + "\\", typedOut = out.substr(0, out.size() - 4) + ".setup";
+  std::string icons = ScratchName("icons") + "\\", good = icons + "2238.ico", small = icons + "766.ico";
+  MakeTree(icons, {{"2238.ico", std::string(2238, 'x')}, {"766.ico", std::string(766, '\0')}});
   const char* S = source.c_str();
   const LeaveCase cases[] = {
       {2, {" \t", ""}, true, 0, false, {" \t", ""}, "No Project name."},
@@ -83,14 +85,16 @@ TEST(Pages, NextChecksAndBackStores) {
       {3, {""}, true, 0, false, {""}, "No source folder."},
       {6, {"*AppDir*", "", "C:\\Out\\My.Setup"}, false, 0, true, {"*AppDir*", "", "C:\\Out\\My.exe"}, ""},
       {6, {"", "", ""}, false, 0, true, {"", "", ""}, ""},
-      {6, {"", "", "x.exe"}, true, 0, false, {"", "", "x.exe"}, "No extraction path."},
-      {6, {"*AppDir*", "C:\\no.ico", "x.exe"}, true, 0, false,
-       {"*AppDir*", "C:\\no.ico", "x.exe"}, "Invalid icon."},
+      {6, {" \t", "", "x.exe"}, true, 0, false, {" \t", "", "x.exe"}, "No extraction path."},
+      // An icon of 2238 bytes is taken whatever it holds, one of another size refused, none taken.
+      {6, {"*AppDir*", small.c_str(), "x.exe"}, true, 0, false, {"*AppDir*", small.c_str(), "x.exe"}, "Invalid icon."},
       {6, {"*AppDir*", "", " "}, true, 0, false, {"*AppDir*", "", " "}, "No output file."},
-      {6, {"*AppDir*", "", "C:/Out/setup.exe"}, true, 0, false,
-       {"*AppDir*", "", "C:\\Out\\setup.exe"}, "Duplicate file name."},
-      {6, {"*AppDir*", "", typedOut.c_str()}, true, PLATFORM_IDNO, false,
-       {"*AppDir*", "", out.c_str()}, "File already exists."},
+      // The name given the .exe ending meets the source folder's, wherever the output goes.
+      {6, {"*AppDir*", " ", "C:/Out/setup.exe"}, true, 0, false,
+       {"*AppDir*", " ", "C:\\Out\\setup.exe"}, "Duplicate file name."},
+      {6, {"*AppDir*", "", "setup.bin"}, true, 0, false, {"*AppDir*", "", "setup.exe"}, "Duplicate file name."},
+      {6, {"*AppDir*", good.c_str(), typedOut.c_str()}, true, PLATFORM_IDNO, false,
+       {"*AppDir*", good.c_str(), out.c_str()}, "File already exists."},
       {6, {"*AppDir*", "", out.c_str()}, true, PLATFORM_IDYES, true,
        {"*AppDir*", "", out.c_str()}, "File already exists."},
   };
