@@ -74,9 +74,8 @@ TEST(LaunchList, SixtyFourAtMost) {
   EXPECT_EQ(ToggleLaunchFile(p.list.get(), (f + "n64").c_str()), -1);
   EXPECT_EQ(p.list->count, 64);
   EXPECT_EQ(boxes.count(), 1);
-  EXPECT_EQ(boxes.lastText(), "The maximum number of 64 files have been reached.");
-  EXPECT_EQ(boxes.lastCaption(), "Can't add more files.");
-  EXPECT_EQ(boxes.lastFlags(), (unsigned)(PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION));
+  EXPECT_EQ(boxes.last(), BoxSeen("Can't add more files.", "The maximum number of 64 files have been reached.",
+                                  PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION, PLATFORM_OWNER_ACTIVE_WINDOW));
   EXPECT_EQ(ToggleLaunchFile(p.list.get(), (f + "n0").c_str()), -1);  // a listed one still goes out
   EXPECT_EQ(p.list->count, 63);
   EXPECT_EQ(boxes.count(), 1);

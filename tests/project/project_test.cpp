@@ -148,10 +148,9 @@ TEST(Project, Loads) {
                 p.launch->WinState[i];
     EXPECT_EQ(c.loaded, loaded) << c.file.substr(0, 200);
     if (boxes.count()) {
-      EXPECT_EQ("The version of the project file you selected may not be fully supported.", boxes.lastText());
-      EXPECT_EQ("Unsupported Project file.", boxes.lastCaption());
-      EXPECT_EQ((unsigned)(PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION), boxes.lastFlags());
-      EXPECT_EQ(PLATFORM_OWNER_ACTIVE_WINDOW, boxes.lastOwner());
+      EXPECT_EQ(boxes.last(), BoxSeen("Unsupported Project file.", "The version of the project file you selected may "
+                                      "not be fully supported.", PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION,
+                                      PLATFORM_OWNER_ACTIVE_WINDOW));
     }
   }
   // Values longer than a text buffer are cut to 2047 characters.

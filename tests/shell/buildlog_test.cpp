@@ -58,10 +58,8 @@ TEST(BuildLog, FailureBoxWithoutSinkIsStopIconWithoutOwner) {
   RecordedMessageBoxes boxes;
   ShowBuildFailure("Failed to create the output executable.");
   ASSERT_EQ(boxes.count(), 1);
-  EXPECT_EQ(boxes.lastText(), "Failed to create the output executable.");
-  EXPECT_EQ(boxes.lastCaption(), "Failed");
-  EXPECT_EQ(boxes.lastFlags(), (unsigned)(PLATFORM_MB_OK | PLATFORM_MB_ICONSTOP));
-  EXPECT_EQ(boxes.lastOwner(), PLATFORM_OWNER_NONE);
+  EXPECT_EQ(boxes.last(), BoxSeen("Failed", "Failed to create the output executable.",
+                                  PLATFORM_MB_OK | PLATFORM_MB_ICONSTOP, PLATFORM_OWNER_NONE));
 }
 
 }  // namespace

@@ -36,13 +36,10 @@ const struct {
 
 // Expects the last box shown to be the one captioned caption ("": none).
 void ExpectShown(const RecordedMessageBoxes& shown, const std::string& caption) {
-  EXPECT_EQ(shown.lastCaption(), caption);
-  for (const auto& box : kBoxes) {
-    if (shown.lastCaption() != box.caption) continue;
-    EXPECT_EQ(shown.lastText(), box.text);
-    EXPECT_EQ(shown.lastFlags(), box.flags) << box.caption;
-    EXPECT_EQ(shown.lastOwner(), PLATFORM_OWNER_ACTIVE_WINDOW) << box.caption;
-  }
+  std::string expected;
+  for (const auto& box : kBoxes)
+    if (caption == box.caption) expected = BoxSeen(box.caption, box.text, box.flags, PLATFORM_OWNER_ACTIVE_WINDOW);
+  EXPECT_EQ(shown.last(), expected);
 }
 
 struct Wizard {

@@ -157,10 +157,13 @@ RecordedMessageBoxes::RecordedMessageBoxes(int answer) {
 }
 RecordedMessageBoxes::~RecordedMessageBoxes() { PlatformSetMessageBoxHook(nullptr); }
 int RecordedMessageBoxes::count() const { return gRecorded.count; }
-std::string RecordedMessageBoxes::lastText() const { return gRecorded.text; }
-std::string RecordedMessageBoxes::lastCaption() const { return gRecorded.caption; }
-unsigned RecordedMessageBoxes::lastFlags() const { return gRecorded.flags; }
-int RecordedMessageBoxes::lastOwner() const { return gRecorded.owner; }
+std::string RecordedMessageBoxes::last() const {
+  return gRecorded.count ? BoxSeen(gRecorded.caption, gRecorded.text, gRecorded.flags, gRecorded.owner) : "";
+}
+
+std::string BoxSeen(const std::string& caption, const std::string& text, unsigned flags, int owner) {
+  return caption + "|" + text + "|" + std::to_string(flags) + "|" + std::to_string(owner);
+}
 
 std::vector<std::string> LogLines() {
   std::vector<std::string> lines;

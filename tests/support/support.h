@@ -43,11 +43,10 @@ struct RecordedMessageBoxes {
   explicit RecordedMessageBoxes(int answer = 1);
   ~RecordedMessageBoxes();
   int count() const;
-  std::string lastText() const;
-  std::string lastCaption() const;
-  unsigned lastFlags() const;
-  int lastOwner() const;
+  std::string last() const;  // as BoxSeen gives it; "" before any
 };
+// A message box as "caption|text|flags|owner".
+std::string BoxSeen(const std::string& caption, const std::string& text, unsigned flags, int owner);
 
 // A string literal's bytes, NULs included.
 template <size_t N>
