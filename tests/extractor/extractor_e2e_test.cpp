@@ -536,13 +536,12 @@ TEST(PackedRun, ProgressWindowShowsWhileWriting) {
   bool sawCaption = false, sawPercent = false, shot = false;
   run.watch = [&](const GuiProcess& p) {
     HWND progress = GuiFindWindow("", GuiMatchExact | GuiMatchDialog, p.pid);
-    GuiControl controls[8];
-    for (int i = 0, n = progress ? GuiListControls(progress, controls, 8) : 0; i < n && i < 8; ++i) {
-      std::string text = controls[i].text;
-      sawCaption = sawCaption || text == "Extracting files...";
-      sawPercent = sawPercent || (text.size() >= 3 && text[0] == ' ' && text.back() == '%');
-    }
-    char path[MAX_PATH];
+    HWND caption = progress ? GuiFindControlByText(progress, "Extracting files...", "Static") : nullptr;
+    char path[MAX_PATH], text[16] = "";
+    GuiReadText(GetWindow(caption, GW_HWNDNEXT), text, sizeof text);  // the percentage follows it
+    size_t length = strlen(text);
+    sawCaption = sawCaption || caption;
+    sawPercent = sawPercent || (length >= 3 && text[0] == ' ' && text[length - 1] == '%');
     if (sawPercent && !shot && IsWindowVisible(progress) &&
         GuiBuildTreePath("tests\\extractor\\shots\\progress-window.png", path, sizeof path))
       shot = GuiSaveWindowShot(progress, path);

@@ -87,29 +87,6 @@ HWND FindChild(HWND parent, const char* text, int id, const char* className) {
   return search.found;
 }
 
-struct ChildList {
-  GuiControl* out;
-  int capacity;
-  int count;
-};
-
-BOOL CALLBACK AddChild(HWND window, LPARAM param) {
-  ChildList* list = reinterpret_cast<ChildList*>(param);
-  if (list->count < list->capacity) {
-    GuiControl* control = &list->out[list->count];
-    *control = GuiControl{};
-    control->window = window;
-    control->id = GetDlgCtrlID(window);
-    GetClassNameA(window, control->className, sizeof control->className);
-    GuiReadText(window, control->text, sizeof control->text);
-    LONG style = GetWindowLongA(window, GWL_STYLE);
-    control->visible = (style & WS_VISIBLE) != 0;
-    control->enabled = (style & WS_DISABLED) == 0;
-  }
-  ++list->count;
-  return TRUE;
-}
-
 }  // namespace
 
 HWND GuiFindWindow(const char* caption, int match, DWORD pid) {
@@ -151,12 +128,6 @@ bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs) {
   return same;
 }
 
-int GuiListControls(HWND parent, GuiControl* out, int capacity) {
-  ChildList list = {out, capacity, 0};
-  EnumChildWindows(parent, AddChild, reinterpret_cast<LPARAM>(&list));
-  return list.count;
-}
-
 HWND GuiFindControl(HWND parent, int id) { return FindChild(parent, NULL, id, NULL); }
 
 HWND GuiFindControlOfClass(HWND parent, int id, const char* className) {
@@ -173,9 +144,7 @@ bool GuiReadMessageBox(HWND box, GuiMessageBox* out) {
   if (!IsWindow(box) || !IsClass(box, "#32770") || !message) return false;
   GetWindowTextA(box, out->caption, sizeof out->caption);
   GuiReadText(message, out->text, sizeof out->text);
-  GuiControl controls[32];
-  int count = GuiListControls(box, controls, 32);
-  for (int i = 0; i < count && i < 32 && !out->firstButton; ++i)
-    if (!lstrcmpiA(controls[i].className, "Button") && controls[i].visible) out->firstButton = controls[i].id;
+  for (HWND c = GetWindow(box, GW_CHILD); c && !out->firstButton; c = GetWindow(c, GW_HWNDNEXT))
+    if (IsClass(c, "Button") && (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE)) out->firstButton = GetDlgCtrlID(c);
   return true;
 }

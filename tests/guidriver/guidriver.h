@@ -70,19 +70,6 @@ bool GuiReadText(HWND window, char* text, size_t size);
 // True when window's text equals text within timeoutMs; false also when the window is gone.
 bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs);
 
-// A child window as GuiListControls reports it.
-struct GuiControl {
-  HWND window;
-  int id;
-  char className[64];
-  char text[512];  // cut to fit
-  bool visible;    // its own WS_VISIBLE style
-  bool enabled;
-};
-
-// Stores at most capacity descendants of parent (EnumChildWindows order); returns how many there are.
-int GuiListControls(HWND parent, GuiControl* out, int capacity);
-
 // The first descendant of parent with control id id (and class className, case-insensitive), or NULL.
 HWND GuiFindControl(HWND parent, int id);
 HWND GuiFindControlOfClass(HWND parent, int id, const char* className);
