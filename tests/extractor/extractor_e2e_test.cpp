@@ -224,7 +224,7 @@ RunResult RunPacked(const std::string& folder, const Row& run) {
     HWND edit = GuiFindControl(w, 8);
     const char* label = answer ? answer : seen[0] == 'C' ? "&Yes" : nullptr;
     if (seen[0] == 'B') {
-      GuiCommand(w, IDCANCEL);
+      GuiNotifyCommand(w, IDCANCEL, BN_CLICKED);
     } else if (seen[0] != 'P') {
       if (label ? !GuiClickButtonByText(w, label) : !GuiClickButton(w, box.firstButton))
         seen += "|!no such button";

@@ -39,8 +39,6 @@ bool GuiClickButtonByText(HWND parent, const char* text) {
   return Click(GuiFindControlByText(parent, text, "Button"));
 }
 
-bool GuiCommand(HWND parent, int id) { return GuiNotifyCommand(parent, id, BN_CLICKED); }
-
 bool GuiNotifyCommand(HWND parent, int id, WORD code) {
   return PostCommand(parent, id, code, GuiFindControl(parent, id));
 }

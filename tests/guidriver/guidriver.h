@@ -106,8 +106,7 @@ bool GuiClickButton(HWND parent, int id);
 // Posts BM_CLICK to the first button whose label matches text as GuiFindControlByText does.
 bool GuiClickButtonByText(HWND parent, const char* text);
 
-// Posts WM_COMMAND (BN_CLICKED, or code) for control id to parent, as the control would.
-bool GuiCommand(HWND parent, int id);
+// Posts WM_COMMAND with notification code for control id to parent, as the control would.
 bool GuiNotifyCommand(HWND parent, int id, WORD code);
 
 // A combo box's item count (-1 when it does not answer), and one item's text in the system code page

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "tests/support/registry_win32.h"
 #endif
 
 #include <string.h>
@@ -62,18 +62,6 @@ TEST(CommandLine, ProjectPathInTail) {
 }
 
 #ifdef _WIN32
-// Reads a value back as stored: its bytes and its type.
-bool ReadRegistryValue(const char* keyPath, std::string* text, DWORD* type) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  char buffer[1024];
-  DWORD size = sizeof buffer;
-  LONG result = RegQueryValueExA(key, "", nullptr, type, (BYTE*)buffer, &size);
-  RegCloseKey(key);
-  text->assign(buffer, size);
-  return result == ERROR_SUCCESS;
-}
-
 TEST(Registry, RegisterProjectTypeWritesTheFourValues) {
   const char* builder = "C:\\Tools\\builder.exe";
   // Something else registered first is overwritten.
@@ -91,7 +79,7 @@ TEST(Registry, RegisterProjectTypeWritesTheFourValues) {
   for (const auto& e : expected) {
     std::string text;
     DWORD type = 0;
-    ASSERT_TRUE(ReadRegistryValue(e.key, &text, &type)) << e.key;
+    ASSERT_TRUE(ReadRegistryValue(HKEY_CLASSES_ROOT, e.key, "", &text, &type)) << e.key;
     EXPECT_EQ((DWORD)REG_SZ, type) << e.key;
     EXPECT_EQ(std::string(e.text) + '\0', text) << e.key;  // the zero byte counts
   }

@@ -13,17 +13,22 @@ static bool SetRegistryText(HKEY root, const char* key, const char* name, const 
   return ok;
 }
 
+bool ReadRegistryValue(HKEY root, const char* key, const char* name, std::string* bytes, DWORD* type) {
+  HKEY handle;
+  if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &handle) != 0) return false;
+  char buffer[4096];
+  DWORD size = sizeof buffer;
+  bool read = RegQueryValueExA(handle, name, nullptr, type, (BYTE*)buffer, &size) == 0;
+  RegCloseKey(handle);
+  if (read) bytes->assign(buffer, size);
+  return read;
+}
+
 ScopedRegistryValue::ScopedRegistryValue(HKEY rootKey, const char* keyPath, const char* valueName,
                                          const std::string& value)
-    : root(rootKey), key(keyPath), name(valueName), had(false) {
-  HKEY handle;
-  if (RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE, &handle) == 0) {
-    char old[4096];
-    DWORD size = sizeof old - 1;
-    had = RegQueryValueExA(handle, valueName, nullptr, nullptr, (BYTE*)old, &size) == 0;
-    if (had) saved.assign(old, size && old[size - 1] == 0 ? size - 1 : size);
-    RegCloseKey(handle);
-  }
+    : root(rootKey), key(keyPath), name(valueName) {
+  had = ReadRegistryValue(root, keyPath, valueName, &saved, nullptr);
+  if (had && !saved.empty() && saved.back() == 0) saved.pop_back();
   SetRegistryText(root, keyPath, valueName, value);
 }
 

@@ -17,4 +17,7 @@ struct ScopedRegistryValue {
   bool had;
 };
 
+// The value's bytes as stored (a text with its zero byte) and its type; false when it cannot be read.
+bool ReadRegistryValue(HKEY root, const char* key, const char* name, std::string* bytes, DWORD* type);
+
 extern const char* const kShellFoldersKey;  // HKCU ...\Explorer\Shell Folders
