@@ -130,10 +130,6 @@ bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs) {
 
 HWND GuiFindControl(HWND parent, int id) { return FindChild(parent, NULL, id, NULL); }
 
-HWND GuiFindControlOfClass(HWND parent, int id, const char* className) {
-  return FindChild(parent, NULL, id, className);
-}
-
 HWND GuiFindControlByText(HWND parent, const char* text, const char* className) {
   return FindChild(parent, text, 0, className);
 }

@@ -8,7 +8,7 @@
 // - Real input (SendInput) goes to the foreground focus, which GuiFocusControl sets in another process.
 // - Screenshots read Xvfb through GDI; the bench keeps top-level windows unmanaged, so Wine draws their
 //   frames and captions itself and screenshots show them.
-// - Standard dialogs: a file dialog's name box is GuiFindControlOfClass(box, 0x47C, "Edit"); the
+// - Standard dialogs: a file dialog's name box is GuiFindControl(box, 0x47C), whose text GuiSetText sets; the
 //   "Browse for Folder" dialog has its prompt in 0x3742 and its tree in 0x3741, and goes to a path with
 //   GuiSendTextMessage(box, BFFM_SETSELECTIONA, TRUE, path, NULL).
 #ifndef VQ_TESTS_GUIDRIVER_H
@@ -70,9 +70,8 @@ bool GuiReadText(HWND window, char* text, size_t size);
 // True when window's text equals text within timeoutMs; false also when the window is gone.
 bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs);
 
-// The first descendant of parent with control id id (and class className, case-insensitive), or NULL.
+// The first descendant of parent with control id id, or NULL.
 HWND GuiFindControl(HWND parent, int id);
-HWND GuiFindControlOfClass(HWND parent, int id, const char* className);
 
 // The first descendant whose text equals text, with or without its '&' markers ("&Yes" matches "Yes"),
 // of class className (NULL: any); or NULL.

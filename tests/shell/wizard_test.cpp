@@ -492,7 +492,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_NE(dialog, nullptr);
   MakeFolder(folder + "\\my projects");
   std::string project = folder + "\\my projects\\demo.vqx";
-  GuiSetText(GuiFindControlOfClass(dialog, 0x47C, "Edit"), (folder + "\\my projects\\demo").c_str());
+  GuiSetText(GuiFindControl(dialog, 0x47C), (folder + "\\my projects\\demo").c_str());
   GuiClickButtonByText(dialog, "Save");
   ASSERT_TRUE(b.Ended());
   ASSERT_TRUE(FileExists(project));
