@@ -138,7 +138,7 @@ struct ArchiveFlight {
   DeflatePool* pool;
   std::deque<PendingEntry*> entries;  // in walk order
   size_t bytes;                       // counted against kFlightBudget
-  bool stopped;                       // a write failed and was logged: the walk ends
+  bool stopped;                       // a write failed and was logged, or cancelled: the walk ends
   unsigned char* readBuffer;          // VQ_DEFLATE_PIECE_SIZE bytes for the CRC pass
 };
 
@@ -199,6 +199,7 @@ bool ReadGrownFile(ArchiveJob* job, PendingEntry* entry) {
 // failure logged) when the entry fails.
 bool WriteOldest(ArchiveJob* job) {
   ArchiveFlight* flight = job->flight;
+  if (job->cancel && job->cancel->load()) flight->stopped = true;
   if (flight->stopped) return false;
   PendingEntry* entry = flight->entries.front();
   if (entry->failed) return FailEntry(job, entry);
@@ -401,8 +402,9 @@ bool QueueFile(ArchiveJob* job, const char* path, uint64_t listedSize) {
   return false;
 }
 
-// After a failure: waits for the workers' pieces and frees what is left.
+// After a failure: waits for the pieces being deflated and frees what is left.
 void EmptyFlight(ArchiveFlight* flight) {
+  DropQueuedPieces(flight->pool);
   for (PendingEntry* entry : flight->entries) {
     for (DeflatePiece* piece : entry->pieces) {
       WaitForPiece(flight->pool, piece);
@@ -429,6 +431,10 @@ bool AddFolderToArchive(ArchiveJob* job, const char* folderText) {
   bool ok = true;
   do {
     if (IsFolderSelfOrParent(entry.name)) continue;
+    if (job->cancel && job->cancel->load()) {
+      ok = false;
+      break;
+    }
     char path[VQ_TEXT_SIZE];
     if (!CopyText(path, sizeof path, folder) || !AppendText(path, sizeof path, entry.name)) {
       // A path cut to fit would name another file: the walk cannot go on.

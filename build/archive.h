@@ -7,6 +7,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <atomic>
+
 #include "platform/platform.h"
 
 // Failure texts of the walk beyond the build job's own.
@@ -26,6 +28,9 @@ struct ArchiveJob {
   // The most bytes the whole archive may take (0xFFFFFFFF: 32-bit sizes and
   // offsets, since entries carry no zip64 fields). Tests lower it.
   uint64_t sizeLimit;
+  // Set by another thread or a signal handler: the walk ends as a failure,
+  // logging nothing more. Null: never.
+  const std::atomic<bool>* cancel;
 
   // State of the walk, set by InitArchiveJob.
   void* zip;                    // the open archive, created by the first file

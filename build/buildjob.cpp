@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <atomic>
+
 #include "build/archive.h"
 #include "build/layout.h"
 #include "build/stubicon.h"
@@ -13,6 +15,13 @@
 #include "shell/paths.h"
 
 void (*gBuildEntryClock)(PlatformLocalTime* now) = nullptr;
+
+static std::atomic<bool> gBuildCancel(false);
+static std::atomic<bool> gBuildBusy(false);
+
+void CancelBuildJob() { gBuildCancel = true; }
+bool BuildJobCancelled() { return gBuildCancel; }
+bool BuildJobBusy() { return gBuildBusy; }
 
 const char* const kArchiveFailedText = "Failed to add all files to the archive.";
 const char* const kCreateOutputFailedText = "Failed to create the output executable.";
@@ -30,11 +39,12 @@ bool Fail(const char* text) {
   return false;
 }
 
-// The output is unusable once a failure cut it short. Returns text.
-const char* RemoveOutput(PlatformFile* output, const char* outputPath, const char* text) {
+// A failure or a cancel leaves the output path as it was: what was written
+// so far (under the output's sibling name) goes. Returns text.
+const char* RemoveOutput(PlatformFile* output, const char* writtenPath, const char* text) {
   if (output) PlatformCloseFile(output);
-  PlatformDeleteFile(outputPath);
-  return text;
+  PlatformDeleteFile(writtenPath);
+  return BuildJobCancelled() ? nullptr : text;
 }
 
 // Reserves a unique name in the temporary folder from the project name's
@@ -77,6 +87,7 @@ bool CopyArchive(PlatformFile* archive, PlatformFile* output, uint32_t zipSize,
   uint64_t copied = 0;
   SetBuildProgress(0);
   for (;;) {
+    if (BuildJobCancelled()) return false;
     size_t got = 0;
     if (!PlatformReadFile(archive, buffer, VQ_COPY_PIECE_SIZE, &got)) return false;
     if (got == 0) return true;
@@ -125,10 +136,14 @@ void FormatLaunchText(const ProjectRecord* record, const LaunchList* launch, std
 namespace {
 
 // Everything after the temporary archive's name is reserved: the archive,
-// then the packed executable. Returns nullptr when the packed executable is
-// complete, otherwise the failure's message. The temporary archive is left
-// to the caller.
-const char* WritePackedExecutable(const ProjectRecord* record, const char* archivePath) {
+// then the packed executable, written under a sibling name of the output
+// and moved onto it once complete. Returns nullptr when the packed
+// executable is in place or the build was cancelled (*built tells which),
+// otherwise the failure's message. The temporary archive is left to the
+// caller.
+const char* WritePackedExecutable(const ProjectRecord* record, const char* archivePath,
+                                  bool* built) {
+  *built = false;
   PlatformFileInfo info;
   if (PlatformGetFileInfo(archivePath, &info)) PlatformDeleteFile(archivePath);
 
@@ -140,21 +155,30 @@ const char* WritePackedExecutable(const ProjectRecord* record, const char* archi
   job.level = record->CompressLevel;
   job.showProgress = true;
   job.clock = gBuildEntryClock;
-  if (!BuildSourceArchive(&job)) return job.failureText ? job.failureText : kArchiveFailedText;
+  job.cancel = &gBuildCancel;
+  if (!BuildSourceArchive(&job)) {
+    if (BuildJobCancelled()) return nullptr;
+    return job.failureText ? job.failureText : kArchiveFailedText;
+  }
 
   char outputFolder[VQ_TEXT_SIZE];
   if (FolderOfPath(record->OutputFile, outputFolder, sizeof outputFolder)) {
     CreateFolderPath(outputFolder);
   }
-  PlatformFile* output = PlatformCreateWrite(record->OutputFile);
-  if (!output) return kCreateOutputFailedText;
+  char written[VQ_TEXT_SIZE];
+  bool outputIsFolder = PlatformGetFileInfo(record->OutputFile, &info) && info.isFolder;
+  if (outputIsFolder || !ReserveSiblingName(record->OutputFile, written, sizeof written)) {
+    return kCreateOutputFailedText;
+  }
+  PlatformFile* output = PlatformCreateWrite(written);
+  if (!output) return RemoveOutput(nullptr, written, kCreateOutputFailedText);
 
   if (PathExists(record->IconFile) && ListedFileSize(record->IconFile) == VQ_STUB_ICON_FILE_SIZE) {
     ReplaceStubIcon(gStubImage, gStubImageSize, gStubIconReference, gStubIconReferenceSize,
                     record->IconFile);
   }
   if (!PlatformWriteFile(output, gStubImage, gStubImageSize)) {
-    return RemoveOutput(output, record->OutputFile, kWriteOutputFailedText);
+    return RemoveOutput(output, written, kWriteOutputFailedText);
   }
 
   uint32_t zipSize = ListedFileSize(archivePath);
@@ -165,14 +189,14 @@ const char* WritePackedExecutable(const ProjectRecord* record, const char* archi
   FormatLaunchText(record, &gLaunch, &launchText);
   if (!PlatformWriteFile(output, header, headerLength) ||
       (!launchText.empty() && !PlatformWriteFile(output, launchText.data(), launchText.size()))) {
-    return RemoveOutput(output, record->OutputFile, kWriteOutputFailedText);
+    return RemoveOutput(output, written, kWriteOutputFailedText);
   }
 
   unsigned char* buffer = (unsigned char*)malloc(VQ_COPY_PIECE_SIZE);
   PlatformFile* archive = buffer ? PlatformOpenRead(archivePath) : nullptr;
   if (!archive) {
     free(buffer);
-    return RemoveOutput(output, record->OutputFile, kReadArchiveFailedText);
+    return RemoveOutput(output, written, kReadArchiveFailedText);
   }
   AddLogLine("-----", LOG_MARK_NONE);
   AddLogLine("Writing File...", LOG_MARK_SUCCESS);
@@ -183,28 +207,48 @@ const char* WritePackedExecutable(const ProjectRecord* record, const char* archi
   PlatformCloseFile(archive);
   // A late write error (the disk filled up) shows only when closing.
   bool closed = PlatformCloseFile(output);
-  if (writeFailed || !closed) {
-    return RemoveOutput(nullptr, record->OutputFile, kWriteOutputFailedText);
+  if (writeFailed || !closed) return RemoveOutput(nullptr, written, kWriteOutputFailedText);
+  if (!copied) return RemoveOutput(nullptr, written, kReadArchiveFailedText);
+  // The output is in use (a packed executable still running) or the like.
+  if (BuildJobCancelled() || !PlatformReplaceFile(written, record->OutputFile)) {
+    return RemoveOutput(nullptr, written, kCreateOutputFailedText);
   }
-  if (!copied) return RemoveOutput(nullptr, record->OutputFile, kReadArchiveFailedText);
+  *built = true;
   return nullptr;
 }
 
 }  // namespace
 
 bool BuildJob() {
+  // Busy before the cancel is looked at: whoever cancels and then finds the
+  // job not busy knows that it has made no file and will make none.
+  gBuildBusy = true;
+  if (BuildJobCancelled()) {
+    gBuildCancel = false;
+    gBuildBusy = false;
+    ReportBuildFailed();
+    return false;
+  }
   char reservation[VQ_TEXT_SIZE];
   char archivePath[VQ_TEXT_SIZE];
   if (!ReserveTemporaryArchive(gProject.ProjectName, reservation, archivePath, VQ_TEXT_SIZE)) {
+    gBuildBusy = false;
     return Fail(kTempNameFailedText);
   }
-  const char* failure = WritePackedExecutable(&gProject, archivePath);
+  bool built = false;
+  const char* failure = WritePackedExecutable(&gProject, archivePath, &built);
   // Tidied before any report: the failure box waits for the user, who may
   // end the program from there. The archive goes first, while its name is
   // still reserved.
   PlatformDeleteFile(archivePath);
   PlatformDeleteFile(reservation);
+  gBuildCancel = false;
+  gBuildBusy = false;
   if (failure) return Fail(failure);
+  if (!built) {
+    ReportBuildFailed();  // cancelled: the program is ending, no box to wait for
+    return false;
+  }
   ReportBuildDone();
   return true;
 }

@@ -23,12 +23,24 @@ extern const char* const kTempNameFailedText;     // no temporary file name
 // of the moment each is added. Reproducible builds set a fixed one.
 extern void (*gBuildEntryClock)(PlatformLocalTime* now);
 
-// Builds gProject and gLaunch into gProject.OutputFile. Returns true when the
-// packed executable was written completely and "Completed Successfully." was
-// logged; false after a failure report and its message box. A failure after
-// the output file was created removes it, since it is unusable. Either way
-// the temporary folder is left as the build found it.
+// Builds gProject and gLaunch into gProject.OutputFile. The packed
+// executable is written beside it under a sibling name (ReserveSiblingName)
+// and takes the output's place only when complete. Returns true when it is
+// in place and "Completed Successfully." was logged; false after a failure
+// report and its message box, or after a cancel (reported without a box).
+// Whatever the way out, the output path is as it was before or holds the
+// whole packed executable, and the temporary folder is as the build found
+// it.
 bool BuildJob();
+
+// Asks the running BuildJob, or the next to start, to stop; safe from
+// another thread and from a signal handler. The job ends within a piece of
+// work as a cancelled build with its files tidied, and the request with it.
+void CancelBuildJob();
+bool BuildJobCancelled();
+// True while a BuildJob runs and its files are not yet tidied (the temporary
+// archive and any half-written output still there).
+bool BuildJobBusy();
 
 // Creates every folder along path from left to right (after NormalisePath);
 // failures, such as a folder that exists, are ignored.

@@ -183,6 +183,13 @@ void WaitForPiece(DeflatePool* pool, DeflatePiece* piece) {
   pool->finished.wait(hold, [piece] { return piece->done; });
 }
 
+void DropQueuedPieces(DeflatePool* pool) {
+  std::lock_guard<std::mutex> hold(pool->lock);
+  for (DeflatePiece* piece : pool->todo) piece->failed = piece->done = true;
+  pool->todo.clear();
+  pool->finished.notify_all();
+}
+
 void FreeDeflatePiece(DeflatePiece* piece) {
   if (!piece) return;
   free(piece->input);

@@ -53,6 +53,10 @@ void SubmitPiece(DeflatePool* pool, DeflatePiece* piece);
 // Blocks until a worker has finished the piece.
 void WaitForPiece(DeflatePool* pool, DeflatePiece* piece);
 
+// Marks every piece that no worker has taken yet as done and failed, not
+// deflated: what a stopped walk waits for is only the pieces being worked on.
+void DropQueuedPieces(DeflatePool* pool);
+
 // Frees a piece that is not queued (never submitted, or waited for).
 void FreeDeflatePiece(DeflatePiece* piece);
 

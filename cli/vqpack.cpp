@@ -3,6 +3,7 @@
 // Exit code 0 when the build succeeded, 1 when it failed, 2 for a wrong
 // command line, a missing project file or a setting the wizard would refuse
 // (nothing is written then).
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -86,6 +87,26 @@ int ConsoleMessageBox(PlatformOwner, const char* text, const char* caption, unsi
   return PLATFORM_IDOK;
 }
 
+// Ctrl+C or a termination request: the build stops and tidies its files,
+// then the signal ends the program as it would have. A second one ends it
+// at once.
+volatile sig_atomic_t gStopSignal = 0;
+
+void StopBuild(int number) {
+  gStopSignal = number;
+  signal(number, SIG_DFL);
+  CancelBuildJob();
+}
+
+void StopBuildOnSignals() {
+  const int kSignals[] = {SIGINT, SIGTERM,
+#ifdef SIGHUP
+                          SIGHUP,
+#endif
+  };
+  for (int number : kSignals) signal(number, StopBuild);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -145,8 +166,15 @@ int main(int argc, char** argv) {
   if (gEpochSet) gBuildEntryClock = EpochClock;
 
   ResetBuildLog(ConsoleLogSink(stdout, stderr, isatty(fileno(stdout)) != 0));
+  StopBuildOnSignals();
   bool built = BuildJob();
   ResetBuildLog(nullptr);
+  if (gStopSignal) {
+    fputs("vqpack: stopped; the output file was left as it was\n", stderr);
+    fflush(stderr);
+    raise(gStopSignal);
+    return 128 + gStopSignal;
+  }
   if (!built) return 1;
   char shown[VQ_TEXT_SIZE];
   if (!PlatformSystemPath(gProject.OutputFile, shown, sizeof shown)) CopyText(shown, sizeof shown, gProject.OutputFile);

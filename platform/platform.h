@@ -76,6 +76,10 @@ bool PlatformFlushFile(PlatformFile* file);
 // Closes; returns false when the system reports a failure (a late write error).
 bool PlatformCloseFile(PlatformFile* file);
 
+// Creates an empty file at path, failing when a file or folder is there
+// already (CREATE_NEW; O_CREAT | O_EXCL), so that a name taken this way is
+// the caller's alone. Returns false on failure.
+bool PlatformCreateNewFile(const char* path);
 bool PlatformDeleteFile(const char* path);
 bool PlatformCreateFolder(const char* path);  // false when it exists already
 bool PlatformRemoveFolder(const char* path);  // empty folders only
@@ -85,6 +89,8 @@ bool PlatformRemoveFolder(const char* path);  // empty folders only
 // false on failure, `to` then untouched and `from` still in place.
 bool PlatformReplaceFile(const char* from, const char* to);
 
+// The process's current folder with a trailing backslash. false on failure.
+bool PlatformCurrentFolder(char* out, size_t outSize);
 // The system's temporary folder with a trailing backslash. false on failure.
 bool PlatformTempFolder(char* out, size_t outSize);
 // GetTempFileNameA(folder, prefix, 0): a unique name in `folder` from the

@@ -219,6 +219,15 @@ bool PlatformCloseFile(PlatformFile* file) {
   return ok;
 }
 
+bool PlatformCreateNewFile(const char* path) {
+  char sys[4096];
+  if (!PlatformSystemPath(path, sys, sizeof sys) || !sys[0]) return false;
+  int fd = open(sys, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
 bool PlatformDeleteFile(const char* path) {
   char sys[4096];
   struct stat st;
@@ -259,6 +268,14 @@ bool PlatformReplaceFile(const char* from, const char* to) {
   folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
   SyncPath(folder.c_str(), O_RDONLY | O_DIRECTORY);  // the move itself is done; best effort
   return true;
+}
+
+bool PlatformCurrentFolder(char* out, size_t outSize) {
+  char buffer[4096];
+  if (!getcwd(buffer, sizeof buffer - 1)) return false;
+  size_t n = strlen(buffer);
+  if (n == 0 || buffer[n - 1] != '/') memcpy(buffer + n, "/", 2);
+  return ProgramPath(buffer, out, outSize);
 }
 
 bool PlatformTempFolder(char* out, size_t outSize) {

@@ -137,6 +137,13 @@ bool PlatformDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
 bool PlatformCreateFolder(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 bool PlatformRemoveFolder(const char* path) { return RemoveDirectoryA(path) != 0; }
 
+bool PlatformCreateNewFile(const char* path) {
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
 bool PlatformReplaceFile(const char* from, const char* to) {
   // The new content must be on the disk before the name points at it.
   HANDLE h = CreateFileA(from, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -146,6 +153,14 @@ bool PlatformReplaceFile(const char* from, const char* to) {
   CloseHandle(h);
   return flushed &&
          MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool PlatformCurrentFolder(char* out, size_t outSize) {
+  char buffer[MAX_PATH + 2];
+  DWORD n = GetCurrentDirectoryA(MAX_PATH + 1, buffer);
+  if (n == 0 || n > MAX_PATH) return false;
+  if (buffer[n - 1] != '\\') memcpy(buffer + n, "\\", 2);
+  return CopyOut(buffer, out, outSize);
 }
 
 bool PlatformTempFolder(char* out, size_t outSize) {

@@ -1,11 +1,19 @@
 // The project a builder is started with: the file its command line names.
 #include "project/project.h"
+
+#include <string.h>
+
+#include "platform/platform.h"
 #include "shell/cmdline.h"
 #include "shell/paths.h"
 
 bool ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch) {
   char path[VQ_TEXT_SIZE];
-  if (!ProjectPathInTail(tail, path, sizeof path) || !PathExists(path)) return false;
+  PlatformFileInfo info;
+  if (!ProjectPathInTail(tail, path, sizeof path) || strpbrk(path, "*?") ||
+      !PlatformGetFileInfo(path, &info) || info.isFolder) {
+    return false;
+  }
   CopyText(record->ProjectFilePath, sizeof record->ProjectFilePath, path);
   LoadProject(record, launch);
   return true;

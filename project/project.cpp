@@ -4,6 +4,7 @@
 #include "shell/paths.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 ProjectRecord gProject;
@@ -141,27 +142,46 @@ static bool WriteProjectKeys(const ProjectRecord* record, const LaunchList* laun
 }
 
 bool SaveProject(const ProjectRecord* record, const LaunchList* launch) {
-  const char* path = record->ProjectFilePath;
-  if (path[0] == '\0') return false;
-  // The new file is written whole under a temporary name in the same folder
+  if (record->ProjectFilePath[0] == '\0') return false;
+  char file[VQ_TEXT_SIZE + 2];
+  ProfileFileName(record->ProjectFilePath, file, sizeof file);
+  // The new file is written whole under a name of its own beside the old one
   // and only then takes the old one's place: a save that fails half-way
   // must not cost the user the project they had.
-  char folder[VQ_TEXT_SIZE];
-  CopyText(folder, sizeof folder, path);
-  char* slash = strrchr(folder, '\\');
-  if (slash)
-    slash[1] = '\0';
-  else
-    CopyText(folder, sizeof folder, ".\\");
-  char temp[VQ_TEXT_SIZE];
-  if (!PlatformTempFileName(folder, "vqx", temp, sizeof temp)) return false;
+  char temp[VQ_TEXT_SIZE + 2];
+  if (!ReserveSiblingName(file, temp, sizeof temp)) return false;
   bool ok = WriteProjectKeys(record, launch, temp);
   PlatformProfileFlush(temp);
-  ok = ok && PlatformReplaceFile(temp, path);
+  ok = ok && PlatformReplaceFile(temp, file);
   if (!ok) PlatformDeleteFile(temp);
   // What the profile services held of the old file is stale now.
-  char file[VQ_TEXT_SIZE + 2];
-  ProfileFileName(path, file, sizeof file);
   PlatformProfileFlush(file);
   return ok;
+}
+
+bool IsProjectFile(const char* path) {
+  char file[VQ_TEXT_SIZE + 2];
+  ProfileFileName(path, file, sizeof file);
+  PlatformFile* handle = PlatformOpenRead(file);
+  if (!handle) return false;
+  // A project file starts with its section; other sections may stand before
+  // it in one made by hand, but not a megabyte of them.
+  enum { kLookAt = 1 << 20 };
+  char* text = (char*)malloc(kLookAt + 1);
+  size_t got = 0;
+  bool read = text && PlatformReadFile(handle, text, kLookAt, &got);
+  PlatformCloseFile(handle);
+  bool found = false;
+  for (size_t line = 0; read && !found && line < got;) {
+    size_t end = line;
+    while (end < got && text[end] != '\n' && text[end] != '\r') end++;
+    size_t from = line, to = end;
+    while (from < to && IsTrimmedSpace(text[from])) from++;
+    while (to > from && IsTrimmedSpace(text[to - 1])) to--;
+    found = to - from == sizeof kSection + 1 && text[from] == '[' && text[to - 1] == ']' &&
+            EqualIgnoringCase(text + from + 1, kSection, sizeof kSection - 1);
+    line = end + 1;
+  }
+  free(text);
+  return found;
 }

@@ -53,8 +53,13 @@ void LoadProject(ProjectRecord* record, LaunchList* launch);
 // Returns false when the file could not be written (the old one then stays).
 bool SaveProject(const ProjectRecord* record, const LaunchList* launch);
 
-// When the command tail names an existing file (PathExists), makes it the
-// record's ProjectFilePath, unchanged, and loads it with LoadProject (which
-// may show the version warning). Returns true when a project was loaded;
-// otherwise nothing changes and nothing is shown.
+// True when path names a file that holds the section [Varnoquist] (any
+// case, blanks around it allowed) within its first megabyte: a file that a
+// save may write over.
+bool IsProjectFile(const char* path);
+
+// When the command tail names an existing file (not a folder, no wildcards),
+// makes it the record's ProjectFilePath, unchanged, and loads it with
+// LoadProject (which may show the version warning). Returns true when a
+// project was loaded; otherwise nothing changes and nothing is shown.
 bool ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch);

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "build/buildjob.h"
 #include "build/buildthread.h"
 #include "resources/builder_resources.h"
 #include "shell/buildlog.h"
@@ -13,7 +14,8 @@ namespace {
 
 enum { BUILD_LOG = 4007, BUILD_PROGRESS = 4008, BUILD_STATUS = 4011 };
 
-HWND gBuildPage;  // the page the running build reports to
+HWND gBuildPage;     // the page the running build reports to
+HANDLE gBuildThread;  // the build's worker, once started
 
 void ShowLogLine(const char* text, LogMark mark) {
   HWND list = GetDlgItem(gBuildPage, BUILD_LOG);
@@ -64,12 +66,8 @@ void StartBuild(HWND page) {
   HWND progress = GetDlgItem(page, BUILD_PROGRESS);
   RedrawWindow(progress, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
   ShowWindow(progress, SW_SHOW);
-  HANDLE worker = StartBuildJobThread();
-  if (worker) {
-    CloseHandle(worker);
-  } else {
-    ReportBuildFailed();  // no thread to build on
-  }
+  gBuildThread = StartBuildJobThread();
+  if (!gBuildThread) ReportBuildFailed();  // no thread to build on
 }
 
 bool BuildPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
@@ -81,6 +79,19 @@ bool BuildPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
 }
 
 }  // namespace
+
+void EndRunningBuild() {
+  if (!gBuildThread) return;
+  CancelBuildJob();
+  // The job reports through messages sent to this thread's windows, so they
+  // are let through while it tidies up. A job that shows its failure box has
+  // tidied already and is left to end with the process.
+  while (BuildJobBusy() && WaitForSingleObject(gBuildThread, 0) == WAIT_TIMEOUT) {
+    MsgWaitForMultipleObjects(1, &gBuildThread, FALSE, 50, QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  }
+}
 
 // Back goes to page 6 and stores nothing.
 const PageHandlers kBuildPage = {FillBuildPage, nullptr, BuildPageMessage};

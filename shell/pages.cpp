@@ -1,5 +1,7 @@
 #include "shell/pages.h"
 
+#include <string.h>
+
 #include "platform/platform.h"
 #include "project/options.h"
 #include "shell/paths.h"
@@ -14,6 +16,14 @@ void Warn(const char* text, const char* title) {
 // A record field from a box: NormalisePath into the field's 2048 bytes.
 void StoreNormalised(char (&field)[VQ_TEXT_SIZE], const char* box) {
   NormalisePath(box, field, sizeof field);
+}
+
+// A path of this computer from a box: normalised, and a relative one joined
+// to the current folder now, while it still means what the page checked.
+void StoreLocalPath(char (&field)[VQ_TEXT_SIZE], const char* box) {
+  char normal[VQ_TEXT_SIZE];
+  NormalisePath(box, normal, sizeof normal);
+  AbsolutePath(normal, field, sizeof field);
 }
 
 void GiveExeEnding(char (&field)[VQ_TEXT_SIZE]) {
@@ -47,7 +57,7 @@ bool TakeProjectFileChoice(ProjectRecord* record, LaunchList* launch, const char
 }
 
 bool LeaveSourcePage(ProjectRecord* record, const char* folderBox, bool next) {
-  StoreNormalised(record->SourceFolder, folderBox);
+  StoreLocalPath(record->SourceFolder, folderBox);
   if (!next) return true;
   // A drive root such as C:\ is a folder too; a file is not.
   if (IsBlankText(record->SourceFolder) || !IsFolder(record->SourceFolder)) {
@@ -82,8 +92,8 @@ int TrackbarPositionOf(int level) { return level < 0 ? 0 : level > 9 ? 9 : level
 
 bool LeaveOutputPage(ProjectRecord* record, const OutputPageBoxes* boxes, bool next) {
   StoreNormalised(record->ExtractionFolder, boxes->extractionFolder);
-  StoreNormalised(record->IconFile, boxes->iconFile);
-  StoreNormalised(record->OutputFile, boxes->outputFile);
+  StoreLocalPath(record->IconFile, boxes->iconFile);
+  StoreLocalPath(record->OutputFile, boxes->outputFile);
   if (!next) {
     if (!IsBlankText(record->OutputFile)) GiveExeEnding(record->OutputFile);
     return true;
@@ -114,18 +124,40 @@ bool TakeOutputFileChoice(ProjectRecord* record, const char* chosen) {
   return true;
 }
 
+namespace {
+
+// The project file whose last save failed: the next way out asks for another
+// place instead of trying it again.
+char gFailedSavePath[VQ_TEXT_SIZE];
+
+// Saves (when mayWrite), or says that the project file could not be saved.
+// Returns true when the project was saved.
+bool SaveOrSayFailed(ProjectRecord* record, const LaunchList* launch, bool mayWrite) {
+  if (mayWrite && SaveProject(record, launch)) return true;
+  CopyText(gFailedSavePath, sizeof gFailedSavePath, record->ProjectFilePath);
+  char text[VQ_TEXT_SIZE + 64];
+  CopyText(text, sizeof text, "Failed to save the project file.\r\n");
+  AppendText(text, sizeof text, record->ProjectFilePath);
+  PlatformMessageBox(PLATFORM_OWNER_ACTIVE_WINDOW, text, "Failed",
+                     PLATFORM_MB_OK | PLATFORM_MB_ICONSTOP);
+  return false;
+}
+
+}  // namespace
+
 bool AskToSaveProject(ProjectRecord* record, const LaunchList* launch,
                       AskSavePathFunction askSavePath) {
   const unsigned question = PLATFORM_MB_YESNOCANCEL | PLATFORM_MB_ICONQUESTION;
-  if (PathExists(record->ProjectFilePath)) {
+  // Only a project file is written over; any other file a path names (typed,
+  // opened through "All Files", from the command line) stays as it is.
+  if (IsProjectFile(record->ProjectFilePath) &&
+      strcmp(record->ProjectFilePath, gFailedSavePath) != 0) {
     int answer = PlatformMessageBox(PLATFORM_OWNER_ACTIVE_WINDOW,
                                     "Would you like to save the changes\r\n"
                                     "you made to the project file?",
                                     "Save Project File.", question);
     if (answer == PLATFORM_IDCANCEL) return false;
-    // A failed save shows nothing; the old file stays whole.
-    if (answer == PLATFORM_IDYES) SaveProject(record, launch);
-    return true;
+    return answer != PLATFORM_IDYES || SaveOrSayFailed(record, launch, true);
   }
   int answer = PlatformMessageBox(PLATFORM_OWNER_ACTIVE_WINDOW,
                                   "Would you like to save your project?", "Save Project.",
@@ -136,9 +168,9 @@ bool AskToSaveProject(ProjectRecord* record, const LaunchList* launch,
   askSavePath(chosen, sizeof chosen);
   CopyText(record->ProjectFilePath, sizeof record->ProjectFilePath, chosen);
   if (IsBlankText(chosen)) return true;
-  ForceExtension(chosen, ".vqx", record->ProjectFilePath, sizeof record->ProjectFilePath);
-  SaveProject(record, launch);
-  return true;
+  char* path = record->ProjectFilePath;
+  ForceExtension(chosen, ".vqx", path, sizeof record->ProjectFilePath);
+  return SaveOrSayFailed(record, launch, !PathExists(path) || IsProjectFile(path));
 }
 
 bool FindHelpFile(char* path, size_t pathSize) {

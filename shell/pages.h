@@ -32,7 +32,7 @@ bool LeaveProjectPage(ProjectRecord* record, const char* nameBox, const char* pa
 bool TakeProjectFileChoice(ProjectRecord* record, LaunchList* launch, const char* chosen);
 
 // Next or Back of the source page: SourceFolder takes the box through
-// NormalisePath. Next refuses what is not an existing folder and otherwise
+// NormalisePath and AbsolutePath. Next refuses what is not an existing folder and otherwise
 // ends the folder with a backslash. Returns true when the page may be left.
 bool LeaveSourcePage(ProjectRecord* record, const char* folderBox, bool next);
 
@@ -67,7 +67,7 @@ struct OutputPageBoxes {
 };
 
 // Next or Back of the output page. Both store the boxes through
-// NormalisePath. Next makes the page's checks in order (the first failure
+// NormalisePath, the icon and the output file also through AbsolutePath. Next makes the page's checks in order (the first failure
 // shows its message), then asks before an existing output file is replaced;
 // Back only gives a non-blank output file its ".exe" ending. Returns true
 // when the page may be left.
@@ -84,11 +84,15 @@ bool TakeOutputFileChoice(ProjectRecord* record, const char* chosen);
 // the user cancels.
 typedef void (*AskSavePathFunction)(char* out, size_t outSize);
 
-// The save question of every Cancel. With ProjectFilePath naming an existing
-// file, Yes saves into it; otherwise Yes asks for a path (askSavePath) and
-// saves there with the ".vqx" ending, and a cancelled choice writes nothing.
-// SaveProject replaces a file only once the new one is whole. Returns true
-// after Yes or No (the builder ends), false after Cancel.
+// The save question of every Cancel. With ProjectFilePath naming a project
+// file (IsProjectFile) whose save has not failed before, Yes saves into it;
+// otherwise Yes asks for a path (askSavePath) and saves there with the
+// ".vqx" ending, and a cancelled choice writes nothing. SaveProject replaces
+// a file only once the new one is whole, and no file but a project file is
+// written over. A save that fails, or a choice that names another kind of
+// file, says "Failed to save the project file." with the path, and the page
+// stays. Returns true after Yes or No (the builder ends) and a save that
+// worked, false after Cancel or a failed save.
 bool AskToSaveProject(ProjectRecord* record, const LaunchList* launch,
                       AskSavePathFunction askSavePath);
 

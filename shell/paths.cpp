@@ -17,6 +17,25 @@ bool PathExists(const char* path) {
   return PlatformGetFileInfo(path, &info);
 }
 
+bool AbsolutePath(const char* path, char* out, size_t outSize) {
+  bool drive = UpperAscii(path[0]) >= 'A' && UpperAscii(path[0]) <= 'Z' && path[1] == ':';
+  if (drive || path[0] == '\\' || IsBlankText(path)) return CopyText(out, outSize, path);
+  char folder[VQ_TEXT_SIZE];
+  if (!PlatformCurrentFolder(folder, sizeof folder)) return CopyText(out, outSize, path);
+  return CopyText(out, outSize, folder) && AppendText(out, outSize, path);
+}
+
+bool ReserveSiblingName(const char* path, char* out, size_t outSize) {
+  size_t length = strlen(path);
+  if (length == 0 || path[length - 1] == '\\' || !CopyText(out, outSize, path)) return false;
+  for (const char* last = "~0123456789"; *last; ++last) {
+    if (*last == path[length - 1]) continue;
+    out[length - 1] = *last;
+    if (PlatformCreateNewFile(out)) return true;
+  }
+  return false;
+}
+
 uint32_t ListedFileSize(const char* path) {
   if (path[0] == '\0') return 0;
   PlatformFindData data;

@@ -92,6 +92,7 @@ void LeavePage(HWND page, int nextPage) {
 
 void ExitWizard(HWND page) {
   if (!AskToSaveProject(&gProject, &gLaunch, AskProjectSavePath)) return;
+  EndRunningBuild();
   LeavePage(page, 0);
   ExitProcess(0);
 }

@@ -35,9 +35,13 @@ void EnterIntroPage(HWND page);
 // Saves the page's rectangle, closes its banner clip and ends its dialog;
 // nextPage (1..7) opens right after.
 void LeavePage(HWND page, int nextPage);
-// The save question; ends the builder with exit code 0 after Yes or No and
-// returns after Cancel.
+// The save question; ends the builder with exit code 0 after Yes or No (a
+// running build stopped and its files tidied first) and returns after
+// Cancel or a failed save.
 void ExitWizard(HWND page);
+// Stops a running build and waits until its files are tidied; nothing when
+// no build was started.
+void EndRunningBuild();
 
 // An explorer-style open (save false) or save dialog with a filter written
 // "Name|*.ext|...", starting in the current folder, centred on the screen.

@@ -62,7 +62,11 @@ PackedParts SplitPacked(const std::string& bytes) {
 
 std::vector<std::string> gFailures;  // failure messages the job showed
 void KeepFailure(const char* text) { gFailures.push_back(text); }
-const BuildLogSink kTestSink = {nullptr, nullptr, nullptr, KeepFailure};
+std::string gCancelAt;  // the log line at which the build is cancelled ("*": the first); "": never
+void CancelAtLine(const char* text, LogMark) {
+  if (gCancelAt == "*" || gCancelAt == text) CancelBuildJob();
+}
+const BuildLogSink kTestSink = {CancelAtLine, nullptr, nullptr, KeepFailure};
 
 const char* const kTestProject = "vqTest";
 const std::vector<std::pair<std::string, std::string>> kDemo = {
@@ -264,16 +268,17 @@ void ReleaseFile(void*) {}
 const char* const kWriteFailed = "Failed to write the output executable.";
 #endif
 
-// However a build ends, the temporary folder is left as found and a failure leaves the output
-// path as it was; an earlier output inside the source folder is packed whole.
+// However a build ends, the temporary folder is left as found and a failure or a cancel leaves
+// the earlier output byte for byte; an earlier output inside the source folder is packed whole.
 TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
-  enum Setup { kFiles, kDeepOutput, kOutputInSource, kEmptySource, kUnreadable, kOutputFolder };
+  enum Setup { kFiles, kDeepOutput, kOutputInSource, kEmptySource, kUnreadable, kOutputFolder, kCancelled };
   const struct {
     const char* what;
     const char* project;
     Setup setup;
-    const char* failure;  // nullptr: the build completes
+    const char* failure;  // nullptr: the build completes, or is cancelled at the log line cancelAt
     int fullAt;           // not 0: writes fail beyond the stub's size and this many bytes
+    const char* cancelAt = "";
   } cases[] = {
       {"missing output folders are made", kTestProject, kDeepOutput, nullptr, 0},
       {"earlier output inside the source folder", kTestProject, kOutputInSource, nullptr, 0},
@@ -283,6 +288,8 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
       {"source file still being written", kTestProject, kUnreadable,
        "Failed to add all files to the archive.", 0},
       {"output is dir", kTestProject, kOutputFolder, "Failed to create the output executable.", 0},
+      {"cancelled in the walk", kTestProject, kCancelled, nullptr, 0, "*"},
+      {"cancelled in the copy", kTestProject, kCancelled, nullptr, 0, "Writing File..."},
 #ifndef _WIN32
       {"no temporary name", "a/b/c", kFiles, "Failed to create the temporary archive.", 0},
       // A full disk in the stub, the meta data block (about 110 bytes), the archive (about 800).
@@ -299,20 +306,24 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
     CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
     c.setup == kEmptySource ? MakeFolder(source + "empty\\folders\\") : MakeTree(source, kDemo);
     if (c.setup == kOutputFolder) MakeFolder(output + "\\");
-    if (c.setup == kOutputInSource) MakeTree(source + "out\\", {{"Demo.exe", "MZ earlier build"}});
-    const std::string earlier = ReadRawFile(output);
+    const std::string outFolder = output.substr(0, output.rfind('\\') + 1);
+    if (c.setup != kDeepOutput && c.setup != kOutputFolder) MakeTree(outFolder, {{"Demo.exe", "MZ earlier build"}});
+    const std::string earlier = ReadRawFile(output), outputs = ListFolder(outFolder);
+    const bool cancelled = c.setup == kCancelled;
+    gCancelAt = c.cancelAt;
     void* held = c.setup == kUnreadable ? HoldFile(source + "readme.txt") : nullptr;
     ASSERT_TRUE(WriteRawFile(temp + "v.zip", "another program's"));
     const std::string before = ListFolder(temp);
     const bool built = Build(c.fullAt);
     if (held) ReleaseFile(held);
     EXPECT_EQ(ListFolder(temp), before) << c.what;
-    EXPECT_EQ(built, !c.failure) << c.what;
+    EXPECT_EQ(ListFolder(outFolder), c.setup == kDeepOutput ? "Demo.exe" : outputs) << c.what;  // nothing beside it
+    EXPECT_EQ(built, !c.failure && !cancelled) << c.what;
     EXPECT_EQ(gFailures, std::vector<std::string>(c.failure ? 1 : 0, c.failure ? c.failure : ""))
         << c.what;
-    EXPECT_STREQ(BuildLogStatus(), c.failure ? "Failed!" : "Completed Successfully.") << c.what;
+    EXPECT_STREQ(BuildLogStatus(), built ? "Completed Successfully." : "Failed!") << c.what;
     const std::string after = ReadRawFile(output);
-    EXPECT_TRUE(c.failure ? after == earlier : SplitPacked(after).found) << c.what;
+    EXPECT_TRUE(built ? SplitPacked(after).found : after == earlier) << c.what;
     size_t packed = 0;  // the earlier output, packed whole
     for (const auto& e : ReadZip(output)) packed += e.name == "out\\Demo.exe" && e.data == earlier;
     EXPECT_EQ(packed, c.setup == kOutputInSource ? 1u : 0u) << c.what;

@@ -77,6 +77,26 @@ done
 run --version
 check "version" grep -qx 'vqpack 1.2' <(tr -d '\r' <"$work/out.txt")
 
+# Stopped mid-build (SIGTERM): the earlier output stays whole, nothing is left
+# in the temporary folder or beside the output. Data of four letters takes
+# level 9 over half a second a megabyte, so the build is still running when
+# stopped and each piece in flight ends soon.
+if [ $wine_mode = 0 ]; then
+  mkdir -p "$work/slow" "$work/tmp"
+  head -c 16000000 /dev/urandom | tr '\000-\377' '[a*64][b*64][c*64][d*64]' >"$work/slow/abcd.txt"
+  cp "$work/pipe1.exe" "$work/kept.exe"
+  TMPDIR="$work/tmp" "$vqpack" --source "$work/slow" --output "$work/kept.exe" --level 9 >/dev/null 2>"$work/err.txt" &
+  pid=$!
+  for _ in $(seq 100); do [ -n "$(ls -A "$work/tmp")" ] && break; sleep 0.1; done
+  sleep 0.5
+  kill -TERM $pid
+  wait $pid; rc=$?
+  check "SIGTERM: ended by the signal (was $rc)" test "$rc" = 143
+  check "SIGTERM: the earlier output whole" cmp -s "$work/pipe1.exe" "$work/kept.exe"
+  check "SIGTERM: nothing left behind" test -z "$(ls -A "$work/tmp")$(ls "$work" | grep '^kept' | grep -vx kept.exe)"
+  check "SIGTERM: said so" grep -q 'stopped' "$work/err.txt"
+fi
+
 # On a terminal the progress bar is drawn in place.
 if [ $wine_mode = 0 ] && command -v script >/dev/null; then
   script -qec "'$vqpack' '$work/demo.vqx' --source '$work/src' --output '$work/tty.exe'" /dev/null >"$work/tty.txt"

@@ -165,20 +165,31 @@ TEST(Project, Loads) {
   EXPECT_EQ(2047u, strlen(p.launch->ExecFile[0]));  // folder + value, cut to fit
 }
 
-TEST(Project, BareFileNameIsTheCurrentFolders) {
-  // Not the Windows folder, where the profile services would look for it.
-  Project saved;
-  saved.SetFile("core-bare-name.vqx");
-  CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "Bare");
-  ASSERT_TRUE(saved.Save());
-  EXPECT_NE(std::string::npos, ReadRawFile(".\\core-bare-name.vqx").find("ProjectName=Bare"));
-  Project loaded;
-  RecordedMessageBoxes boxes;
-  loaded.SetFile("core-bare-name.vqx");
-  loaded.Load();
-  EXPECT_STREQ("Bare", loaded.record->ProjectName);
-  EXPECT_EQ(0, boxes.count());
-  EXPECT_TRUE(PlatformDeleteFile("core-bare-name.vqx"));
+// Every form of path saves through a file of its own folder and reads back: a bare name (the
+// current folder's, not the Windows folder where the profile services would look), forward
+// slashes, a path of 259 characters.
+TEST(Project, SavesInTheFilesOwnFolder) {
+  const std::string folder = ScratchName("forms") + "\\", longFolder = folder + std::string(120, 'f') + "\\";
+  const std::string longPath = longFolder + std::string(259 - longFolder.size() - 4, 'g') + ".vqx";
+  std::string slashed = folder + "slash\\p.vqx";
+  for (char& c : slashed) c = c == '\\' ? '/' : c;
+  MakeFolder(folder + "slash");
+  MakeFolder(longFolder);
+  for (const std::string& path : {std::string("core-bare-name.vqx"), slashed, longPath}) {
+    SCOPED_TRACE(path);
+    Project saved;
+    saved.SetFile(path);
+    CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "Formed");
+    ASSERT_TRUE(saved.Save());
+    Project loaded;
+    RecordedMessageBoxes boxes;
+    loaded.SetFile(path);
+    loaded.Load();
+    EXPECT_STREQ("Formed", loaded.record->ProjectName);
+    EXPECT_EQ(0, boxes.count());
+    EXPECT_TRUE(PlatformDeleteFile(path == "core-bare-name.vqx" ? ".\\core-bare-name.vqx" : path.c_str()));
+  }
+  EXPECT_EQ(ListFolder(folder + "slash\\") + ListFolder(longFolder), "");  // nothing left beside them
 }
 
 // The project named on a builder's command line (how the path is taken: the command line suite's).
@@ -188,7 +199,8 @@ TEST(Project, ProjectPathFromCommandLine) {
   RecordedMessageBoxes boxes;
   const std::string doubled = folder + "\\my project.vqx", cases[][2] = {  // tail, project loaded
       {"\"" + path + "\"", path}, {doubled, doubled},  // not normalised: as given
-      {"", ""}, {"\"" + folder + "missing.vqx\"", ""}};
+      {"", ""}, {"\"" + folder + "missing.vqx\"", ""},
+      {folder + "my*.vqx", ""}, {"\"" + folder.substr(0, folder.size() - 1) + "\"", ""}};  // no file of its own
   for (const auto& c : cases) {
     Project p;
     bool loaded = ProjectPathFromCommandLine(c[0].c_str(), p.record.get(), p.launch.get());

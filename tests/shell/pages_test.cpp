@@ -69,6 +69,11 @@ TEST(Pages, NextChecksAndBackStores) {
   std::string icons = ScratchName("icons") + "\\", good = icons + "2238.ico", small = icons + "766.ico";
   MakeTree(icons, {{"2238.ico", std::string(2238, 'x')}, {"766.ico", std::string(766, '\0')}});
   const char* S = source.c_str();
+  // A relative path is stored joined to the folder that is current when the page is left.
+  char current[VQ_TEXT_SIZE];
+  ASSERT_TRUE(PlatformCurrentFolder(current, sizeof current));
+  const std::string here = current, hereX = here + "x.exe", hereSetup = here + "setup.exe",
+                    hereSuch = here + "no\\such";
   const LeaveCase cases[] = {
       {2, {" \t", ""}, true, 0, false, {" \t", ""}, "No Project name."},
       {2, {" \t", ""}, false, 0, true, {" \t", ""}, ""},
@@ -76,20 +81,20 @@ TEST(Pages, NextChecksAndBackStores) {
       {3, {S}, true, 0, true, {slashed.c_str()}, ""},
       {3, {slashed.c_str()}, true, 0, true, {slashed.c_str()}, ""},
       {3, {S}, false, 0, true, {S}, ""},
-      {3, {"C:\\no\\such"}, false, 0, true, {"C:\\no\\such"}, ""},
+      {3, {"no//such"}, false, 0, true, {hereSuch.c_str()}, ""},
       {3, {"C:\\no\\such"}, true, 0, false, {"C:\\no\\such"}, "No source folder."},
       {3, {file.c_str()}, true, 0, false, {file.c_str()}, "No source folder."},
       {3, {""}, true, 0, false, {""}, "No source folder."},
       {6, {"*AppDir*", "", "C:\\Out\\My.Setup"}, false, 0, true, {"*AppDir*", "", "C:\\Out\\My.exe"}, ""},
       {6, {"", "", ""}, false, 0, true, {"", "", ""}, ""},
-      {6, {" \t", "", "x.exe"}, true, 0, false, {" \t", "", "x.exe"}, "No extraction path."},
+      {6, {" \t", "", "x.exe"}, true, 0, false, {" \t", "", hereX.c_str()}, "No extraction path."},
       // An icon of 2238 bytes is taken whatever it holds, one of another size refused, none taken.
-      {6, {"*AppDir*", small.c_str(), "x.exe"}, true, 0, false, {"*AppDir*", small.c_str(), "x.exe"}, "Invalid icon."},
+      {6, {"*AppDir*", small.c_str(), "x.exe"}, true, 0, false, {"*AppDir*", small.c_str(), hereX.c_str()}, "Invalid icon."},
       {6, {"*AppDir*", "", " "}, true, 0, false, {"*AppDir*", "", " "}, "No output file."},
       // The name given the .exe ending meets the source folder's, wherever the output goes.
       {6, {"*AppDir*", " ", "C:/Out/setup.exe"}, true, 0, false,
        {"*AppDir*", " ", "C:\\Out\\setup.exe"}, "Duplicate file name."},
-      {6, {"*AppDir*", "", "setup.bin"}, true, 0, false, {"*AppDir*", "", "setup.exe"}, "Duplicate file name."},
+      {6, {"*AppDir*", "", "setup.bin"}, true, 0, false, {"*AppDir*", "", hereSetup.c_str()}, "Duplicate file name."},
       {6, {"*AppDir*", good.c_str(), typedOut.c_str()}, true, PLATFORM_IDNO, false,
        {"*AppDir*", good.c_str(), out.c_str()}, "File already exists."},
       {6, {"*AppDir*", "", out.c_str()}, true, PLATFORM_IDYES, true,
@@ -174,46 +179,65 @@ void ChooseSavePath(char* out, size_t outSize) { CopyText(out, outSize, gSavePat
 
 TEST(Pages, SaveQuestionOnTheWayOut) {
   std::string existing = ScratchName("existing") + ".vqx", folder = ScratchName("saves") + "\\";
-  MakeFolder(folder);
+  MakeTree(folder, {{"notes.vqx", "mine"}});
+  enum Opened { kNew, kProject, kOther, kBlocked };  // kBlocked: a project file no save can replace
   const struct {
-    bool opened;          // ProjectFilePath names an existing file
+    Opened opened;        // what ProjectFilePath names
     int answer;
     const char* chosen;   // the save dialog's choice, in folder
     bool ends;
     const char* written;  // the file that holds the project afterwards, "" for none
   } cases[] = {
-      {true, PLATFORM_IDYES, "", true, "existing"},
-      {true, PLATFORM_IDNO, "", true, ""},
-      {true, PLATFORM_IDCANCEL, "", false, ""},
-      {false, PLATFORM_IDYES, "demo.old.vqx", true, "demo.vqx"},
-      {false, PLATFORM_IDYES, "My.Projects\\demo", true, "My.Projects\\demo.vqx"},
-      {false, PLATFORM_IDYES, "", true, ""},
-      {false, PLATFORM_IDNO, "", true, ""},
-      {false, PLATFORM_IDCANCEL, "", false, ""},
+      {kProject, PLATFORM_IDYES, "", true, "existing"},
+      {kProject, PLATFORM_IDNO, "", true, ""},
+      {kProject, PLATFORM_IDCANCEL, "", false, ""},
+      {kNew, PLATFORM_IDYES, "demo.old.vqx", true, "demo.vqx"},
+      {kNew, PLATFORM_IDYES, "My.Projects\\demo", true, "My.Projects\\demo.vqx"},
+      {kNew, PLATFORM_IDYES, "", true, ""},
+      {kNew, PLATFORM_IDNO, "", true, ""},
+      {kNew, PLATFORM_IDCANCEL, "", false, ""},
+      // Only a project file is written over; a save that fails says so and keeps the page.
+      {kOther, PLATFORM_IDYES, "demo", true, "demo.vqx"},
+      {kNew, PLATFORM_IDYES, "notes.txt", false, ""},
+      {kNew, PLATFORM_IDYES, "gone\\demo", false, ""},
+      {kBlocked, PLATFORM_IDYES, "", false, ""},  // last: the next way out asks for a place
   };
   MakeFolder(folder + "My.Projects");
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.answer) + " " + c.chosen);
-    ASSERT_TRUE(WriteRawFile(existing, "[Varnoquist]\r\nVersion=1.2\r\nStale=1\r\n"));
+    const std::string before = c.opened == kOther ? "plain text" : "[Varnoquist]\r\nVersion=1.2\r\nStale=1\r\n";
+    ASSERT_TRUE(WriteRawFile(existing, before));
+    for (char last : std::string(c.opened == kBlocked ? "~0123456789" : ""))
+      MakeFolder(existing.substr(0, existing.size() - 1) + last);
     Wizard w;
     CopyText(w.record->ProjectName, VQ_TEXT_SIZE, "Saved");
-    CopyText(w.record->ProjectFilePath, VQ_TEXT_SIZE, c.opened ? existing.c_str() : "");
+    CopyText(w.record->ProjectFilePath, VQ_TEXT_SIZE, c.opened != kNew ? existing.c_str() : "");
     gSavePath = c.chosen[0] ? folder + c.chosen : "";
-    std::string before = ListFolder(folder) + ListFolder(folder + "My.Projects\\");
+    std::string listed = ListFolder(folder) + ListFolder(folder + "My.Projects\\");
     RecordedMessageBoxes boxes(c.answer);
     EXPECT_EQ(AskToSaveProject(w.record.get(), w.launch.get(), ChooseSavePath), c.ends);
-    EXPECT_EQ(boxes.count(), 1);
-    ExpectShown(boxes, c.opened ? "Save Project File." : "Save Project.");
-    std::string saved = !c.written[0] ? "" : c.opened ? existing : folder + c.written;
-    std::string existingText = ReadRawFile(existing);
-    EXPECT_EQ(existingText.find("Stale") == std::string::npos, saved == existing);
+    EXPECT_EQ(boxes.count(), c.ends ? 1 : c.answer == PLATFORM_IDCANCEL ? 1 : 2);
+    if (!c.ends && c.answer == PLATFORM_IDYES) {
+      EXPECT_EQ(boxes.last(), BoxSeen("Failed", "Failed to save the project file.\r\n" + std::string(w.record->ProjectFilePath),
+                                      PLATFORM_MB_OK | PLATFORM_MB_ICONSTOP, PLATFORM_OWNER_ACTIVE_WINDOW));
+    } else {
+      ExpectShown(boxes, c.opened == kProject ? "Save Project File." : "Save Project.");
+    }
+    std::string saved = !c.written[0] ? "" : c.opened == kProject ? existing : folder + c.written;
+    EXPECT_EQ(ReadRawFile(existing) == before, saved != existing);
     if (!saved.empty()) {
       EXPECT_NE(ReadRawFile(saved).find("ProjectName=Saved"), std::string::npos);
       EXPECT_STREQ(w.record->ProjectFilePath, saved.c_str());
       RemoveTree(saved);
     }
-    EXPECT_EQ(ListFolder(folder) + ListFolder(folder + "My.Projects\\"), before);
+    EXPECT_EQ(ListFolder(folder) + ListFolder(folder + "My.Projects\\"), listed);
+    EXPECT_EQ(ReadRawFile(folder + "notes.vqx"), "mine");
   }
+  Wizard w;
+  CopyText(w.record->ProjectFilePath, VQ_TEXT_SIZE, existing.c_str());
+  RecordedMessageBoxes again(PLATFORM_IDNO);
+  EXPECT_TRUE(AskToSaveProject(w.record.get(), w.launch.get(), ChooseSavePath));
+  ExpectShown(again, "Save Project.");
 }
 
 // No help file ships, and Help says so; one put beside the program is opened.
