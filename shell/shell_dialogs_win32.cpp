@@ -53,7 +53,9 @@ void AskFileName(const char* title, const char* filter, bool save, HWND owner, c
   dialog.lpstrInitialDir = folder;
   dialog.lpstrTitle = title;
   dialog.lpfnHook = CentreFileDialog;
-  dialog.Flags = OFN_EXPLORER | OFN_ENABLEHOOK;
+  // The current folder stays where it was: relative paths the pages check
+  // must not change meaning behind the user's back.
+  dialog.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_NOCHANGEDIR;
   BOOL chosen;
   if (save) {
     chosen = GetSaveFileNameA(&dialog);

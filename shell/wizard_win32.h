@@ -44,7 +44,8 @@ void ExitWizard(HWND page);
 void EndRunningBuild();
 
 // An explorer-style open (save false) or save dialog with a filter written
-// "Name|*.ext|...", starting in the current folder, centred on the screen.
+// "Name|*.ext|...", starting in the current folder (which it leaves where
+// it was), centred on the screen.
 // Writes the chosen path, or the empty text when the user cancels.
 void AskFileName(const char* title, const char* filter, bool save, HWND owner, char* out,
                  size_t outSize);
