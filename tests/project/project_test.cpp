@@ -165,33 +165,6 @@ TEST(Project, Loads) {
   EXPECT_EQ(2047u, strlen(p.launch->ExecFile[0]));  // folder + value, cut to fit
 }
 
-// Every form of path saves through a file of its own folder and reads back: a bare name (the
-// current folder's, not the Windows folder where the profile services would look), forward
-// slashes, a path of 259 characters.
-TEST(Project, SavesInTheFilesOwnFolder) {
-  const std::string folder = ScratchName("forms") + "\\", longFolder = folder + std::string(120, 'f') + "\\";
-  const std::string longPath = longFolder + std::string(259 - longFolder.size() - 4, 'g') + ".vqx";
-  std::string slashed = folder + "slash\\p.vqx";
-  for (char& c : slashed) c = c == '\\' ? '/' : c;
-  MakeFolder(folder + "slash");
-  MakeFolder(longFolder);
-  for (const std::string& path : {std::string("core-bare-name.vqx"), slashed, longPath}) {
-    SCOPED_TRACE(path);
-    Project saved;
-    saved.SetFile(path);
-    CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "Formed");
-    ASSERT_TRUE(saved.Save());
-    Project loaded;
-    RecordedMessageBoxes boxes;
-    loaded.SetFile(path);
-    loaded.Load();
-    EXPECT_STREQ("Formed", loaded.record->ProjectName);
-    EXPECT_EQ(0, boxes.count());
-    EXPECT_TRUE(PlatformDeleteFile(path == "core-bare-name.vqx" ? ".\\core-bare-name.vqx" : path.c_str()));
-  }
-  EXPECT_EQ(ListFolder(folder + "slash\\") + ListFolder(longFolder), "");  // nothing left beside them
-}
-
 // The project named on a builder's command line (how the path is taken: the command line suite's).
 TEST(Project, ProjectPathFromCommandLine) {
   std::string folder = ScratchName("cmd dir") + "\\", path = folder + "my project.vqx";
@@ -238,20 +211,36 @@ TEST(ProjectSave, HoldsOnlyTheKeysOfThisSave) {
   EXPECT_EQ(2, LaunchCount(q.launch.get()));
 }
 
-TEST(ProjectSave, FailureLeavesTheOldFileUntouched) {
-  const std::string folder = ScratchName("fail") + "\\",
-                    old = "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Old\r\n";
-  MakeTree(folder, {{"plain.vqx", old}});
+// A save goes through a file of the project file's own folder, for every form of path: a bare
+// name (the current folder's, not the Windows folder where the profile services would look),
+// forward slashes, 259 characters. One that fails leaves the old file and nothing beside it.
+TEST(ProjectSave, EveryFormOfPathOrAFailureLeavesNothingBeside) {
+  const std::string folder = ScratchName("fail") + "\\", old = "[Varnoquist]\r\nVersion=1.2\r\nProjectName=Old\r\n";
+  const std::string deep = folder + std::string(120, 'f') + "\\";
+  std::string slashed = folder + "slash\\p.vqx";
+  for (char& c : slashed) c = c == '\\' ? '/' : c;
+  MakeTree(folder, {{"plain.vqx", old}, {"slash\\x", ""}, {deep.substr(folder.size()) + "x", ""}});
   MakeFolder(folder + "taken.vqx");
-  // The name taken by a folder, a folder that vanished, a file for a folder, no path at all.
-  for (const std::string& path :
-       {folder + "taken.vqx", folder + "gone\\demo.vqx", folder + "plain.vqx\\demo.vqx", std::string()}) {
+  const std::string listed = ListFolder(folder) + ListFolder(folder + "slash\\") + ListFolder(deep);
+  const std::string bare = "core-bare-name.vqx", longest = deep + std::string(255 - deep.size(), 'g') + ".vqx";
+  // Then a name taken by a folder, a folder that vanished, a file for a folder, no path at all.
+  const std::pair<std::string, bool> cases[] = {{bare, true}, {slashed, true}, {longest, true},
+      {folder + "taken.vqx", false}, {folder + "gone\\demo.vqx", false}, {folder + "plain.vqx\\demo.vqx", false}, {"", false}};
+  for (const auto& [path, saves] : cases) {
+    SCOPED_TRACE(path);
     Project p;
     p.SetFile(path);
-    EXPECT_FALSE(p.Save()) << path;
-    EXPECT_EQ("plain.vqx taken.vqx", ListFolder(folder)) << path;  // no temporary file left
+    CopyText(p.record->ProjectName, VQ_TEXT_SIZE, "Formed");
+    EXPECT_EQ(p.Save(), saves);
+    Project q;
+    RecordedMessageBoxes boxes;
+    q.SetFile(path);
+    if (saves) q.Load();
+    EXPECT_STREQ(q.record->ProjectName, saves ? "Formed" : "Project Name");
+    EXPECT_TRUE(!saves || PlatformDeleteFile(path == bare ? (".\\" + bare).c_str() : path.c_str()));
+    EXPECT_EQ(ListFolder(folder) + ListFolder(folder + "slash\\") + ListFolder(deep), listed);
     EXPECT_EQ(old, ReadRawFile(folder + "plain.vqx"));
-    EXPECT_EQ("<missing>", ReadRawFile(folder + "taken.vqx"));  // still the folder
+    EXPECT_EQ(0, boxes.count());
   }
 }
 
