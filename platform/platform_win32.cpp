@@ -138,7 +138,8 @@ bool PlatformCreateFolder(const char* path) { return CreateDirectoryA(path, null
 bool PlatformRemoveFolder(const char* path) { return RemoveDirectoryA(path) != 0; }
 
 bool PlatformCreateNewFile(const char* path) {
-  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
   return true;

@@ -32,8 +32,9 @@ bool LeaveProjectPage(ProjectRecord* record, const char* nameBox, const char* pa
 bool TakeProjectFileChoice(ProjectRecord* record, LaunchList* launch, const char* chosen);
 
 // Next or Back of the source page: SourceFolder takes the box through
-// NormalisePath and AbsolutePath. Next refuses what is not an existing folder and otherwise
-// ends the folder with a backslash. Returns true when the page may be left.
+// NormalisePath and AbsolutePath. Next refuses what is not an existing
+// folder and otherwise ends the folder with a backslash. Returns true when
+// the page may be left.
 bool LeaveSourcePage(ProjectRecord* record, const char* folderBox, bool next);
 
 // The source page's Browse: the chosen folder becomes SourceFolder, with a
@@ -67,10 +68,11 @@ struct OutputPageBoxes {
 };
 
 // Next or Back of the output page. Both store the boxes through
-// NormalisePath, the icon and the output file also through AbsolutePath. Next makes the page's checks in order (the first failure
-// shows its message), then asks before an existing output file is replaced;
-// Back only gives a non-blank output file its ".exe" ending. Returns true
-// when the page may be left.
+// NormalisePath, the icon and the output file also through AbsolutePath.
+// Next makes the page's checks in order (the first failure shows its
+// message), then asks before an existing output file is replaced; Back only
+// gives a non-blank output file its ".exe" ending. Returns true when the
+// page may be left.
 bool LeaveOutputPage(ProjectRecord* record, const OutputPageBoxes* boxes, bool next);
 
 // The icon Browse: IconFile becomes the choice; true when the box is to
