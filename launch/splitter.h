@@ -10,7 +10,9 @@
 // orientation 0: a horizontal bar, panes above and below; any other value: a
 // vertical bar, panes left and right. barMode: a drag shows an inverted
 // tracking bar and moves the panes only when the button is released;
-// otherwise the panes follow the pointer. The bar starts at 50 percent.
+// otherwise the panes follow the pointer. A drag ends when the button comes
+// up, at a margin, or when the mouse capture is taken away, with the panes
+// where the bar stands. The bar starts at 50 percent.
 // A width or height of 0 covers the parent's client area. The panes are
 // created afterwards as its children; SetSplitterPos or the next resize lays
 // them out. Returns the

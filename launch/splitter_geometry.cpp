@@ -2,9 +2,17 @@
 
 SplitterLayout LayOutSplitter(bool vertical, int clientWidth, int clientHeight, int percent,
                               int pixels) {
+  int size = vertical ? clientWidth : clientHeight;
+  SplitterLayout layout = LayOutSplitterAt(vertical, clientWidth, clientHeight, percent,
+                                           pixels == 0 ? percent * size / 100 : pixels);
+  if (pixels == 0) layout.percent = percent;
+  return layout;
+}
+
+SplitterLayout LayOutSplitterAt(bool vertical, int clientWidth, int clientHeight, int percent,
+                                int pos) {
   SplitterLayout layout = {};
   int size = vertical ? clientWidth : clientHeight;
-  int pos = pixels == 0 ? percent * size / 100 : pixels;
   if (pos < SPLITTER_MARGIN) {
     pos = SPLITTER_MARGIN;
     layout.clamped = true;
@@ -13,7 +21,7 @@ SplitterLayout LayOutSplitter(bool vertical, int clientWidth, int clientHeight, 
     layout.clamped = true;
   }
   layout.pos = pos;
-  layout.percent = pixels != 0 && size > 0 ? pos * 100 / size : percent;
+  layout.percent = size > 0 ? pos * 100 / size : percent;
   int second = pos + SPLITTER_GAP;
   if (vertical) {
     layout.first = {0, 0, pos, clientHeight};

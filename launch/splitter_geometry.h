@@ -22,12 +22,17 @@ struct SplitterLayout {
 
 // vertical: the bar stands upright, panes left and right; otherwise the bar
 // lies flat, panes above and below. pixels 0 places the bar at percent of the
-// size (width or height, truncating) and keeps percent; other pixels place it
-// there and recompute the percent from the clamped position (truncating; on
-// an empty splitter percent is kept). The position is clamped to
+// size (width or height, truncating) and keeps percent; other pixels are
+// LayOutSplitterAt's pos. The position is clamped to
 // SPLITTER_MARGIN .. size - SPLITTER_MARGIN, the lower margin first: on a
 // splitter narrower than both margins a position below it becomes
 // SPLITTER_MARGIN and any other one size - SPLITTER_MARGIN, and panes may come
 // out with a width or height of zero or less.
 SplitterLayout LayOutSplitter(bool vertical, int clientWidth, int clientHeight, int percent,
                               int pixels);
+// The bar at pos pixels from the left or top edge, 0 included (a drag's
+// pointer on the edge clamps like one past it), clamped as above; the percent
+// is recomputed from the clamped position (truncating; on an empty splitter
+// percent is kept).
+SplitterLayout LayOutSplitterAt(bool vertical, int clientWidth, int clientHeight, int percent,
+                                int pos);

@@ -44,6 +44,38 @@ void MovePane(HWND pane, const PaneRect& rect) {
   if (pane) MoveWindow(pane, rect.x, rect.y, rect.width, rect.height, TRUE);
 }
 
+// However a drag ends: the button up, a margin reached, the capture taken
+// away. The capture is released only while still ours, so the
+// WM_CAPTURECHANGED that releasing brings finds no drag left.
+void EndDrag(HWND splitter, SplitterData* data) {
+  data->dragging = 0;
+  if (GetCapture() == splitter) ReleaseCapture();
+  EraseTrackingBar(splitter);
+}
+
+// The bar and the panes where layout puts them; a layout pulled back to a
+// margin ends a drag. Returns the bar's position.
+int ApplyLayout(HWND splitter, SplitterData* data, const SplitterLayout& layout) {
+  if (!data->first) data->first = GetWindow(splitter, GW_CHILD);
+  if (!data->second && data->first) data->second = GetWindow(data->first, GW_HWNDNEXT);
+  if (layout.clamped && data->dragging) EndDrag(splitter, data);
+  data->percent = layout.percent;
+  if (data->dragging && data->barMode) return layout.pos;
+  MovePane(data->first, layout.first);
+  MovePane(data->second, layout.second);
+  return layout.pos;
+}
+
+// The bar dragged to the pointer's x (vertical bar) or y in client
+// coordinates, 0 included.
+int DragBarTo(HWND splitter, SplitterData* data, int pointer) {
+  RECT client;
+  GetClientRect(splitter, &client);
+  return ApplyLayout(splitter, data,
+                     LayOutSplitterAt(data->orientation != 0, client.right, client.bottom,
+                                      data->percent, pointer));
+}
+
 LRESULT CALLBACK SplitterProc(HWND splitter, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
@@ -68,9 +100,9 @@ LRESULT CALLBACK SplitterProc(HWND splitter, UINT message, WPARAM wParam, LPARAM
       if (wParam != SIZE_MINIMIZED) SetSplitterPos(splitter, data->percent, 0);
       break;
     case WM_LBUTTONDOWN:
-      data->dragging = 1;
       SetCursor(data->cursor);
       SetCapture(splitter);
+      data->dragging = 1;
       if (data->barMode) GetClientRect(splitter, &gTrackingBar.rect);
       break;
     case WM_MOUSEMOVE:
@@ -79,11 +111,11 @@ LRESULT CALLBACK SplitterProc(HWND splitter, UINT message, WPARAM wParam, LPARAM
         break;
       }
       if (data->orientation) {
-        int pos = SetSplitterPos(splitter, data->percent, GET_X_LPARAM(lParam));
+        int pos = DragBarTo(splitter, data, GET_X_LPARAM(lParam));
         gTrackingBar.rect.left = pos - SPLITTER_BAR_HALF;
         gTrackingBar.rect.right = pos + SPLITTER_BAR_HALF;
       } else {
-        int pos = SetSplitterPos(splitter, data->percent, GET_Y_LPARAM(lParam));
+        int pos = DragBarTo(splitter, data, GET_Y_LPARAM(lParam));
         gTrackingBar.rect.top = pos - SPLITTER_BAR_HALF;
         gTrackingBar.rect.bottom = pos + SPLITTER_BAR_HALF;
       }
@@ -94,15 +126,14 @@ LRESULT CALLBACK SplitterProc(HWND splitter, UINT message, WPARAM wParam, LPARAM
         gTrackingBar.shown = true;
       }
       break;
+    case WM_CAPTURECHANGED:
+      // Taken away mid-drag (another window, Alt+Tab, a message box): the
+      // drag ends as if the button came up where the bar stands.
+      if (!data->dragging) break;
+      // fall through
     case WM_LBUTTONUP:
-      if (data->dragging) {
-        data->dragging = 0;
-        ReleaseCapture();
-      }
-      if (data->barMode) {
-        EraseTrackingBar(splitter);
-        SetSplitterPos(splitter, data->percent, 0);
-      }
+      EndDrag(splitter, data);
+      if (data->barMode) SetSplitterPos(splitter, data->percent, 0);
       break;
     case WM_DESTROY:
       SetWindowLongPtrA(splitter, GWLP_USERDATA, 0);
@@ -156,22 +187,11 @@ HWND CreateSplitter(HWND parent, int id, int orientation, bool barMode, int x, i
 int SetSplitterPos(HWND splitter, int percent, int pixels) {
   SplitterData* data = DataOf(splitter);
   if (!data) return 0;
-  if (!data->first) data->first = GetWindow(splitter, GW_CHILD);
-  if (!data->second && data->first) data->second = GetWindow(data->first, GW_HWNDNEXT);
   RECT client;
   GetClientRect(splitter, &client);
-  SplitterLayout layout =
-      LayOutSplitter(data->orientation != 0, client.right, client.bottom, percent, pixels);
-  if (layout.clamped && data->dragging) {
-    data->dragging = 0;
-    ReleaseCapture();
-    EraseTrackingBar(splitter);
-  }
-  data->percent = layout.percent;
-  if (data->dragging && data->barMode) return layout.pos;
-  MovePane(data->first, layout.first);
-  MovePane(data->second, layout.second);
-  return layout.pos;
+  return ApplyLayout(splitter, data,
+                     LayOutSplitter(data->orientation != 0, client.right, client.bottom, percent,
+                                    pixels));
 }
 
 void DrawTrackingBar(HWND splitter, const RECT* rect) {
