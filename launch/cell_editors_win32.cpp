@@ -88,8 +88,9 @@ void DrawFrameRect(HWND window, int left, int top, int right, int bottom, COLORR
   if (!dc) ReleaseDC(window, used);
 }
 
+// Leaves the focus where it is: the list repaints its frame when a toggle in
+// the tree brings its scroll bar, and the keyboard stays with the tree.
 void DrawCellOutline(HWND list, Cell cell) {
-  SetFocus(list);
   InvalidateRect(list, &gLastOutline, TRUE);
   if (cell.row < 0) return;
   const UINT kMask = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT | LVIS_DROPHILITED;
@@ -229,6 +230,8 @@ LRESULT CALLBACK CellEditorsProc(HWND list, UINT message, WPARAM wParam, LPARAM 
     case WM_LBUTTONDBLCLK: {
       Cell hit = HitTestCell(list, (short)LOWORD(lParam), (short)HIWORD(lParam));
       if (message != WM_LBUTTONDBLCLK) {
+        // Taking the focus commits an open editor before a double-click opens the next one.
+        SetFocus(list);
         gCurrent = hit;
         DrawCellOutline(list, gCurrent);
       } else if (hit.row >= 0) {

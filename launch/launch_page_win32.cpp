@@ -23,7 +23,8 @@ HWND FillLaunchPage(HWND page) {
   AttachCellEditors(list);
   SetupLaunchView(list);
   SetupSourceTree(tree, gProject.SourceFolder);
-  return nullptr;
+  // The tree takes the focus: Cancel, first in the tab order, would take Enter.
+  return tree;
 }
 
 bool LaunchPageLeave(HWND, bool) {
