@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
-// Shows the dialog modally, without an owner, until OK, the close box or a
-// pick ends it. A pick replaces the whole text of extractionBox.
-void ShowVariablesDialog(HWND extractionBox);
+// Shows the dialog modal to page until OK, the close box or a pick ends it:
+// page is disabled meanwhile, so it can neither be left nor open a second
+// copy under a pending pick. A pick replaces the whole text of page's
+// control extractionBoxId.
+void ShowVariablesDialog(HWND page, int extractionBoxId);

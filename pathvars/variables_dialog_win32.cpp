@@ -12,13 +12,13 @@ namespace {
 
 enum { VARIABLES_OK = 4001, VARIABLES_LIST = 4002 };
 
-HWND gExtractionBox;  // the box a pick writes into
-
+// The box a pick writes into is kept by the dialog itself (DWLP_USER).
 void PickVariable(HWND list, int row) {
   char variable[VQ_TEXT_SIZE] = "";
   ListView_GetItemText(list, row, 0, variable, sizeof variable);
-  SetWindowTextA(gExtractionBox, variable);
-  EndDialog(GetParent(list), 0);
+  HWND dialog = GetParent(list);
+  SetWindowTextA((HWND)GetWindowLongPtrA(dialog, DWLP_USER), variable);
+  EndDialog(dialog, 0);
 }
 
 // Enter and double-clicks pick a row; every message, these included, goes on
@@ -62,9 +62,10 @@ void FillVariableList(HWND list) {
   }
 }
 
-INT_PTR CALLBACK VariablesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK VariablesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
+      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       FillVariableList(GetDlgItem(dialog, VARIABLES_LIST));
       SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       CentreOnWorkArea(dialog);
@@ -86,8 +87,7 @@ INT_PTR CALLBACK VariablesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 }  // namespace
 
-void ShowVariablesDialog(HWND extractionBox) {
-  gExtractionBox = extractionBox;
-  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_VARIABLES), nullptr,
-                  VariablesProc, 0);
+void ShowVariablesDialog(HWND page, int extractionBoxId) {
+  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_VARIABLES), page, VariablesProc,
+                  (LPARAM)GetDlgItem(page, extractionBoxId));
 }

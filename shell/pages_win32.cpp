@@ -203,9 +203,13 @@ bool OutputPageLeave(HWND page, bool next) {
 }
 
 bool OutputPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
+  // Disabled under the Variables dialog, the page takes no command a
+  // program may still send it: not Next or Back, which would tear it down
+  // under a pending pick, nor a second Variables.
+  if (message == WM_COMMAND && !IsWindowEnabled(page)) return true;
   char chosen[VQ_TEXT_SIZE];
   if (Clicked(message, wParam, OUTPUT_VARIABLES)) {
-    ShowVariablesDialog(GetDlgItem(page, OUTPUT_EXTRACTION));
+    ShowVariablesDialog(page, OUTPUT_EXTRACTION);
   } else if (Clicked(message, wParam, OUTPUT_ICON_BROWSE)) {
     AskFileName("Select an icon file.", "Icon Files(*.ico)|*.ico;*.icon|All Files (*.*)|*.*",
                 false, page, chosen, sizeof chosen);

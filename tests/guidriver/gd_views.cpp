@@ -96,16 +96,6 @@ bool GuiListViewText(HWND list, int item, int subItem, char* text, size_t size) 
   return CopyText(all, text, size) && ok;
 }
 
-bool GuiListViewColumnText(HWND list, int column, char* text, size_t size) {
-  LVCOLUMNA request = {};
-  request.mask = LVCF_TEXT;
-  request.cchTextMax = kTextSize;
-  char all[kTextSize];
-  DWORD_PTR done = 0;
-  bool ok = AskRemote(list, LVM_GETCOLUMNA, column, &request, sizeof request, &done, &request.pszText, all) && done;
-  return CopyText(all, text, size) && ok;
-}
-
 int GuiListViewImage(HWND list, int item) {
   LVITEMA request = {};
   request.mask = LVIF_IMAGE;

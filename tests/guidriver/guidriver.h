@@ -141,9 +141,8 @@ bool GuiTypeKeys(const char* text);
 // A list view's item count (-1 when it does not answer).
 int GuiListViewCount(HWND list);
 
-// Text of a cell (subItem 0 first) or of a column heading; false when it was cut or could not be read.
+// Text of a cell (subItem 0 first); false when it was cut or could not be read.
 bool GuiListViewText(HWND list, int item, int subItem, char* text, size_t size);
-bool GuiListViewColumnText(HWND list, int column, char* text, size_t size);
 
 // An item's image index (I_IMAGECALLBACK is -1); -2 when the view does not answer.
 int GuiListViewImage(HWND list, int item);
