@@ -20,14 +20,26 @@ void CentreWithin(HWND window, const RECT& area) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Centres the explorer dialog (the hook's parent) once it is set up.
-UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM lParam) {
-  if (message == WM_NOTIFY && ((NMHDR*)lParam)->code == CDN_INITDONE) {
+bool gFileDialogPending;  // a file dialog is up and not yet centred
+
+// Centres the file dialog on the desktop as soon as its WM_INITDIALOG is
+// done, before it shows. A thread hook rather than the dialog's own hook
+// procedure (OFN_ENABLEHOOK), which would make Vista and later show the old
+// style of dialog. Not at HCBT_ACTIVATE: the dialog becomes active in the
+// middle of its set-up, before it takes its final size.
+LRESULT CALLBACK CentreFileDialog(int code, WPARAM wParam, LPARAM lParam) {
+  const CWPRETSTRUCT* call = (const CWPRETSTRUCT*)lParam;
+  char className[16] = "";
+  if (code == HC_ACTION && gFileDialogPending && call->message == WM_INITDIALOG &&
+      !(GetWindowLongA(call->hwnd, GWL_STYLE) & WS_CHILD) &&
+      GetClassNameA(call->hwnd, className, sizeof className) &&
+      lstrcmpA(className, "#32770") == 0) {
+    gFileDialogPending = false;
     RECT screen;
     GetWindowRect(GetDesktopWindow(), &screen);
-    CentreWithin(GetParent(hook), screen);
+    CentreWithin(call->hwnd, screen);
   }
-  return 0;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace
@@ -52,10 +64,12 @@ void AskFileName(const char* title, const char* filter, bool save, HWND owner, c
   dialog.nMaxFile = kChoiceSize;
   dialog.lpstrInitialDir = folder;
   dialog.lpstrTitle = title;
-  dialog.lpfnHook = CentreFileDialog;
   // The current folder stays where it was: relative paths the pages check
   // must not change meaning behind the user's back.
-  dialog.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_NOCHANGEDIR;
+  dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
+  gFileDialogPending = true;
+  HHOOK hook =
+      SetWindowsHookExA(WH_CALLWNDPROCRET, CentreFileDialog, nullptr, GetCurrentThreadId());
   BOOL chosen;
   if (save) {
     chosen = GetSaveFileNameA(&dialog);
@@ -63,6 +77,8 @@ void AskFileName(const char* title, const char* filter, bool save, HWND owner, c
     dialog.Flags |= OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NONETWORKBUTTON;
     chosen = GetOpenFileNameA(&dialog);
   }
+  gFileDialogPending = false;
+  if (hook) UnhookWindowsHookEx(hook);
   if (chosen) CopyText(out, outSize, choice);
   free(choice);
 }

@@ -422,10 +422,9 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   Shot(b.page, "page5-options");
   ASSERT_EQ(b.Go(4002), 6);
 
-  // Page 6: the defaults, the Variables dialog, an output that replaces a file.
+  // Page 6: the defaults, the Variables dialog, the icon's file dialog, an output that replaces a file.
   std::string builderFolder = BuildTreePath("shell\\");
   EXPECT_EQ(b.ControlText(4016), "*AppDir*\\SubDirectory");
-  EXPECT_EQ(b.ControlText(4017), "");
   EXPECT_EQ(b.ControlText(4018), builderFolder + "Output.exe");
   EXPECT_EQ(b.Focused(), b.Control(4016));
   Shot(b.page, "page6-output");
@@ -458,6 +457,17 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   GuiPostKey(GuiFindControl(vars, 4002), VK_RETURN);
   EXPECT_TRUE(GuiWaitWindowGone(vars, 10000));
   EXPECT_EQ(b.ControlText(4016), "*TempDir*");
+  // The icon's Browse: a file dialog centred on the desktop; cancelled, the (empty) box keeps its text.
+  HWND icons = b.Open(4014, "Select an icon file.");
+  ASSERT_NE(icons, nullptr);
+  RECT screen = WindowRect(GetDesktopWindow()), at = WindowRect(icons);
+  EXPECT_EQ(at.left, (screen.right - (at.right - at.left)) / 2);
+  EXPECT_EQ(at.top, (screen.bottom - (at.bottom - at.top)) / 2);
+  EXPECT_TRUE(GetWindowLongA(icons, GWL_STYLE) & WS_THICKFRAME);  // sizable: the system's style, not the old one
+  Shot(icons, "icon-dialog");
+  GuiClickButton(icons, IDCANCEL);
+  EXPECT_TRUE(GuiWaitWindowGone(icons, 10000));
+  EXPECT_EQ(b.ControlText(4017), "");
   b.Type(4016, "*AppDir*\\extracted");
   b.Type(4018, out + "\\demo.setup");  // demo.exe, which exists
   b.Expect(4002, "File already exists.", "The Output executable file already exists.\r\nDo you want to replace it?",
