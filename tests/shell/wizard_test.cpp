@@ -193,10 +193,13 @@ POINT CellCentre(HWND list, int row, int column) {
   return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-void DoubleClickCell(HWND list, int row, int column) {
+// Double-clicks a cell; returns the editor of its column then open (the drop-down list for column 2,
+// else the edit box), or null.
+HWND DoubleClickCell(HWND list, int row, int column) {
   POINT at = CellCentre(list, row, column);
   GuiPostClickAt(list, at.x, at.y, true);
   Sleep(300);
+  return GuiFindControl(list, column == 2 ? 5002 : 5001);
 }
 
 bool Outlined(HWND list, int row, int column) {  // the red outline on the cell's top edge
@@ -329,10 +332,8 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
 
   // The editors: nothing on a file name; an edit box over the command line,
   // stored in its own cell when another row is clicked.
-  DoubleClickCell(list, 0, 0);
-  EXPECT_EQ(GuiFindControl(list, 5001), nullptr);
-  DoubleClickCell(list, 1, 1);
-  HWND edit = GuiFindControl(list, 5001);
+  EXPECT_EQ(DoubleClickCell(list, 0, 0), nullptr);
+  HWND edit = DoubleClickCell(list, 1, 1);
   ASSERT_NE(edit, nullptr);
   DWORD_PTR selection = 0;
   GuiAsk(edit, EM_GETSEL, 0, 0, &selection);
@@ -366,22 +367,19 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   GuiPostKey(states, VK_ESCAPE);  // closed, the choice unchanged
   GuiNotifyCommand(list, 5002, CBN_SELENDOK);
   EXPECT_TRUE(GuiWaitWindowGone(states, 5000));
-  DoubleClickCell(list, 0, 2);
-  states = GuiFindControl(list, 5002);
+  states = DoubleClickCell(list, 0, 2);
   ASSERT_NE(states, nullptr);
   ASSERT_TRUE(GuiSelectComboItem(states, "*HideWin*"));
   GuiNotifyCommand(list, 5002, CBN_SELENDOK);
   EXPECT_TRUE(GuiWaitWindowGone(states, 5000));
   // Scrolling stores an open editor.
-  DoubleClickCell(list, 2, 1);
-  edit = GuiFindControl(list, 5001);
+  edit = DoubleClickCell(list, 2, 1);
   ASSERT_NE(edit, nullptr);
   GuiSetText(edit, "scrolled");
   PostMessageA(list, WM_VSCROLL, SB_LINEDOWN, 0);
   EXPECT_TRUE(GuiWaitWindowGone(edit, 5000));
   // A box ticked while an editor is open puts a row on top: the text stays with its entry.
-  DoubleClickCell(list, 2, 1);
-  edit = GuiFindControl(list, 5001);
+  edit = DoubleClickCell(list, 2, 1);
   ASSERT_NE(edit, nullptr);
   EXPECT_EQ(Text(edit), "scrolled");
   GuiSetText(edit, "ticked");
@@ -446,9 +444,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   GuiPostKey(list, VK_RETURN);                       // no selection: nothing
   Sleep(300);
   EXPECT_TRUE(IsWindow(vars));
-  RECT desktop;
-  ASSERT_TRUE(GuiListViewItemRect(list, 4, 0, &desktop));
-  GuiPostClickAt(list, desktop.left + 4, (desktop.top + desktop.bottom) / 2, true);
+  DoubleClickCell(list, 4, 0);  // *Desktop*
   EXPECT_TRUE(GuiWaitWindowGone(vars, 10000));
   EXPECT_EQ(b.ControlText(4016), "*Desktop*");
   vars = b.Open(4013, "Variables");
@@ -555,8 +551,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   list = again.Control(4008);
   edited.back() = "b.exe|ticked|*minimizewin*";
   EXPECT_EQ(ListViewRows(list, 3), edited);
-  DoubleClickCell(list, 2, 2);
-  states = GuiFindControl(list, 5002);
+  states = DoubleClickCell(list, 2, 2);
   ASSERT_NE(states, nullptr);
   EXPECT_EQ(Text(states), "*MinimizeWin*");  // the cell's keyword in any case
   ASSERT_EQ(again.Go(4002), 5);
