@@ -170,7 +170,8 @@ int main(int argc, char** argv) {
   bool built = BuildJob();
   ResetBuildLog(nullptr);
   if (gStopSignal) {
-    fputs("vqpack: stopped; the output file was left as it was\n", stderr);
+    // A signal in the last moments finds the output already in place.
+    if (!built) fputs("vqpack: stopped; the output file was left as it was\n", stderr);
     fflush(stderr);
     raise(gStopSignal);
     return 128 + gStopSignal;
