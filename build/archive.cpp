@@ -12,10 +12,10 @@
 
 #include "build/archive_stream.h"
 #include "build/deflate_pool.h"
-#include "build/layout.h"
+#include "base/layout.h"
 #include "project/project.h"
-#include "shell/buildlog.h"
-#include "shell/paths.h"
+#include "services/buildlog.h"
+#include "services/paths.h"
 #include "zip.h"
 #include "zlib.h"
 

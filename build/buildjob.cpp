@@ -7,12 +7,12 @@
 #include <atomic>
 
 #include "build/archive.h"
-#include "build/layout.h"
+#include "base/layout.h"
 #include "build/stubicon.h"
 #include "build/stubimage.h"
 #include "platform/platform.h"
-#include "shell/buildlog.h"
-#include "shell/paths.h"
+#include "services/buildlog.h"
+#include "services/paths.h"
 
 void (*gBuildEntryClock)(PlatformLocalTime* now) = nullptr;
 

@@ -1,7 +1,7 @@
 #include "cli/consolelog.h"
 
 #include "platform/platform.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <stdio.h>
 
-#include "shell/buildlog.h"
+#include "services/buildlog.h"
 
 // The sink for ResetBuildLog. Lines go to out; with terminal set the
 // progress bar is drawn on out too. Failure messages go to err.

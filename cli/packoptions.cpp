@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 
 #include "project/options.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include "cli/packoptions.h"
 #include "platform/platform.h"
 #include "project/project.h"
-#include "shell/buildlog.h"
-#include "shell/paths.h"
+#include "services/buildlog.h"
+#include "services/paths.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "extractor/errors.h"
 #include "extractor/stub.h"
-#include "shell/paths.h"
+#include "base/text.h"
 
 enum {
   STYLE_A = 0x90C00A04,  // popup, visible, caption, centred, foreground, 3-D look

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 

@@ -1,6 +1,6 @@
 #include "extractor/errors.h"
 
-#include "shell/text.h"
+#include "base/text.h"
 
 // The fixed sentences; 0 stands for the system's text of the last error.
 static const char* const kTexts[] = {

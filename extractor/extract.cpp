@@ -8,7 +8,7 @@
 #include "extractor/entry_names.h"
 #include "extractor/errors.h"
 #include "extractor/stub.h"
-#include "shell/paths.h"
+#include "base/text.h"
 
 static char* sChunk;  // one read buffer for the whole run
 

@@ -7,7 +7,7 @@
 #include "extractor/meta_settings.h"
 #include "extractor/stub.h"
 #include "pathvars/pathvars.h"
-#include "shell/paths.h"
+#include "base/text.h"
 
 void LaunchEntries() {
   static LaunchSetting entry;

@@ -1,6 +1,6 @@
 #include "extractor/locate.h"
 
-#include "build/layout.h"
+#include "base/layout.h"
 #include "extractor/errors.h"
 
 const RaisedPattern kMetaMarker = {{'[' + 1, 'V' + 1, 'Q' + 1, ']' + 1}};

@@ -1,6 +1,6 @@
 #include "extractor/meta_settings.h"
 
-#include "build/layout.h"
+#include "base/layout.h"
 
 static const char kSection[] = VQ_META_SECTION;
 

@@ -6,7 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 struct ProfileReader {
   // Value of key in section of file, or fallback; cut to outSize - 1.

@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 void FormatPercent(uint32_t position, char* out) {
   char digits[12];

@@ -5,7 +5,7 @@
 #include "extractor/errors.h"
 #include "extractor/stub.h"
 #include "pathvars/pathvars.h"
-#include "shell/paths.h"
+#include "base/text.h"
 
 RunState gRun;
 

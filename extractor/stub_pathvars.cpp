@@ -8,7 +8,7 @@
 #include "extractor/errors.h"
 #include "extractor/stub.h"
 #include "pathvars/system_win32.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 static const char* StubCommandTail() { return CommandTailOf(GetCommandLineA()); }
 

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 
 #include "launch/launch_page_win32.h"
+#include "services/window_helpers_win32.h"
 
 namespace {
 
@@ -199,7 +200,6 @@ void OpenEditorAt(HWND list, Cell cell) {
 }
 
 LRESULT CALLBACK CellEditorsProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC previous = (WNDPROC)GetPropA(list, "Wprc");
   switch (message) {
     case WM_KEYDOWN:
       InvalidateRect(list, &gLastOutline, TRUE);
@@ -239,11 +239,8 @@ LRESULT CALLBACK CellEditorsProc(HWND list, UINT message, WPARAM wParam, LPARAM 
       }
       break;
     }
-    case WM_NCDESTROY:
-      RemovePropA(list, "Wprc");
-      break;
   }
-  return CallWindowProcA(previous, list, message, wParam, lParam);
+  return ChainControlProc(list, message, wParam, lParam);
 }
 
 }  // namespace
@@ -252,7 +249,7 @@ void AttachCellEditors(HWND list) {
   gCurrent = {-1, 0};
   gTextEditor = gStateEditor = nullptr;
   SetRectEmpty(&gLastOutline);
-  SetPropA(list, "Wprc", (HANDLE)SetWindowLongPtrA(list, GWLP_WNDPROC, (LONG_PTR)CellEditorsProc));
+  SubclassControl(list, CellEditorsProc);
 }
 
 void CommitCellEditors() {

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "platform/platform.h"
-#include "shell/paths.h"
+#include "services/paths.h"
 
 const char* const kWindowStates[4] = {"*ShowWin*", "*HideWin*", "*MaximizeWin*", "*MinimizeWin*"};
 

@@ -1,15 +1,13 @@
 // Page 4: the source tree on the left and the launch list on the right, in
 // a splitter. The list lives in gLaunchRows while the page is open and in
-// the project record otherwise.
+// the project record otherwise. The wizard's page table names these
+// functions; the page knows nothing of the wizard.
 #include <windows.h>
 #include <commctrl.h>
 
 #include "launch/launch_page_win32.h"
 #include "launch/splitter.h"
 #include "resources/builder_resources.h"
-#include "shell/wizard_win32.h"
-
-namespace {
 
 HWND FillLaunchPage(HWND page) {
   HWND splitter = CreateSplitter(page, LAUNCH_SPLITTER, 1, true, 0, 0, 0, 0);
@@ -27,21 +25,8 @@ HWND FillLaunchPage(HWND page) {
   return tree;
 }
 
-bool LaunchPageLeave(HWND, bool) {
+bool LeaveLaunchPage(HWND, bool) {
   CommitCellEditors();
   StoreLaunchList(&gLaunchRows, &gLaunch);
   return true;
 }
-
-bool LaunchPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
-  if (message != WM_COMMAND || LOWORD(wParam) != IDC_CANCEL || HIWORD(wParam) != BN_CLICKED)
-    return false;
-  // The save question saves the record: the list goes there first.
-  LaunchPageLeave(page, false);
-  ExitWizard(page);
-  return true;
-}
-
-}  // namespace
-
-const PageHandlers kLaunchPage = {FillLaunchPage, LaunchPageLeave, LaunchPageMessage};

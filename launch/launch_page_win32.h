@@ -17,6 +17,11 @@ enum {
 extern LaunchRows gLaunchRows;
 extern HWND gLaunchView;
 
+// The page itself: fills its controls, returning the control to focus, and
+// stores the list into the record when the page is left.
+HWND FillLaunchPage(HWND page);
+bool LeaveLaunchPage(HWND page, bool next);
+
 // Columns of the list view.
 enum { COLUMN_FILE, COLUMN_COMMAND, COLUMN_STATE, COLUMN_PATH, COLUMN_COUNT };
 

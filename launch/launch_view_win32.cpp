@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 #include "launch/launch_page_win32.h"
-#include "shell/wizard_win32.h"
+#include "services/window_helpers_win32.h"
 
 LaunchRows gLaunchRows;
 HWND gLaunchView;

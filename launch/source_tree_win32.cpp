@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "launch/launch_page_win32.h"
+#include "services/window_helpers_win32.h"
 #include "resources/builder_resources.h"
 
 namespace {
@@ -115,7 +116,6 @@ void ToggleItem(HTREEITEM item, const char* path) {
 }
 
 LRESULT CALLBACK SourceTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC previous = (WNDPROC)GetPropA(tree, "Wprc");
   char path[VQ_TEXT_SIZE];
   if (message == WM_LBUTTONDOWN) {
     TVHITTESTINFO hit = {};
@@ -144,17 +144,15 @@ LRESULT CALLBACK SourceTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM l
         ToggleItem(item, path);
       }
     }
-  } else if (message == WM_NCDESTROY) {
-    RemovePropA(tree, "Wprc");
   }
-  return CallWindowProcA(previous, tree, message, wParam, lParam);
+  return ChainControlProc(tree, message, wParam, lParam);
 }
 
 }  // namespace
 
 void SetupSourceTree(HWND tree, const char* sourceFolder) {
   gTree = tree;
-  SetPropA(tree, "Wprc", (HANDLE)SetWindowLongPtrA(tree, GWLP_WNDPROC, (LONG_PTR)SourceTreeProc));
+  SubclassControl(tree, SourceTreeProc);
   gTreeIcons = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR32, 1, 1);
   TreeView_SetImageList(tree, gTreeIcons, TVSIL_NORMAL);
   HIMAGELIST boxes = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_CHECK_BOXES),

@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 const PathVariable kPathVariables[PATHVAR_COUNT] = {
     {"*AppDir*", "*APPDIR*", nullptr},

@@ -4,13 +4,13 @@
 // one variable's local value (LocalVariablePath). Both read the system through
 // a PathVarSystem, so the rules here run the same natively and on Windows.
 //
-// Uses the shared text services (shell/text.h); the Windows lookups are in
+// Uses the shared text services (base/text.h); the Windows lookups are in
 // pathvars/system_win32.h.
 #pragma once
 
 #include <stddef.h>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 enum PathVariableId {
   PATHVAR_APPDIR,

@@ -6,7 +6,7 @@
 
 #include <string.h>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 // Every value is read into VQ_PATH_SIZE bytes and taken only whole: a
 // longer value, or one that does not fit out, counts as missing rather than

@@ -6,7 +6,7 @@
 #include "pathvars/pathvars.h"
 #include "pathvars/system_win32.h"
 #include "resources/builder_resources.h"
-#include "shell/wizard_win32.h"
+#include "services/window_helpers_win32.h"
 
 namespace {
 
@@ -24,7 +24,6 @@ void PickVariable(HWND list, int row) {
 // Enter and double-clicks pick a row; every message, these included, goes on
 // to the list view's own procedure.
 LRESULT CALLBACK VariableListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC previous = (WNDPROC)GetPropA(list, "Wprc");
   // Enter is acted on at key-down and at key-up: inside the dialog the
   // dialog manager takes the key-down, and the key-up still arrives here.
   if ((message == WM_KEYDOWN || message == WM_KEYUP) && wParam == VK_RETURN) {
@@ -36,14 +35,12 @@ LRESULT CALLBACK VariableListProc(HWND list, UINT message, WPARAM wParam, LPARAM
     hit.pt.y = (short)HIWORD(lParam);
     int row = ListView_HitTest(list, &hit);
     if (row >= 0) PickVariable(list, row);
-  } else if (message == WM_NCDESTROY) {
-    RemovePropA(list, "Wprc");
   }
-  return CallWindowProcA(previous, list, message, wParam, lParam);
+  return ChainControlProc(list, message, wParam, lParam);
 }
 
 void FillVariableList(HWND list) {
-  SetPropA(list, "Wprc", (HANDLE)SetWindowLongPtrA(list, GWLP_WNDPROC, (LONG_PTR)VariableListProc));
+  SubclassControl(list, VariableListProc);
   ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES |
                                               LVS_EX_FULLROWSELECT);
   const char* const kHeadings[] = {"Variable.", "Variable path for this computer."};

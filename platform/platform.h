@@ -7,7 +7,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "shell/text.h"  // the shared limits (VQ_PATH_SIZE)
+#include "base/text.h"  // the shared limits (VQ_PATH_SIZE)
 
 // ---------------------------------------------------------------- paths
 

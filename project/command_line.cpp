@@ -4,8 +4,8 @@
 #include <string.h>
 
 #include "platform/platform.h"
-#include "shell/cmdline.h"
-#include "shell/paths.h"
+#include "services/cmdline.h"
+#include "services/paths.h"
 
 bool ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch) {
   char path[VQ_TEXT_SIZE];

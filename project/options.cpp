@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "shell/paths.h"
+#include "services/paths.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "project/project.h"
 
 #include "platform/platform.h"
-#include "shell/paths.h"
+#include "services/paths.h"
 
 #include <stdio.h>
 #include <stdlib.h>

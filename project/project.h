@@ -1,7 +1,7 @@
 // The project record, the launch list beside it, and the project file.
 #pragma once
 
-#include "shell/text.h"
+#include "base/text.h"
 
 struct ProjectRecord {
   char Version[VQ_TEXT_SIZE];

@@ -7,7 +7,7 @@
 #include "build/buildjob.h"
 #include "build/buildthread.h"
 #include "resources/builder_resources.h"
-#include "shell/buildlog.h"
+#include "services/buildlog.h"
 #include "shell/wizard_win32.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "platform/platform.h"
 #include "project/options.h"
-#include "shell/paths.h"
+#include "services/paths.h"
 
 namespace {
 

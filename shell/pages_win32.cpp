@@ -1,8 +1,9 @@
-// Pages 1 to 6 on Windows: each fills its controls from the record and hands
+// Pages 1 to 6 on Windows (page 4's windows are launch/'s): each fills its controls from the record and hands
 // their texts to the page functions of shell/pages.h.
 #include <windows.h>
 #include <commctrl.h>
 
+#include "launch/launch_page_win32.h"
 #include "pathvars/variables_dialog.h"
 #include "project/options.h"
 #include "resources/builder_resources.h"
@@ -225,10 +226,21 @@ bool OutputPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
   return true;
 }
 
+// ---------------------------------------------------------------- page 4
+// The launch page's own windows are launch/'s; Cancel stores its list first,
+// since the save question saves the record.
+bool LaunchPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
+  if (!Clicked(message, wParam, IDC_CANCEL)) return false;
+  LeaveLaunchPage(page, false);
+  ExitWizard(page);
+  return true;
+}
+
 }  // namespace
 
 const PageHandlers kIntroPage = {FillIntroPage, IntroPageLeave, IntroPageMessage};
 const PageHandlers kProjectPage = {FillProjectPage, ProjectPageLeave, ProjectPageMessage};
 const PageHandlers kSourcePage = {FillSourcePage, SourcePageLeave, SourcePageMessage};
+const PageHandlers kLaunchPage = {FillLaunchPage, LeaveLaunchPage, LaunchPageMessage};
 const PageHandlers kOptionsPage = {FillOptionsPage, OptionsPageLeave, OptionsPageMessage};
 const PageHandlers kOutputPage = {FillOutputPage, OutputPageLeave, OutputPageMessage};

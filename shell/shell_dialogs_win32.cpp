@@ -11,15 +11,6 @@
 
 namespace {
 
-void CentreWithin(HWND window, const RECT& area) {
-  RECT r;
-  GetWindowRect(window, &r);
-  int width = r.right - r.left, height = r.bottom - r.top;
-  SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
-               area.top + (area.bottom - area.top - height) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 bool gFileDialogPending;  // a file dialog is up and not yet centred
 
 // Centres the file dialog on the desktop as soon as its WM_INITDIALOG is
@@ -94,12 +85,6 @@ void AskFolder(const char* prompt, char* out, size_t outSize) {
   if (!chosen) return;
   if (SHGetPathFromIDListA(chosen, path)) CopyText(out, outSize, path);
   CoTaskMemFree(chosen);
-}
-
-void CentreOnWorkArea(HWND window) {
-  RECT work;
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  CentreWithin(window, work);
 }
 
 void ShowHelp(HWND page) {

@@ -4,9 +4,9 @@
 
 #include "project/project.h"
 #include "resources/builder_resources.h"
-#include "shell/cmdline.h"
+#include "services/cmdline.h"
 #include "shell/pages.h"
-#include "shell/paths.h"
+#include "services/paths.h"
 
 namespace {
 
@@ -118,21 +118,4 @@ void RunWizard() {
                                 PageProc, page);
   }
   ExitProcess(1);  // a page that cannot be shown: the builder is broken
-}
-
-void ControlText(HWND page, int id, char* out, size_t outSize) {
-  if (outSize == 0) return;
-  out[0] = '\0';
-  GetDlgItemTextA(page, id, out, (int)outSize);
-}
-
-void AddListColumns(HWND list, const char* const* headings, const int* widths, int count) {
-  for (int i = 0; i < count; ++i) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = widths[i];
-    column.pszText = (char*)headings[i];
-    SendMessageA(list, LVM_INSERTCOLUMNA, i, (LPARAM)&column);
-  }
 }

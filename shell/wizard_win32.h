@@ -7,6 +7,8 @@
 
 #include <stddef.h>
 
+#include "services/window_helpers_win32.h"
+
 // What one page does beyond the common frame. Any member may be null.
 struct PageHandlers {
   // Fills the controls from the record when the page opens; returns the
@@ -52,12 +54,5 @@ void AskFileName(const char* title, const char* filter, bool save, HWND owner, c
 // The browse-for-folder dialog over the active window; the folder without a
 // trailing backslash, or the empty text when the user cancels.
 void AskFolder(const char* prompt, char* out, size_t outSize);
-void CentreOnWorkArea(HWND window);
 // The help file beside the builder, or the message that it is missing.
 void ShowHelp(HWND page);
-
-// Reads a control's text into out (cut to fit).
-void ControlText(HWND page, int id, char* out, size_t outSize);
-
-// Appends left-aligned columns to a report-view list.
-void AddListColumns(HWND list, const char* const* headings, const int* widths, int count);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "shell/buildlog.h"
+#include "services/buildlog.h"
 #include "tests/build/buildtest.h"
 
 #ifndef _WIN32

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "build/layout.h"
+#include "base/layout.h"
 #include "build/stubimage.h"
 #include "extractor/locate.h"
 #include "platform/platform.h"
-#include "shell/buildlog.h"
+#include "services/buildlog.h"
 #include "tests/build/buildtest.h"
 
 #ifdef _WIN32

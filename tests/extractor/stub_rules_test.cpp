@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "build/layout.h"
+#include "base/layout.h"
 #include "extractor/entry_names.h"
 #include "extractor/locate.h"
 #include "extractor/run_rules.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // libFuzzer target: NormalisePath on any text and any buffer size. It must
 // stay inside its buffer, say when it cut, and leave no "/" behind.
-#include "shell/text.h"
+#include "base/text.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -2,7 +2,7 @@
 #include "project/project.h"
 
 #include "platform/platform.h"
-#include "shell/paths.h"
+#include "services/paths.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>

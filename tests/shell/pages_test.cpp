@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "shell/paths.h"
+#include "services/paths.h"
 #include "tests/support/support.h"
 
 namespace {

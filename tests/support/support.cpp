@@ -1,7 +1,7 @@
 #include "tests/support/support.h"
 
 #include "platform/platform.h"
-#include "shell/buildlog.h"
+#include "services/buildlog.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -4,7 +4,7 @@
 #include <stddef.h>
 
 #include "platform/platform.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 // CommandTailOf the process's own command line. Points into the text the
 // system holds for the whole run.

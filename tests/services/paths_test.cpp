@@ -1,5 +1,5 @@
 #include "platform/platform.h"
-#include "shell/paths.h"
+#include "services/paths.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -148,7 +148,7 @@ TEST(Paths, AppFolderAndFileName) {
   ASSERT_TRUE(AppFileName(name, sizeof name));
   EXPECT_EQ('\\', folder[strlen(folder) - 1]);
   EXPECT_EQ(std::string(module), std::string(folder) + name);
-  EXPECT_EQ(0u, std::string(name).find("shell_test")) << name;
+  EXPECT_EQ(0u, std::string(name).find("services_test")) << name;
   EXPECT_EQ(nullptr, strchr(name, '\\'));
   char small[4];
   EXPECT_FALSE(AppFolder(small, sizeof small));

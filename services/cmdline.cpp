@@ -1,6 +1,6 @@
-#include "shell/cmdline.h"
+#include "services/cmdline.h"
 
-#include "shell/paths.h"
+#include "services/paths.h"
 
 #include <string.h>
 

@@ -1,4 +1,4 @@
-#include "shell/buildlog.h"
+#include "services/buildlog.h"
 
 #include <mutex>
 #include <string>

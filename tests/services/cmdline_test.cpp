@@ -1,4 +1,4 @@
-#include "shell/cmdline.h"
+#include "services/cmdline.h"
 
 #include "tests/support/support.h"
 
@@ -36,8 +36,8 @@ TEST(CommandLine, CommandTailOfTheProcess) {
   PlatformSetCommandLine(nullptr);
   // Back to the system's own line: it names this test program first.
   const char* own = PlatformCommandLine();
-  EXPECT_NE(nullptr, strstr(own, "shell_test")) << own;
-  EXPECT_EQ(nullptr, strstr(CommandTail(), "shell_test")) << own;
+  EXPECT_NE(nullptr, strstr(own, "services_test")) << own;
+  EXPECT_EQ(nullptr, strstr(CommandTail(), "services_test")) << own;
 }
 
 TEST(CommandLine, ProjectPathInTail) {

@@ -1,11 +1,11 @@
 // File services shared by the builder and the packer: what exists, sizes,
-// the running program's own path. The pure text services are shell/text.h.
+// the running program's own path. The pure text services are base/text.h.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 // With "*" or "?" in the path: true when a directory entry matches the
 // pattern. Otherwise true when the path names a file or a folder.

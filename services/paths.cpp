@@ -1,4 +1,4 @@
-#include "shell/paths.h"
+#include "services/paths.h"
 
 #include "platform/platform.h"
 
