@@ -20,10 +20,19 @@
 // CR alike as line ends.
 #pragma once
 
+#include "base/names.h"
+
+// The one icon kind a build accepts, 32x32 in 256 colours, is a file of
+// this many bytes.
+#define VQ_ICON_FILE_BYTES 2238
+// A number such as the one above as text, for messages built at compile time.
+#define VQ_TEXT_OF(number) VQ_TEXT_OF_(number)
+#define VQ_TEXT_OF_(number) #number
+
 enum {
   VQ_STUB_MAX_SIZE = 60000,        // the marker search gives up behind this offset
   VQ_ARCHIVE_MAX_START = 800004,   // the archive search gives up behind this offset
-  VQ_STUB_ICON_FILE_SIZE = 2238,   // the one icon kind a build accepts: 32x32, 256 colours
+  VQ_STUB_ICON_FILE_SIZE = VQ_ICON_FILE_BYTES,
   VQ_STUB_ICON_IMAGE_SIZE = 2216,  // its image (bitmap header, colours, pixels, mask)
   VQ_STUB_ICON_IMAGE_OFFSET = 22,  // where that image starts in the icon file
   VQ_COPY_PIECE_SIZE = 5120000,    // archive copy and source reads go in pieces this big
@@ -31,7 +40,7 @@ enum {
 
 // The meta data header. Only the builder formats it; the stub must never hold
 // the marker's four bytes whole, so it does not use this text.
-#define VQ_META_HEADER_FORMAT                                                     \
-  "[VQ]\nExtractionPath=%s\nZipSize=%d\nUnZipSize=%d\nProgressBar=%d\nDeleteFiles=%d\n" \
-  "Password=%d\nOverwrite=%d\n"
-#define VQ_META_SECTION "VQ"
+#define VQ_META_HEADER_FORMAT                                                          \
+  "[" VQ_META_SECTION "]\n" VQ_META_EXTRACTION_PATH "=%s\n" VQ_META_ZIP_SIZE "=%d\n"       \
+  VQ_META_UNZIP_SIZE "=%d\n" VQ_META_PROGRESS_BAR "=%d\n" VQ_META_DELETE_FILES "=%d\n"     \
+  VQ_META_PASSWORD "=%d\n" VQ_META_OVERWRITE "=%d\n"

@@ -127,9 +127,9 @@ size_t FormatMetaHeader(const ProjectRecord* record, uint32_t zipSize, uint32_t 
 void FormatLaunchText(const ProjectRecord* record, const LaunchList* launch, std::string* out) {
   out->clear();
   for (int i = 0; i < VQ_MAX_LAUNCH && launch->ExecFile[i][0] != '\0'; ++i) {
-    AppendLaunchLine(out, "ExecFile", i, PathBelowFolder(launch->ExecFile[i], record->SourceFolder));
-    AppendLaunchLine(out, "CmdLine", i, launch->CmdLine[i]);
-    AppendLaunchLine(out, "WinState", i, launch->WinState[i]);
+    AppendLaunchLine(out, VQ_KEY_EXEC_FILE, i, PathBelowFolder(launch->ExecFile[i], record->SourceFolder));
+    AppendLaunchLine(out, VQ_KEY_CMD_LINE, i, launch->CmdLine[i]);
+    AppendLaunchLine(out, VQ_KEY_WIN_STATE, i, launch->WinState[i]);
   }
 }
 

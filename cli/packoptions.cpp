@@ -6,8 +6,9 @@
 
 #include "platform/platform.h"
 
-#include "project/options.h"
+#include "base/names.h"
 #include "base/text.h"
+#include "project/options.h"
 
 namespace {
 
@@ -47,11 +48,11 @@ int Switch(const char* text) {
 
 // The window-state keyword of a --window value; null when it is none of them.
 const char* WindowStateOf(const char* window) {
-  static const char* const kStates[][2] = {{"show", "*ShowWin*"},
-                                           {"hide", "*HideWin*"},
-                                           {"max", "*MaximizeWin*"},
-                                           {"min", "*MinimizeWin*"}};
-  if (!window) return "*ShowWin*";
+  static const char* const kStates[][2] = {{"show", VQ_WINDOW_SHOW},
+                                           {"hide", VQ_WINDOW_HIDE},
+                                           {"max", VQ_WINDOW_MAXIMIZE},
+                                           {"min", VQ_WINDOW_MINIMIZE}};
+  if (!window) return VQ_WINDOW_SHOW;
   for (const auto& s : kStates)
     if (strcmp(window, s[0]) == 0) return s[1];
   return nullptr;
@@ -224,7 +225,7 @@ bool ApplyPackOverrides(const PackOptions* options, ProjectRecord* record, Launc
       if (!NormalisePath(l.file, file, sizeof file) ||
           !CopyText(launch->ExecFile[i], VQ_TEXT_SIZE, record->SourceFolder) ||
           !AppendText(launch->ExecFile[i], VQ_TEXT_SIZE, file) ||
-          !CopyText(launch->CmdLine[i], VQ_TEXT_SIZE, l.cmdLine ? l.cmdLine : "*Command*")) {
+          !CopyText(launch->CmdLine[i], VQ_TEXT_SIZE, l.cmdLine ? l.cmdLine : VQ_COMMAND_VARIABLE)) {
         return Refuse(error, errorSize, "launch entry too long: ", l.file);
       }
       CopyText(launch->WinState[i], VQ_TEXT_SIZE, state);

@@ -18,6 +18,7 @@
 #include <malloc.h>
 #endif
 
+#include "base/layout.h"
 #include "build/buildjob.h"
 #include "cli/consolelog.h"
 #include "cli/packoptions.h"
@@ -40,7 +41,7 @@ const char* const kUsage =
     "  --overwrite all|ask|skip  what happens to files that exist already\n"
     "  --extract-to PATH     extraction folder, path variables allowed\n"
     "                        (default *AppDir*\\SubDirectory)\n"
-    "  --icon FILE           a 32x32 icon of 256 colours (2238 bytes)\n"
+    "  --icon FILE           a 32x32 icon of 256 colours (" VQ_TEXT_OF(VQ_ICON_FILE_BYTES) " bytes)\n"
     "  --launch FILE         start FILE (below the source folder) after extraction;\n"
     "                        repeat for more; replaces the project's entries\n"
     "    --cmdline TEXT      its command line (default *Command*)\n"
@@ -78,13 +79,6 @@ bool ReadSourceDateEpoch(char* error, size_t errorSize) {
                 (int)(rest / 3600), (int)(rest / 60 % 60), (int)(rest % 60)};
   gEpochSet = true;
   return true;
-}
-
-// No windows from a console tool: messages (the project version warning)
-// go to standard error and are taken as answered.
-int ConsoleMessageBox(PlatformOwner, const char* text, const char* caption, unsigned) {
-  fprintf(stderr, "vqpack: %s %s\n", caption, text);
-  return PLATFORM_IDOK;
 }
 
 // Ctrl+C or a termination request: the build stops and tidies its files,
@@ -133,7 +127,6 @@ int main(int argc, char** argv) {
     puts("vqpack 1.2");
     return 0;
   }
-  PlatformSetMessageBoxHook(ConsoleMessageBox);
   if (!ReadSourceDateEpoch(error, sizeof error)) {
     fprintf(stderr, "vqpack: %s\n", error);
     return 2;
@@ -147,7 +140,9 @@ int main(int argc, char** argv) {
       fprintf(stderr, "vqpack: project file not found: %s\n", options.projectPath);
       return 2;
     }
-    LoadProject(&gProject, &gLaunch);
+    if (LoadProject(&gProject, &gLaunch) == PROJECT_OTHER_VERSION)
+      fputs("vqpack: Unsupported Project file. The version of the project file you selected may not "
+            "be fully supported.\n", stderr);
   }
   if (!ApplyPackOverrides(&options, &gProject, &gLaunch, error, sizeof error) ||
       !CheckLaunchEntries(&gProject, &gLaunch, error, sizeof error)) {

@@ -1,17 +1,17 @@
 #include "extractor/meta_settings.h"
 
-#include "base/layout.h"
+#include "base/names.h"
 
 static const char kSection[] = VQ_META_SECTION;
 
 void ReadMetaSettings(const ProfileReader* reader, const char* file, MetaSettings* settings) {
-  reader->getString(kSection, "ExtractionPath", "", settings->extractionPath,
+  reader->getString(kSection, VQ_META_EXTRACTION_PATH, "", settings->extractionPath,
                     sizeof settings->extractionPath, file);
-  settings->unzipSize = (uint32_t)reader->getInt(kSection, "UnZipSize", 0, file);
-  settings->showProgress = reader->getInt(kSection, "ProgressBar", 0, file) != 0;
-  settings->deleteFiles = reader->getInt(kSection, "DeleteFiles", 0, file) != 0;
-  settings->passwordFlag = reader->getInt(kSection, "Password", 0, file) != 0;
-  settings->overwriteMode = reader->getInt(kSection, "Overwrite", 0, file);
+  settings->unzipSize = (uint32_t)reader->getInt(kSection, VQ_META_UNZIP_SIZE, 0, file);
+  settings->showProgress = reader->getInt(kSection, VQ_META_PROGRESS_BAR, 0, file) != 0;
+  settings->deleteFiles = reader->getInt(kSection, VQ_META_DELETE_FILES, 0, file) != 0;
+  settings->passwordFlag = reader->getInt(kSection, VQ_META_PASSWORD, 0, file) != 0;
+  settings->overwriteMode = reader->getInt(kSection, VQ_META_OVERWRITE, 0, file);
 }
 
 // "ExecFile" and the number, without the C runtime's formatting.
@@ -30,12 +30,12 @@ static void NumberedKey(const char* stem, int n, char* out, size_t outSize) {
 bool ReadLaunchSetting(const ProfileReader* reader, const char* file, int n,
                        LaunchSetting* setting) {
   char key[16];
-  NumberedKey("ExecFile", n, key, sizeof key);
+  NumberedKey(VQ_KEY_EXEC_FILE, n, key, sizeof key);
   reader->getString(kSection, key, "", setting->execFile, sizeof setting->execFile, file);
   if (!setting->execFile[0]) return false;
-  NumberedKey("CmdLine", n, key, sizeof key);
+  NumberedKey(VQ_KEY_CMD_LINE, n, key, sizeof key);
   reader->getString(kSection, key, "", setting->cmdLine, sizeof setting->cmdLine, file);
-  NumberedKey("WinState", n, key, sizeof key);
+  NumberedKey(VQ_KEY_WIN_STATE, n, key, sizeof key);
   reader->getString(kSection, key, "", setting->winState, sizeof setting->winState, file);
   return true;
 }

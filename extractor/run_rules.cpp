@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/names.h"
 #include "base/text.h"
 
 void FormatPercent(uint32_t position, char* out) {
@@ -22,7 +23,7 @@ int ShowCommandOf(const char* keyword) {
   static const struct {
     const char* name;
     int show;
-  } kStates[] = {{"*HIDEWIN*", 0}, {"*MAXIMIZEWIN*", 3}, {"*MINIMIZEWIN*", 2}};
+  } kStates[] = {{VQ_WINDOW_HIDE, 0}, {VQ_WINDOW_MAXIMIZE, 3}, {VQ_WINDOW_MINIMIZE, 2}};
   const char* first = strchr(keyword, '*');
   const char* second = first ? strchr(first + 1, '*') : nullptr;
   if (!second) return 1;

@@ -2,10 +2,12 @@
 
 #include <string.h>
 
+#include "base/names.h"
 #include "platform/platform.h"
 #include "services/paths.h"
 
-const char* const kWindowStates[4] = {"*ShowWin*", "*HideWin*", "*MaximizeWin*", "*MinimizeWin*"};
+const char* const kWindowStates[4] = {VQ_WINDOW_SHOW, VQ_WINDOW_HIDE, VQ_WINDOW_MAXIMIZE,
+                                      VQ_WINDOW_MINIMIZE};
 
 const char* LaunchFileName(const char* path) {
   const char* slash = strrchr(path, '\\');
@@ -37,30 +39,31 @@ bool IsStartableFile(const char* path) {
 
 }  // namespace
 
-int ToggleLaunchFile(LaunchRows* list, const char* path) {
+LaunchToggle ToggleLaunchFile(LaunchRows* list, const char* path) {
   if (FindLaunchRow(list, path) >= 0 || !IsStartableFile(path)) {
     RemoveLaunchFile(list, path);
-    return -1;
+    return LAUNCH_LEFT_OUT;
   }
-  if (list->count == VQ_MAX_LAUNCH) {
-    PlatformMessageBox(PLATFORM_OWNER_ACTIVE_WINDOW,
-                       "The maximum number of 64 files have been reached.",
-                       "Can't add more files.", PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION);
-    return -1;
-  }
+  if (list->count == VQ_MAX_LAUNCH) return LAUNCH_LIST_FULL;
   memmove(&list->rows[1], &list->rows[0], list->count * sizeof(LaunchEntry));
   ++list->count;
   LaunchEntry* entry = &list->rows[0];
   CopyText(entry->file, sizeof entry->file, path);
-  CopyText(entry->cmdLine, sizeof entry->cmdLine, "*Command*");
+  CopyText(entry->cmdLine, sizeof entry->cmdLine, VQ_COMMAND_VARIABLE);
   CopyText(entry->winState, sizeof entry->winState, kWindowStates[0]);
-  return 0;
+  return LAUNCH_ADDED;
+}
+
+void WarnOfFullLaunchList(LaunchToggle toggled) {
+  if (toggled == LAUNCH_LIST_FULL)
+    PlatformMessageBox(PLATFORM_OWNER_ACTIVE_WINDOW, "The maximum number of 64 files have been reached.",
+                       "Can't add more files.", PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION);
 }
 
 void LoadLaunchList(LaunchRows* list, LaunchList* record) {
   list->count = 0;
   for (int slot = 0; slot < VQ_MAX_LAUNCH && record->ExecFile[slot][0]; ++slot) {
-    if (ToggleLaunchFile(list, record->ExecFile[slot]) < 0) continue;
+    if (ToggleLaunchFile(list, record->ExecFile[slot]) != LAUNCH_ADDED) continue;
     CopyText(list->rows[0].cmdLine, VQ_TEXT_SIZE, record->CmdLine[slot]);
     CopyText(list->rows[0].winState, VQ_TEXT_SIZE, record->WinState[slot]);
   }

@@ -33,12 +33,22 @@ int FindLaunchRow(const LaunchRows* list, const char* path);
 // Removes the row of path; nothing when there is none.
 void RemoveLaunchFile(LaunchRows* list, const char* path);
 
+// What a toggle did.
+enum LaunchToggle {
+  LAUNCH_ADDED,      // the path is row 0, with the default texts
+  LAUNCH_LEFT_OUT,   // it was listed and is removed, or it is no file to start
+  LAUNCH_LIST_FULL,  // 64 rows already: nothing changed
+};
+
 // The one way in and out of the list. A listed path, a folder or a path that
-// does not exist is removed (when listed) and -1 returned. A full list shows
-// "The maximum number of 64 files have been reached." (caption "Can't add
-// more files.", exclamation icon) and returns -1. Otherwise the path becomes
-// row 0 with the default texts and 0 is returned.
-int ToggleLaunchFile(LaunchRows* list, const char* path);
+// does not exist is removed (when listed); otherwise the path becomes row 0
+// unless the list is full.
+LaunchToggle ToggleLaunchFile(LaunchRows* list, const char* path);
+
+// After a toggle that found the list full: "The maximum number of 64 files
+// have been reached." (caption "Can't add more files.", exclamation icon).
+// Nothing after any other toggle.
+void WarnOfFullLaunchList(LaunchToggle toggled);
 
 // Fills the rows from the record's slots up to the first empty file (each
 // through ToggleLaunchFile, so vanished files and folders drop out; stored

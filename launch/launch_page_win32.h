@@ -28,8 +28,9 @@ enum { COLUMN_FILE, COLUMN_COMMAND, COLUMN_STATE, COLUMN_PATH, COLUMN_COUNT };
 // Styles, image list and columns of the list view; the rows of gLaunchRows.
 void SetupLaunchView(HWND list);
 // ToggleLaunchFile on gLaunchRows, the list view following: a new row on
-// top, or the removed row gone. Returns what ToggleLaunchFile returned.
-int ToggleLaunchFileShown(const char* path);
+// top, or the removed row gone; a full list says so. Returns true when the
+// path was added.
+bool ToggleLaunchFileShown(const char* path);
 // Writes an edited cell (command line or window state) into gLaunchRows and
 // the list view.
 void SetLaunchCell(int row, int column, const char* text);

@@ -48,15 +48,16 @@ void SetupLaunchView(HWND list) {
   for (int row = gLaunchRows.count - 1; row >= 0; --row) ShowNewRow(gLaunchRows.rows[row]);
 }
 
-int ToggleLaunchFileShown(const char* path) {
+bool ToggleLaunchFileShown(const char* path) {
   int listed = FindLaunchRow(&gLaunchRows, path);
-  int row = ToggleLaunchFile(&gLaunchRows, path);
-  if (row == 0) {
+  LaunchToggle toggled = ToggleLaunchFile(&gLaunchRows, path);
+  if (toggled == LAUNCH_ADDED) {
     ShowNewRow(gLaunchRows.rows[0]);
   } else if (listed >= 0) {
     ListView_DeleteItem(gLaunchView, listed);
   }
-  return row;
+  WarnOfFullLaunchList(toggled);
+  return toggled == LAUNCH_ADDED;
 }
 
 void SetLaunchCell(int row, int column, const char* text) {

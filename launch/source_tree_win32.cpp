@@ -112,7 +112,7 @@ void FillFolderItem(HTREEITEM item, const char* path) {
 }
 
 void ToggleItem(HTREEITEM item, const char* path) {
-  SetCheckState(item, ToggleLaunchFileShown(path) >= 0 ? CHECK_TICKED : CHECK_EMPTY);
+  SetCheckState(item, ToggleLaunchFileShown(path) ? CHECK_TICKED : CHECK_EMPTY);
 }
 
 LRESULT CALLBACK SourceTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,12 +4,13 @@
 
 #include <string.h>
 
+#include "base/names.h"
 #include "base/text.h"
 
 const PathVariable kPathVariables[PATHVAR_COUNT] = {
     {"*AppDir*", "*APPDIR*", nullptr},
     {"*BrowseForFolder*", "*BROWSEFORFOLDER*", nullptr},
-    {"*Command*", "*COMMAND*", nullptr},
+    {VQ_COMMAND_VARIABLE, "*COMMAND*", nullptr},
     {"*CurDir*", "*CURDIR*", nullptr},
     {"*Desktop*", "*DESKTOP*", "Desktop"},
     {"*Documents*", "*DOCUMENTS*", "Personal"},

@@ -7,14 +7,13 @@
 #include "services/cmdline.h"
 #include "services/paths.h"
 
-bool ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch) {
+ProjectLoad ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch) {
   char path[VQ_TEXT_SIZE];
   PlatformFileInfo info;
   if (!ProjectPathInTail(tail, path, sizeof path) || strpbrk(path, "*?") ||
       !PlatformGetFileInfo(path, &info) || info.isFolder) {
-    return false;
+    return PROJECT_NOT_LOADED;
   }
   CopyText(record->ProjectFilePath, sizeof record->ProjectFilePath, path);
-  LoadProject(record, launch);
-  return true;
+  return LoadProject(record, launch);
 }

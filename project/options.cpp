@@ -62,7 +62,7 @@ OptionCheck CheckOptionsPage(const ProjectRecord* record) {
 
 OptionCheck CheckOutputPage(ProjectRecord* record) {
   if (IsBlankText(record->ExtractionFolder)) return OPTION_NO_EXTRACTION_PATH;
-  if (!IsBlankText(record->IconFile) && ListedFileSize(record->IconFile) != VQ_ICON_FILE_SIZE)
+  if (!IsBlankText(record->IconFile) && ListedFileSize(record->IconFile) != VQ_STUB_ICON_FILE_SIZE)
     return OPTION_INVALID_ICON;
   if (IsBlankText(record->OutputFile)) return OPTION_NO_OUTPUT_FILE;
   char output[VQ_TEXT_SIZE];

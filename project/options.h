@@ -4,9 +4,8 @@
 
 #include <stddef.h>
 
+#include "base/layout.h"
 #include "project/project.h"
-
-enum { VQ_ICON_FILE_SIZE = 2238 };  // one 32x32 image of 256 colours, the only icon a build takes
 
 enum OptionCheck {
   OPTION_OK,
@@ -35,7 +34,7 @@ OptionCheck CheckOptionsPage(const ProjectRecord* record);
 
 // Steps of the output page's Next after its boxes were stored, in order,
 // the first failure winning: an extraction path, an icon of exactly
-// VQ_ICON_FILE_SIZE bytes when one is named (nothing else of it is looked
+// VQ_STUB_ICON_FILE_SIZE bytes when one is named (nothing else of it is looked
 // at), an output file; then OutputFile gets ForceExtension(".exe"), and its
 // file name must not lie directly in the source folder. The record keeps
 // what was stored before a failure.

@@ -1,5 +1,6 @@
 #include "project/project.h"
 
+#include "base/names.h"
 #include "platform/platform.h"
 #include "services/paths.h"
 
@@ -10,7 +11,7 @@
 ProjectRecord gProject;
 LaunchList gLaunch;
 
-static const char kSection[] = "Varnoquist";
+static const char kSection[] = VQ_PROJECT_SECTION;
 static const char kFileVersion[] = "1.2";
 
 void InitProject(ProjectRecord* record, LaunchList* launch) {
@@ -61,34 +62,51 @@ static void ProfileFileName(const char* path, char* out, size_t outSize) {
   AppendText(out, outSize, path);
 }
 
-void LoadProject(ProjectRecord* record, LaunchList* launch) {
+// The record's keys in the order a save writes them. Version is read into
+// the record but always written as the version of this builder.
+static const struct {
+  const char* name;
+  char (ProjectRecord::*text)[VQ_TEXT_SIZE];  // or null for a number
+  int ProjectRecord::*number;
+} kKeys[] = {
+    {"Version", &ProjectRecord::Version, nullptr},
+    {"ProjectName", &ProjectRecord::ProjectName, nullptr},
+    {"SourceFolder", &ProjectRecord::SourceFolder, nullptr},
+    {"Password", &ProjectRecord::Password, nullptr},
+    {"ExtractionFolder", &ProjectRecord::ExtractionFolder, nullptr},
+    {"IconFile", &ProjectRecord::IconFile, nullptr},
+    {"OutputFile", &ProjectRecord::OutputFile, nullptr},
+    {"Checkbox1", nullptr, &ProjectRecord::Checkbox1},
+    {"Checkbox2", nullptr, &ProjectRecord::Checkbox2},
+    {"Checkbox3", nullptr, &ProjectRecord::Checkbox3},
+    {"CompressLevel", nullptr, &ProjectRecord::CompressLevel},
+    {"OverwriteMode", nullptr, &ProjectRecord::OverwriteMode},
+};
+
+static void LaunchKey(const char* stem, int i, char* out, size_t outSize) {
+  snprintf(out, outSize, "%s%d", stem, i);
+}
+
+ProjectLoad LoadProject(ProjectRecord* record, LaunchList* launch) {
   char file[VQ_TEXT_SIZE + 2];
   ProfileFileName(record->ProjectFilePath, file, sizeof file);
-  ReadText("Version", record->Version, file);
-  ReadText("ProjectName", record->ProjectName, file);
-  ReadText("SourceFolder", record->SourceFolder, file);
-  ReadText("Password", record->Password, file);
-  ReadText("ExtractionFolder", record->ExtractionFolder, file);
-  ReadText("IconFile", record->IconFile, file);
-  ReadText("OutputFile", record->OutputFile, file);
-  ReadNumber("Checkbox1", &record->Checkbox1, file);
-  ReadNumber("Checkbox2", &record->Checkbox2, file);
-  ReadNumber("Checkbox3", &record->Checkbox3, file);
-  ReadNumber("CompressLevel", &record->CompressLevel, file);
-  ReadNumber("OverwriteMode", &record->OverwriteMode, file);
+  for (const auto& key : kKeys) {
+    if (key.text) ReadText(key.name, record->*key.text, file);
+    else ReadNumber(key.name, &(record->*key.number), file);
+  }
 
   for (int i = 0; i < VQ_MAX_LAUNCH; i++) {
     char key[32], value[VQ_TEXT_SIZE];
-    snprintf(key, sizeof key, "ExecFile%d", i);
+    LaunchKey(VQ_KEY_EXEC_FILE, i, key, sizeof key);
     PlatformProfileGetString(kSection, key, "", value, sizeof value, file);
     if (value[0] == '\0') {
       launch->ExecFile[i][0] = '\0';
       break;
     }
-    snprintf(key, sizeof key, "CmdLine%d", i);
-    PlatformProfileGetString(kSection, key, "*Command*", launch->CmdLine[i], VQ_TEXT_SIZE, file);
-    snprintf(key, sizeof key, "WinState%d", i);
-    PlatformProfileGetString(kSection, key, "*ShowWin*", launch->WinState[i], VQ_TEXT_SIZE, file);
+    LaunchKey(VQ_KEY_CMD_LINE, i, key, sizeof key);
+    PlatformProfileGetString(kSection, key, VQ_COMMAND_VARIABLE, launch->CmdLine[i], VQ_TEXT_SIZE, file);
+    LaunchKey(VQ_KEY_WIN_STATE, i, key, sizeof key);
+    PlatformProfileGetString(kSection, key, VQ_WINDOW_SHOW, launch->WinState[i], VQ_TEXT_SIZE, file);
     // Stored relative to the source folder (or whole, when it was outside):
     // the folder goes in front either way.
     char joined[2 * VQ_TEXT_SIZE + 2];
@@ -98,44 +116,31 @@ void LoadProject(ProjectRecord* record, LaunchList* launch) {
 
   char version[VQ_TEXT_SIZE];
   TrimText(record->Version, version, sizeof version);
-  if (strcmp(version, kFileVersion) != 0)
-    PlatformMessageBox(PLATFORM_OWNER_ACTIVE_WINDOW,
-                       "The version of the project file you selected may not be fully supported.",
-                       "Unsupported Project file.",
-                       PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION);
+  return strcmp(version, kFileVersion) == 0 ? PROJECT_LOADED : PROJECT_OTHER_VERSION;
 }
 
 static bool WriteText(const char* key, const char* value, const char* file) {
   return PlatformProfileWriteString(kSection, key, value, file);
 }
 
-static bool WriteNumber(const char* key, int value, const char* file) {
-  char text[16];
-  snprintf(text, sizeof text, "%d", value);
-  return WriteText(key, text, file);
-}
-
 static bool WriteProjectKeys(const ProjectRecord* record, const LaunchList* launch,
                              const char* file) {
-  bool ok = WriteText("Version", kFileVersion, file) &&
-            WriteText("ProjectName", record->ProjectName, file) &&
-            WriteText("SourceFolder", record->SourceFolder, file) &&
-            WriteText("Password", record->Password, file) &&
-            WriteText("ExtractionFolder", record->ExtractionFolder, file) &&
-            WriteText("IconFile", record->IconFile, file) &&
-            WriteText("OutputFile", record->OutputFile, file) &&
-            WriteNumber("Checkbox1", record->Checkbox1, file) &&
-            WriteNumber("Checkbox2", record->Checkbox2, file) &&
-            WriteNumber("Checkbox3", record->Checkbox3, file) &&
-            WriteNumber("CompressLevel", record->CompressLevel, file) &&
-            WriteNumber("OverwriteMode", record->OverwriteMode, file);
+  bool ok = true;
+  for (const auto& key : kKeys) {
+    char number[16];
+    if (key.number) snprintf(number, sizeof number, "%d", record->*key.number);
+    const char* value = key.number ? number
+                        : key.text == &ProjectRecord::Version ? kFileVersion
+                                                              : record->*key.text;
+    ok = ok && WriteText(key.name, value, file);
+  }
   for (int i = 0; ok && i < VQ_MAX_LAUNCH && launch->ExecFile[i][0]; i++) {
     char key[32];
-    snprintf(key, sizeof key, "ExecFile%d", i);
+    LaunchKey(VQ_KEY_EXEC_FILE, i, key, sizeof key);
     ok = WriteText(key, PathBelowFolder(launch->ExecFile[i], record->SourceFolder), file);
-    snprintf(key, sizeof key, "CmdLine%d", i);
+    LaunchKey(VQ_KEY_CMD_LINE, i, key, sizeof key);
     ok = ok && WriteText(key, launch->CmdLine[i], file);
-    snprintf(key, sizeof key, "WinState%d", i);
+    LaunchKey(VQ_KEY_WIN_STATE, i, key, sizeof key);
     ok = ok && WriteText(key, launch->WinState[i], file);
   }
   return ok;

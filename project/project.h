@@ -44,9 +44,16 @@ int LaunchCount(const LaunchList* launch);
 // started with it.
 const char* PathBelowFolder(const char* path, const char* folder);
 
+// What loading a project file gave.
+enum ProjectLoad {
+  PROJECT_NOT_LOADED,     // no file to load
+  PROJECT_LOADED,
+  PROJECT_OTHER_VERSION,  // loaded all the same, but its Version is not 1.2
+};
+
 // Reads the file named by record->ProjectFilePath into the record and the
-// launch list. Shows "Unsupported Project file." when its version is not 1.2.
-void LoadProject(ProjectRecord* record, LaunchList* launch);
+// launch list. Shows nothing: a caller tells the user of another version.
+ProjectLoad LoadProject(ProjectRecord* record, LaunchList* launch);
 
 // Writes the record and the launch list to record->ProjectFilePath: the whole
 // new file is written beside the old one and replaces it only when complete.
@@ -60,6 +67,6 @@ bool IsProjectFile(const char* path);
 
 // When the command tail names an existing file (not a folder, no wildcards),
 // makes it the record's ProjectFilePath, unchanged, and loads it with
-// LoadProject (which may show the version warning). Returns true when a
-// project was loaded; otherwise nothing changes and nothing is shown.
-bool ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch);
+// LoadProject, returning what that gave; otherwise nothing changes and
+// PROJECT_NOT_LOADED is returned.
+ProjectLoad ProjectPathFromCommandLine(const char* tail, ProjectRecord* record, LaunchList* launch);

@@ -52,8 +52,14 @@ bool LeaveProjectPage(ProjectRecord* record, const char* nameBox, const char* pa
 bool TakeProjectFileChoice(ProjectRecord* record, LaunchList* launch, const char* chosen) {
   CopyText(record->ProjectFilePath, sizeof record->ProjectFilePath, chosen);
   if (!PathExists(chosen)) return false;
-  LoadProject(record, launch);
+  WarnOfOtherVersion(LoadProject(record, launch));
   return true;
+}
+
+void WarnOfOtherVersion(ProjectLoad loaded) {
+  if (loaded == PROJECT_OTHER_VERSION)
+    Warn("The version of the project file you selected may not be fully supported.",
+         "Unsupported Project file.");
 }
 
 bool LeaveSourcePage(ProjectRecord* record, const char* folderBox, bool next) {

@@ -27,9 +27,13 @@ enum WizardPage {
 bool LeaveProjectPage(ProjectRecord* record, const char* nameBox, const char* pathBox, bool next);
 
 // The project page's Browse: the chosen path becomes ProjectFilePath, and an
-// existing file is loaded (LoadProject). Returns true when it was loaded and
-// the boxes are to show the record again.
+// existing file is loaded (LoadProject, then WarnOfOtherVersion). Returns
+// true when it was loaded and the boxes are to show the record again.
 bool TakeProjectFileChoice(ProjectRecord* record, LaunchList* launch, const char* chosen);
+
+// "Unsupported Project file." (exclamation icon) after a load that found a
+// file of another version; nothing otherwise.
+void WarnOfOtherVersion(ProjectLoad loaded);
 
 // Next or Back of the source page: SourceFolder takes the box through
 // NormalisePath and AbsolutePath. Next refuses what is not an existing

@@ -108,7 +108,7 @@ void RunWizard() {
   AppFileName(name, sizeof name);
   AppendText(builder, sizeof builder, name);
   RegisterProjectType(".vqx", builder, "vqx_ext", "Varnoquist Project File.", builder);
-  ProjectPathFromCommandLine(CommandTail(), &gProject, &gLaunch);
+  WarnOfOtherVersion(ProjectPathFromCommandLine(CommandTail(), &gProject, &gLaunch));
   // Held for the whole run; whether another builder holds it too is never
   // looked at.
   CreateMutexA(nullptr, FALSE, "Varnoquist");

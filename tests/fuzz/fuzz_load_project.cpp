@@ -9,8 +9,6 @@
 #include <string.h>
 #include <unistd.h>
 
-static int Silent(PlatformOwner, const char*, const char*, unsigned) { return PLATFORM_IDOK; }
-
 static char gPath[64];
 
 static void RemoveFile() { PlatformDeleteFile(gPath); }
@@ -22,7 +20,6 @@ static void CheckText(const char* text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!gPath[0]) {
     snprintf(gPath, sizeof gPath, "\\tmp\\vq-fuzz-%d.vqx", (int)getpid());
-    PlatformSetMessageBoxHook(Silent);
     atexit(RemoveFile);
   }
   PlatformFile* f = PlatformCreateWrite(gPath);
@@ -33,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static LaunchList launch;
   InitProject(&record, &launch);
   CopyText(record.ProjectFilePath, VQ_TEXT_SIZE, gPath);
-  LoadProject(&record, &launch);
+  if (LoadProject(&record, &launch) == PROJECT_NOT_LOADED) abort();  // the file is there
 
   const char* texts[] = {record.Version, record.ProjectName, record.SourceFolder, record.Password,
                          record.ExtractionFolder, record.IconFile, record.OutputFile};

@@ -38,24 +38,22 @@ TEST(LaunchList, ToggleRulesAndTheRecord) {
   for (char& c : upper) c = UpperAscii(c);
   const struct {
     std::string path;
-    int result;
+    LaunchToggle result;
     const char* rows;
   } steps[] = {
-      {f + "F1.exe", 0, "F1.exe "},
-      {f + "F2.exe", 0, "F2.exe F1.exe "},
-      {upper, -1, "F2.exe "},                      // the same file in other case: out
-      {f + "sub", -1, "F2.exe "},                  // a folder: nothing
-      {f + "gone.exe", -1, "F2.exe "},             // missing: nothing
-      {f + "F1.exe", 0, "F1.exe F2.exe "},          // back on top
-      {f + "F?.exe", 0, "F?.exe F1.exe F2.exe "},   // a pattern that matches counts as existing
+      {f + "F1.exe", LAUNCH_ADDED, "F1.exe "},
+      {f + "F2.exe", LAUNCH_ADDED, "F2.exe F1.exe "},
+      {upper, LAUNCH_LEFT_OUT, "F2.exe "},                      // the same file in other case: out
+      {f + "sub", LAUNCH_LEFT_OUT, "F2.exe "},                  // a folder: nothing
+      {f + "gone.exe", LAUNCH_LEFT_OUT, "F2.exe "},             // missing: nothing
+      {f + "F1.exe", LAUNCH_ADDED, "F1.exe F2.exe "},          // back on top
+      {f + "F?.exe", LAUNCH_ADDED, "F?.exe F1.exe F2.exe "},   // a pattern that matches counts as existing
   };
-  RecordedMessageBoxes boxes;
   for (const auto& s : steps) {
     SCOPED_TRACE(s.path);
     EXPECT_EQ(ToggleLaunchFile(p.list.get(), s.path.c_str()), s.result);
     EXPECT_EQ(p.Files(), s.rows);
   }
-  EXPECT_EQ(boxes.count(), 0);
   EXPECT_STREQ(p.list->rows[0].cmdLine, "*Command*");
   EXPECT_STREQ(p.list->rows[0].winState, "*ShowWin*");
   CopyText(p.list->rows[0].cmdLine, VQ_TEXT_SIZE, "/S *TempDir*log.txt");
@@ -69,16 +67,19 @@ TEST(LaunchList, ToggleRulesAndTheRecord) {
 TEST(LaunchList, SixtyFourAtMost) {
   Page p;
   std::string f = Folder();
-  RecordedMessageBoxes boxes;
-  for (int i = 0; i < 64; ++i) ASSERT_EQ(ToggleLaunchFile(p.list.get(), (f + "n" + std::to_string(i)).c_str()), 0);
-  EXPECT_EQ(ToggleLaunchFile(p.list.get(), (f + "n64").c_str()), -1);
+  for (int i = 0; i < 64; ++i)
+    ASSERT_EQ(ToggleLaunchFile(p.list.get(), (f + "n" + std::to_string(i)).c_str()), LAUNCH_ADDED);
+  LaunchToggle full = ToggleLaunchFile(p.list.get(), (f + "n64").c_str());
+  EXPECT_EQ(full, LAUNCH_LIST_FULL);
   EXPECT_EQ(p.list->count, 64);
+  RecordedMessageBoxes boxes;
+  WarnOfFullLaunchList(LAUNCH_LEFT_OUT);
+  WarnOfFullLaunchList(full);
   EXPECT_EQ(boxes.count(), 1);
   EXPECT_EQ(boxes.last(), BoxSeen("Can't add more files.", "The maximum number of 64 files have been reached.",
                                   PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION, PLATFORM_OWNER_ACTIVE_WINDOW));
-  EXPECT_EQ(ToggleLaunchFile(p.list.get(), (f + "n0").c_str()), -1);  // a listed one still goes out
+  EXPECT_EQ(ToggleLaunchFile(p.list.get(), (f + "n0").c_str()), LAUNCH_LEFT_OUT);  // a listed one still goes out
   EXPECT_EQ(p.list->count, 63);
-  EXPECT_EQ(boxes.count(), 1);
 }
 
 TEST(LaunchList, LoadStopsAtAGapAndDropsWhatIsNoLongerAFile) {

@@ -170,8 +170,16 @@ TEST(Pages, BrowseChoices) {
   EXPECT_STREQ(r->IconFile, "C:\\no\\such.ico");
   EXPECT_FALSE(TakeProjectFileChoice(r, w.launch.get(), ""));
   EXPECT_STREQ(r->ProjectFilePath, "");  // nothing loaded
+  RecordedMessageBoxes boxes;
   EXPECT_TRUE(TakeProjectFileChoice(r, w.launch.get(), project.c_str()));
   EXPECT_STREQ(r->ProjectName, "Loaded");
+  EXPECT_EQ(boxes.count(), 0);
+  ASSERT_TRUE(WriteRawFile(project, "[Varnoquist]\r\nVersion=1.1\r\nProjectName=Older\r\n"));
+  EXPECT_TRUE(TakeProjectFileChoice(r, w.launch.get(), project.c_str()));
+  EXPECT_STREQ(r->ProjectName, "Older");  // loaded all the same, and the user told
+  EXPECT_EQ(boxes.last(), BoxSeen("Unsupported Project file.", "The version of the project file you selected may "
+                                  "not be fully supported.", PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION,
+                                  PLATFORM_OWNER_ACTIVE_WINDOW));
 }
 
 std::string gSavePath;  // what the save dialog "chooses"
