@@ -179,12 +179,22 @@ bool AskToSaveProject(ProjectRecord* record, const LaunchList* launch,
   return SaveOrSayFailed(record, launch, !PathExists(path) || IsProjectFile(path));
 }
 
-bool FindHelpFile(char* path, size_t pathSize) {
-  char help[VQ_TEXT_SIZE];
-  AppFolder(help, sizeof help);
-  AppendText(help, sizeof help, "\\Help\\VARNOQUIST.HLP");
-  NormalisePath(help, path, pathSize);
-  if (PathExists(path)) return true;
+bool OpenHelp(OpenHelpFunction open) {
+  // The help file first, so that where one is installed Help opens it.
+  const struct {
+    const char* name;
+    bool page;
+  } kHelp[] = {{"\\Help\\VARNOQUIST.HLP", false}, {"\\Help\\index.html", true}};
+  for (const auto& help : kHelp) {
+    char joined[VQ_TEXT_SIZE], path[VQ_TEXT_SIZE];
+    AppFolder(joined, sizeof joined);
+    AppendText(joined, sizeof joined, help.name);
+    NormalisePath(joined, path, sizeof path);
+    if (PathExists(path)) {
+      open(path, help.page);
+      return true;
+    }
+  }
   Warn("Failed to find the Varnoquist help file.", "File not found!");
   return false;
 }

@@ -102,6 +102,12 @@ typedef void (*AskSavePathFunction)(char* out, size_t outSize);
 bool AskToSaveProject(ProjectRecord* record, const LaunchList* launch,
                       AskSavePathFunction askSavePath);
 
-// Help: the help file beside the builder ("Help\VARNOQUIST.HLP"). Returns
-// true with its path when it is there; otherwise says it was not found.
-bool FindHelpFile(char* path, size_t pathSize);
+// Opens help at path: the help file at its contents (page false) or the
+// help page in the system's browser (page true).
+typedef void (*OpenHelpFunction)(const char* path, bool page);
+
+// Help: opens the help file beside the builder ("Help\VARNOQUIST.HLP");
+// where it is missing, the help page beside it ("Help\index.html"), which
+// opens on current Windows; with neither there, says the help file was not
+// found and returns false.
+bool OpenHelp(OpenHelpFunction open);

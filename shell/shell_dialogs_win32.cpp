@@ -2,6 +2,7 @@
 // choosers, centring, the help file.
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <stdlib.h>
@@ -87,7 +88,20 @@ void AskFolder(const char* prompt, char* out, size_t outSize) {
   CoTaskMemFree(chosen);
 }
 
+namespace {
+
+HWND gHelpOwner;  // the page whose Help button was pressed
+
+void OpenHelpFromPage(const char* path, bool page) {
+  if (page)
+    ShellExecuteA(gHelpOwner, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+  else
+    WinHelpA(gHelpOwner, path, HELP_CONTENTS, 0);
+}
+
+}  // namespace
+
 void ShowHelp(HWND page) {
-  char path[VQ_TEXT_SIZE];
-  if (FindHelpFile(path, sizeof path)) WinHelpA(page, path, HELP_CONTENTS, 0);
+  gHelpOwner = page;
+  OpenHelp(OpenHelpFromPage);
 }

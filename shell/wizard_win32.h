@@ -54,5 +54,5 @@ void AskFileName(const char* title, const char* filter, bool save, HWND owner, c
 // The browse-for-folder dialog over the active window; the folder without a
 // trailing backslash, or the empty text when the user cancels.
 void AskFolder(const char* prompt, char* out, size_t outSize);
-// The help file beside the builder, or the message that it is missing.
+// The help file or help page beside the builder (OpenHelp), owned by page.
 void ShowHelp(HWND page);

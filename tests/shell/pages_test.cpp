@@ -248,19 +248,29 @@ TEST(Pages, SaveQuestionOnTheWayOut) {
   ExpectShown(again, "Save Project.");
 }
 
-// No help file ships, and Help says so; one put beside the program is opened.
-TEST(Pages, HelpFile) {
-  char folder[VQ_TEXT_SIZE], path[VQ_TEXT_SIZE];
+// Help opens the help file where it is, else the help page in the browser, else says it is missing.
+TEST(Pages, Help) {
+  char folder[VQ_TEXT_SIZE];
   ASSERT_TRUE(AppFolder(folder, sizeof folder));
-  RemoveTree(folder + std::string("Help"));
-  RecordedMessageBoxes boxes;
-  EXPECT_FALSE(FindHelpFile(path, sizeof path));
-  ExpectShown(boxes, "File not found!");
-  MakeTree(folder, {{"Help\\VARNOQUIST.HLP", "help"}});
-  EXPECT_TRUE(FindHelpFile(path, sizeof path));
-  EXPECT_EQ(path, folder + std::string("Help\\VARNOQUIST.HLP"));
-  EXPECT_EQ(boxes.count(), 1);
-  RemoveTree(folder + std::string("Help"));
+  static std::string opened;  // as "file|PATH" or "page|PATH"
+  const std::string help = folder + std::string("Help\\");
+  const struct {
+    std::vector<std::string> files;
+    std::string opened;  // "": neither, and the message
+  } cases[] = {{{"VARNOQUIST.HLP", "index.html"}, "file|" + help + "VARNOQUIST.HLP"},
+               {{"index.html"}, "page|" + help + "index.html"},
+               {{}, ""}};
+  for (const auto& c : cases) {
+    RemoveTree(help);
+    for (const auto& name : c.files) MakeTree(help, {{name, "x"}});
+    RecordedMessageBoxes boxes;
+    opened.clear();
+    EXPECT_EQ(OpenHelp([](const char* path, bool page) { opened = (page ? "page|" : "file|") + std::string(path); }),
+              !c.opened.empty());
+    EXPECT_EQ(opened, c.opened);
+    ExpectShown(boxes, c.opened.empty() ? "File not found!" : "");
+  }
+  RemoveTree(help);
 }
 
 }  // namespace
