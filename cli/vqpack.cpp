@@ -29,15 +29,19 @@
 
 namespace {
 
+// In the shape help2man reads into the man page: usage, description, the
+// option list with two blanks before each description, a closing note.
 const char* const kUsage =
-    "usage: vqpack [PROJECT.vqx] [options]\n"
-    "  Builds the packed executable of a project file, or of the options alone\n"
-    "  (then --source and --output are needed). Options override the project.\n"
+    "Usage: vqpack [PROJECT.vqx] [options]\n"
+    "Builds the packed executable of a project file, or of the options alone\n"
+    "(then --source and --output are needed). Options override the project.\n"
+    "\n"
+    "Options:\n"
     "  --source DIR          pack DIR; launch entries keep their places below it\n"
     "  --output FILE         write the packed executable to FILE (.exe)\n"
     "  --level N             compression level 0 (none) to 9 (best)\n"
     "  --progress on|off     show a progress window while extracting\n"
-    "  --delete-files on|off delete the extracted files after the programs end\n"
+    "  --delete-files on|off  delete the extracted files after the programs end\n"
     "  --overwrite all|ask|skip  what happens to files that exist already\n"
     "  --extract-to PATH     extraction folder, path variables allowed\n"
     "                        (default *AppDir*\\SubDirectory)\n"
@@ -49,10 +53,12 @@ const char* const kUsage =
     "  --password-file FILE  protect with the password on FILE's first line\n"
     "  --password-env NAME   protect with the password in environment variable NAME\n"
     "  --save-project FILE   also write the project file the wizard opens\n"
+    "  -h, --help            print this text\n"
     "  --version             print the version\n"
-    "  With SOURCE_DATE_EPOCH set, every entry carries that time and two builds\n"
-    "  of the same input are byte for byte the same; a password build is not,\n"
-    "  since its encryption headers carry random bytes by design.\n";
+    "\n"
+    "With SOURCE_DATE_EPOCH set, every entry carries that time and two builds\n"
+    "of the same input are byte for byte the same; a password build is not,\n"
+    "since its encryption headers carry random bytes by design.\n";
 
 // SOURCE_DATE_EPOCH (seconds since 1970, UTC) as a calendar time.
 bool gEpochSet = false;
@@ -124,7 +130,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.version) {
-    puts("vqpack 1.2");
+    puts("vqpack " VQ_VERSION);  // the version of CMakeLists.txt
     return 0;
   }
   if (!ReadSourceDateEpoch(error, sizeof error)) {

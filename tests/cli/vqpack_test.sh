@@ -49,7 +49,7 @@ check "missing project: exit code 2 (was $rc)" test "$rc" = 2
 check "missing project: said so" grep -q 'project file not found' "$work/err.txt"
 run "$(arg "$work/demo.vqx")" --bogus
 check "unknown option: exit code 2 (was $rc)" test "$rc" = 2
-check "unknown option: usage" grep -q '^usage: vqpack' "$work/err.txt"
+check "unknown option: usage" grep -q '^Usage: vqpack' "$work/err.txt"
 sed 's/^CompressLevel=6/CompressLevel=10/' "$work/demo.vqx" >"$work/level.vqx"
 run "$(arg "$work/level.vqx")" --source "$(arg "$work/src")"
 check "level 10: exit code 2 (was $rc)" test "$rc" = 2
