@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds both configurations and runs every test: the native suites, then the
-# Windows suites and system tests under Wine. Installs what it needs first.
+# Windows suites and system tests under Wine; then packs the .deb and the zip
+# from the same trees and checks them. Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -26,4 +27,7 @@ fi
 status=0
 ctest --preset linux -j"$jobs" || status=1
 ctest --preset "$windows" -j"$jobs" || status=1
+{ for tree in linux win32; do rm -rf "out/$tree/packages" && (cd "out/$tree" && cpack >/dev/null); done &&
+  bash scripts/check-packages.sh out/linux/packages/vqpack_*.deb out/win32/packages/Varnoquist-*-win32.zip; } ||
+  status=1
 exit $status
