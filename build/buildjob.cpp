@@ -6,8 +6,9 @@
 
 #include <atomic>
 
-#include "build/archive.h"
 #include "base/layout.h"
+#include "build/archive.h"
+#include "build/folder_size.h"
 #include "build/stubicon.h"
 #include "build/stubimage.h"
 #include "platform/platform.h"

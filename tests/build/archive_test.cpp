@@ -1,4 +1,5 @@
 #include "build/archive.h"
+#include "build/folder_size.h"
 
 #include <gtest/gtest.h>
 
