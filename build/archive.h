@@ -1,7 +1,9 @@
 // The source archive: every file below the source folder as one deflated
 // entry (traditionally encrypted with a password), named by its path below
 // the source folder with backslashes. The walk reports each file in the build
-// log and moves its progress bar.
+// log and moves its progress bar. Its parts: the walk (folder_walk.h), the
+// files in flight through the deflate workers (archive_flight.h) and the
+// writing of entries (archive_entry.h).
 #pragma once
 
 #include <stddef.h>
@@ -15,7 +17,7 @@
 extern const char* const kFileTooLargeText;     // a file of 4 GB or more
 extern const char* const kArchiveTooLargeText;  // the archive would pass 4 GB
 
-struct ArchiveFlight;  // files read, not yet in the archive (archive.cpp)
+struct ArchiveFlight;  // files read, not yet in the archive (archive_flight.cpp)
 
 // One archive build: the settings, then the state of the walk.
 struct ArchiveJob {
@@ -37,7 +39,7 @@ struct ArchiveJob {
   void* stream;                 // its file, as the zip library's file functions opened it
   ArchiveFlight* flight;        // files on their way through the deflate workers
   bool totalKnown;
-  uint32_t total;               // SumFolderSize of the source folder
+  uint32_t total;               // SumFolderSize of the source folder (folder_size.h)
   uint32_t done;                // listed sizes of the files added
   uint64_t centralSize;         // what the central directory will take for the entries so far
   const char* failureText;      // set when a failure has its own message
@@ -57,8 +59,3 @@ void InitArchiveJob(ArchiveJob* job);
 // zip library failed. A folder that cannot be listed adds nothing. An empty
 // source folder succeeds and leaves no archive file.
 bool BuildSourceArchive(ArchiveJob* job);
-
-// Sum of the listed sizes of all files below folder, modulo 2^32, added to a
-// running total that restart first sets to 0. Returns the running total.
-uint32_t SumFolderSize(const char* folder, bool restart);
-

@@ -6,8 +6,9 @@
 
 #include <atomic>
 
-#include "build/archive.h"
 #include "base/layout.h"
+#include "build/archive.h"
+#include "build/folder_size.h"
 #include "build/stubicon.h"
 #include "build/stubimage.h"
 #include "platform/platform.h"
@@ -28,6 +29,7 @@ const char* const kCreateOutputFailedText = "Failed to create the output executa
 const char* const kReadArchiveFailedText = "Failed to read compressed data.";
 const char* const kWriteOutputFailedText = "Failed to write the output executable.";
 const char* const kTempNameFailedText = "Failed to create the temporary archive.";
+const char* const kIconUnreadableText = "Failed to read the icon file, the default icon is used.";
 
 namespace {
 
@@ -67,6 +69,18 @@ bool ReserveTemporaryArchive(const char* projectName, char* reservation, char* a
   }
   PlatformDeleteFile(reservation);
   return false;
+}
+
+// The stub takes the project's icon when its file has the one accepted size
+// and reads in full; otherwise it keeps its own and the build goes on.
+void UseCustomIcon(const char* iconFile) {
+  if (iconFile[0] == '\0') return;
+  StubIconResult result = STUB_ICON_UNREADABLE;
+  if (PathExists(iconFile) && ListedFileSize(iconFile) == VQ_STUB_ICON_FILE_SIZE) {
+    result = ReplaceStubIcon(gStubImage, gStubImageSize, gStubIconReference,
+                             gStubIconReferenceSize, iconFile);
+  }
+  if (result == STUB_ICON_UNREADABLE) AddLogLine(kIconUnreadableText, LOG_MARK_FAILURE);
 }
 
 void AppendLaunchLine(std::string* out, const char* key, int index, const char* value) {
@@ -173,10 +187,7 @@ const char* WritePackedExecutable(const ProjectRecord* record, const char* archi
   PlatformFile* output = PlatformCreateWrite(written);
   if (!output) return RemoveOutput(nullptr, written, kCreateOutputFailedText);
 
-  if (PathExists(record->IconFile) && ListedFileSize(record->IconFile) == VQ_STUB_ICON_FILE_SIZE) {
-    ReplaceStubIcon(gStubImage, gStubImageSize, gStubIconReference, gStubIconReferenceSize,
-                    record->IconFile);
-  }
+  UseCustomIcon(record->IconFile);
   if (!PlatformWriteFile(output, gStubImage, gStubImageSize)) {
     return RemoveOutput(output, written, kWriteOutputFailedText);
   }

@@ -19,6 +19,11 @@ extern const char* const kReadArchiveFailedText;  // no archive to copy (empty s
 extern const char* const kWriteOutputFailedText;  // writing the output failed (disk full)
 extern const char* const kTempNameFailedText;     // no temporary file name
 
+// The log line (failure mark) of a build whose icon file cannot be used:
+// missing, not of the accepted size, or unreadable. The build goes on with
+// the stub's own icon.
+extern const char* const kIconUnreadableText;
+
 // The time every archive entry carries; null (the default): the local time
 // of the moment each is added. Reproducible builds set a fixed one.
 extern void (*gBuildEntryClock)(PlatformLocalTime* now);

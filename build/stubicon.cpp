@@ -25,11 +25,13 @@ bool ReadExactly(PlatformFile* file, unsigned char* buffer, size_t size) {
 
 }  // namespace
 
-void ReplaceStubIcon(unsigned char* stub, size_t stubSize, unsigned char* reference,
-                     size_t referenceSize, const char* iconPath) {
-  if (referenceSize <= kIconImageTail || stubSize < referenceSize - kIconImageTail) return;
+StubIconResult ReplaceStubIcon(unsigned char* stub, size_t stubSize, unsigned char* reference,
+                               size_t referenceSize, const char* iconPath) {
+  if (referenceSize <= kIconImageTail || stubSize < referenceSize - kIconImageTail) {
+    return STUB_ICON_NOT_FOUND;
+  }
   PlatformFile* file = PlatformOpenRead(iconPath);
-  if (!file) return;
+  if (!file) return STUB_ICON_UNREADABLE;
 
   const unsigned char* tail = reference + kIconImageTail;
   const size_t tailSize = referenceSize - kIconImageTail;
@@ -40,13 +42,18 @@ void ReplaceStubIcon(unsigned char* stub, size_t stubSize, unsigned char* refere
       break;
     }
   }
+  if (match == stubSize) {
+    PlatformCloseFile(file);
+    return STUB_ICON_NOT_FOUND;
+  }
 
   // Read into a copy first, so that a short icon file leaves both as they were.
   std::vector<unsigned char> icon(referenceSize);
-  bool read = match != stubSize && ReadExactly(file, icon.data(), referenceSize);
+  bool read = ReadExactly(file, icon.data(), referenceSize);
   PlatformCloseFile(file);
-  if (!read) return;
+  if (!read) return STUB_ICON_UNREADABLE;
 
   memcpy(reference + kIconImageTail, icon.data() + kIconImageTail, tailSize);
   memcpy(stub + match, reference + kIconImageTail, tailSize);
+  return STUB_ICON_REPLACED;
 }

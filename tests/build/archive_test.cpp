@@ -1,9 +1,9 @@
 #include "build/archive.h"
+#include "build/folder_size.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 #include "services/buildlog.h"

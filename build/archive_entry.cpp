@@ -1,0 +1,111 @@
+#include "build/archive_entry.h"
+
+#include <stdio.h>
+#include <string.h>
+#ifdef _WIN32
+#include <share.h>
+#endif
+
+#include "build/archive_stream.h"
+#include "project/project.h"
+#include "zip.h"
+#include "zlib.h"
+
+namespace {
+
+const uint64_t kEndRecordSize = 22;
+const uint64_t kCentralHeaderSize = 46;  // no extra field, no comment
+
+// The archive goes through our own buffered stream (archive_stream.h); the
+// job keeps it to ask how far the archive has got.
+voidpf ZCALLBACK OpenArchiveStream(voidpf opaque, const void* name, int mode) {
+  ArchiveJob* job = (ArchiveJob*)opaque;
+  // The library opens the archive only to create it or to add to it.
+  const char* how = (mode & ZLIB_FILEFUNC_MODE_EXISTING) ? "r+b" : "wb";
+#ifdef _WIN32
+  // Others may read the archive meanwhile, never write it.
+  job->stream = WrapArchiveFile(_fsopen((const char*)name, how, _SH_DENYWR));
+#else
+  job->stream = WrapArchiveFile(fopen((const char*)name, how));
+#endif
+  return job->stream;
+}
+
+bool OpenArchive(ArchiveJob* job) {
+  if (job->zip) return true;
+  char systemPath[VQ_TEXT_SIZE];
+  if (!PlatformSystemPath(job->archivePath, systemPath, sizeof systemPath)) return false;
+  zlib_filefunc64_def functions;
+  fill_fopen64_filefunc(&functions);
+  SetArchiveStreamFunctions(&functions);
+  functions.zopen64_file = OpenArchiveStream;
+  functions.opaque = job;
+  job->zip = zipOpen2_64(systemPath, APPEND_STATUS_CREATE, nullptr, &functions);
+  return job->zip != nullptr;
+}
+
+// Whether the archive, were it closed now, would take more than the limit:
+// what is written, the central directory for every entry opened so far, the
+// end record. Within an entry the library still holds some of the data, so
+// this errs low there and is exact once the entry is closed.
+bool ArchivePassesLimit(ArchiveJob* job) {
+  uint64_t written = ArchiveStreamSize((ArchiveStream*)job->stream);
+  if (written + job->centralSize + kEndRecordSize <= job->sizeLimit) return false;
+  job->failureText = kArchiveTooLargeText;
+  return true;
+}
+
+// Entry time: the moment of adding, the year as 2000 plus its last two digits.
+void EntryTime(const ArchiveJob* job, zip_fileinfo* info) {
+  PlatformLocalTime now;
+  if (job->clock) {
+    job->clock(&now);
+  } else {
+    PlatformGetLocalTime(&now);
+  }
+  memset(info, 0, sizeof *info);
+  info->tmz_date.tm_sec = now.second;
+  info->tmz_date.tm_min = now.minute;
+  info->tmz_date.tm_hour = now.hour;
+  info->tmz_date.tm_mday = now.day;
+  info->tmz_date.tm_mon = now.month - 1;
+  info->tmz_date.tm_year = 2000 + now.year % 100;
+}
+
+}  // namespace
+
+bool ArchiveEncrypted(const ArchiveJob* job) { return job->password && job->password[0] != '\0'; }
+
+bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned long crc) {
+  char name[VQ_TEXT_SIZE];
+  if (!CopyText(name, sizeof name, PathBelowFolder(path, job->sourceFolder)) ||
+      !OpenArchive(job)) {
+    return false;
+  }
+  zip_fileinfo zipInfo;
+  EntryTime(job, &zipInfo);
+  // In raw mode the library cannot tell text; the first block's guess is
+  // what it would have noted.
+  if (dataType == Z_TEXT) zipInfo.internal_fa = Z_TEXT;
+  job->centralSize += kCentralHeaderSize + strlen(name);
+  return zipOpenNewFileInZip3(job->zip, name, &zipInfo, nullptr, 0, nullptr, 0, nullptr,
+                              Z_DEFLATED, job->level, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
+                              ArchiveEncrypted(job) ? job->password : nullptr,
+                              (uLong)crc) == ZIP_OK;
+}
+
+bool WriteArchiveEntry(ArchiveJob* job, const unsigned char* data, size_t size) {
+  return zipWriteInFileInZip(job->zip, data, (unsigned)size) == ZIP_OK && !ArchivePassesLimit(job);
+}
+
+bool CloseArchiveEntry(ArchiveJob* job, uint64_t size, unsigned long crc) {
+  return zipCloseFileInZipRaw(job->zip, (uLong)size, (uLong)crc) == ZIP_OK &&
+         !ArchivePassesLimit(job);
+}
+
+bool CloseArchive(ArchiveJob* job) {
+  if (!job->zip) return true;
+  int result = zipClose(job->zip, nullptr);
+  job->zip = nullptr;
+  return result == ZIP_OK;
+}

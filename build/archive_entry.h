@@ -1,0 +1,37 @@
+// Writing the source archive's entries through the zip library: the archive
+// file, created with the first entry, each entry from its deflated data, and
+// the size the archive will reach when closed, held to the job's limit.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "build/archive.h"
+
+// Entries carry no zip64 fields (the extractor reads 32-bit entries), so
+// every size and offset must stay below this.
+const uint64_t kZip32Limit = 0xFFFFFFFFu;
+
+// Whether the job's entries are encrypted (its password is not empty).
+bool ArchiveEncrypted(const ArchiveJob* job);
+
+// Opens the entry of the file at path (named by its path below the job's
+// source folder) for raw deflate data, creating the archive first when no
+// entry came before. dataType is zlib's guess at the data (Z_TEXT marks the
+// entry as text); crc is the whole file's CRC-32, which encryption needs
+// before the first byte. Returns false when the name does not fit or the
+// zip library failed.
+bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned long crc);
+
+// Appends raw deflate data to the open entry. Returns false when the zip
+// library failed, or when the archive would pass job->sizeLimit (failureText
+// then says so).
+bool WriteArchiveEntry(ArchiveJob* job, const unsigned char* data, size_t size);
+
+// Closes the open entry with the file's size and CRC-32. Returns false as
+// WriteArchiveEntry does.
+bool CloseArchiveEntry(ArchiveJob* job, uint64_t size, unsigned long crc);
+
+// Writes the central directory and closes the archive file, if one was
+// created. Returns false when the zip library failed.
+bool CloseArchive(ArchiveJob* job);
