@@ -20,8 +20,7 @@
 
 // ---------------------------------------------------------------- programs
 
-// One program started by the driver, ended (if it still runs) when the test leaves, even through a
-// failed ASSERT.
+// One program started by the driver, ended when the test leaves, even through a failed ASSERT.
 struct GuiProgram {
   HANDLE process = NULL;
   DWORD pid = 0;
@@ -36,14 +35,12 @@ struct GuiProgram {
   bool Wait(DWORD timeoutMs, DWORD* exitCode = NULL) const;
 };
 
-// The Windows path of a path relative to the build tree (VQ_BUILD_DIR, seen under Z:):
-// "shots\\a.png" gives "Z:\\work\\out\\shots\\a.png".
+// A path of the build tree (VQ_BUILD_DIR, seen under Z:): "shots\\a.png" gives "Z:\\work\\out\\shots\\a.png".
 std::string GuiBuildTreePath(const std::string& relative);
 
 // ------------------------------------------------------------------ windows
 
-// The first visible dialog ("#32770") of process pid whose caption is caption (or, with prefix,
-// starts with it).
+// The first visible dialog ("#32770") of process pid whose caption is caption (or starts with it).
 HWND GuiFindWindow(const char* caption, bool prefix, DWORD pid);
 // GuiFindWindow for an exact caption, polled for up to timeoutMs.
 HWND GuiWaitWindow(const char* caption, DWORD pid, DWORD timeoutMs);
@@ -60,8 +57,7 @@ bool GuiWaitText(HWND window, const std::string& text, DWORD timeoutMs);
 HWND GuiFindControl(HWND parent, int id);
 HWND GuiFindControlByText(HWND parent, const char* text, const char* className);
 
-// A standard message box: its text (the Static 0xFFFF) and the id (IDOK, IDYES, ...) of its first
-// visible button in Z order.
+// A standard message box: its text (the Static 0xFFFF), the id (IDOK, ...) of its first visible button.
 struct GuiMessageBox {
   std::string text;
   int firstButton;
@@ -122,8 +118,7 @@ bool GuiTreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect);
 
 // -------------------------------------------------------------- screenshots
 
-// Writes the screen area of window (GetWindowRect) as an 8-bit RGB PNG to an absolute path, creating
-// its folders.
+// Writes the screen area of window (GetWindowRect) as an RGB PNG to an absolute path, folders made.
 bool GuiSaveWindowShot(HWND window, const std::string& pngPath);
 // The screen's colour at client position (x, y) of window, as shown.
 bool GuiPixelAt(HWND window, int x, int y, COLORREF* colour);

@@ -128,7 +128,8 @@ struct Builder {
 Lines TreeLines(HWND tree) {
   Lines lines;
   for (const GuiTreeItem& i : GuiReadTreeView(tree))
-    lines.push_back(std::to_string(i.level) + ":" + i.text + ":" + std::to_string((i.state & TVIS_STATEIMAGEMASK) >> 12));
+    lines.push_back(std::to_string(i.level) + ":" + i.text + ":" +
+                    std::to_string((i.state & TVIS_STATEIMAGEMASK) >> 12));
   return lines;
 }
 
