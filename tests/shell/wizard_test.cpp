@@ -217,6 +217,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   b.Type(4010, "");
   b.Expect(4002, "No Project name.", "Please select a name for your project.");
   b.Type(4010, "Demo Project");
+  GuiPostKey(b.Control(4010), VK_END);  // the caret behind the name, as typed
   EXPECT_TRUE(b.ClickUntil(4011, 4010, false) && b.Enabled(4012) && b.Enabled(4013));
   EXPECT_TRUE(b.ClickUntil(4009, 4010, true) && !b.Enabled(4012) && !b.Enabled(4013));
   Shot(b.page, "page2-project");
