@@ -50,9 +50,7 @@ struct PackedParts {
 };
 PackedParts SplitPacked(const std::string& bytes) {
   uint32_t marker = 0, archive = 0;
-  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != STUB_ERROR_NONE) {
-    return PackedParts{false, "", "", "", ""};
-  }
+  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != STUB_ERROR_NONE) return PackedParts{};
   const std::string block = bytes.substr(marker, archive - marker);
   size_t launch = block.find("\nExecFile");
   launch = launch == std::string::npos ? block.size() : launch + 1;
@@ -157,8 +155,6 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
             "ExecFile0=setup.exe\rCmdLine0=*Command*\rWinState0=*ShowWin*\r"
             "ExecFile1=bin\\tool.exe\rCmdLine1=/quiet \"*AppDir*\\x y\"\rWinState1=*HideWin*\r"
             "ExecFile2=D:\\Other\\tool.exe\rCmdLine2=\rWinState2=*MaximizeWin*\r");
-
-
   // Offsets inside the archive count from its own first byte.
   const std::string& zip = parts.archive;
   ASSERT_GE(zip.size(), 22u);
@@ -209,19 +205,16 @@ TEST_F(BuildJobTest, SettingsAreWrittenWhole) {
     const std::string n = std::to_string(i), file = std::string(1900, (char)('a' + i % 26)) + n + ".exe",
                       cmd = std::string(VQ_TEXT_SIZE - 1 - n.size(), 'c') + n;
     AddLaunch(i, source + file, cmd, "*MinimizeWin*");
-    expected += "ExecFile" + n + "=" + file + "\rCmdLine" + n + "=" + cmd + "\rWinState" + n +
-                "=*MinimizeWin*\r";
+    expected += "ExecFile" + n + "=" + file + "\rCmdLine" + n + "=" + cmd + "\rWinState" + n + "=*MinimizeWin*\r";
   }
   PackedParts parts = Built();
   ASSERT_TRUE(parts.found);
-  EXPECT_EQ(parts.header.substr(0, folder.size() + 29),
-            "[VQ]\nExtractionPath=" + folder + "\nZipSize=");
+  EXPECT_EQ(parts.header.substr(0, folder.size() + 29), "[VQ]\nExtractionPath=" + folder + "\nZipSize=");
   EXPECT_NE(parts.header.find("\nOverwrite=0\n"), std::string::npos);
   EXPECT_EQ(parts.launch, expected);
   char header[4096];
   size_t length = FormatMetaHeader(&gProject, 0x80000000u, 0xFFFFFFFFu, header, sizeof header);
-  EXPECT_NE(std::string(header, length).find("\nZipSize=-2147483648\nUnZipSize=-1\n"),
-            std::string::npos);
+  EXPECT_NE(std::string(header, length).find("\nZipSize=-2147483648\nUnZipSize=-1\n"), std::string::npos);
 }
 
 // Makes a file unreadable: held open by a writer on Windows, a link to nothing on POSIX.
@@ -272,14 +265,10 @@ TEST_F(BuildJobTest, OnlyAnIconOfTheAcceptedSizeReplacesTheStubIcon) {
 // the earlier output byte for byte; an earlier output inside the source folder is packed whole.
 TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
   enum Setup { kFiles, kDeepOutput, kOutputInSource, kEmptySource, kUnreadable, kOutputFolder, kCancelled };
-  const struct {
-    const char* what;
-    const char* project;
-    Setup setup;
-    const char* failure;  // nullptr: the build completes, or is cancelled at the log line cancelAt
-    int fullAt;           // not 0: writes fail beyond the stub's size and this many bytes
-    const char* cancelAt = "";
-  } cases[] = {
+  // failure nullptr: the build completes, or is cancelled at the log line cancelAt; fullAt not 0:
+  // writes fail beyond the stub's size and this many bytes.
+  const struct { const char *what, *project; Setup setup; const char* failure; int fullAt; const char* cancelAt = ""; }
+  cases[] = {
       {"missing output folders are made", kTestProject, kDeepOutput, nullptr, 0},
       {"earlier output inside the source folder", kTestProject, kOutputInSource, nullptr, 0},
       // The archive takes the reserved name, not the text before its first dot.
@@ -319,8 +308,7 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
     EXPECT_EQ(ListFolder(temp), before) << c.what;
     EXPECT_EQ(ListFolder(outFolder), c.setup == kDeepOutput ? "Demo.exe" : outputs) << c.what;  // nothing beside it
     EXPECT_EQ(built, !c.failure && !cancelled) << c.what;
-    EXPECT_EQ(gFailures, std::vector<std::string>(c.failure ? 1 : 0, c.failure ? c.failure : ""))
-        << c.what;
+    EXPECT_EQ(gFailures, std::vector<std::string>(c.failure ? 1 : 0, c.failure ? c.failure : "")) << c.what;
     EXPECT_STREQ(BuildLogStatus(), built ? "Completed Successfully." : "Failed!") << c.what;
     const std::string after = ReadRawFile(output);
     EXPECT_TRUE(built ? SplitPacked(after).found : after == earlier) << c.what;
@@ -335,9 +323,8 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
 // protection on, files of one deflate piece and of several (mixed across the ends) come back whole.
 TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
   std::string big;
-  for (uint32_t s = 7; big.size() < 2600000; s = s * 1103515245u + 12345u) {
+  for (uint32_t s = 7; big.size() < 2600000; s = s * 1103515245u + 12345u)
     big += s >> 29 ? "line " + std::to_string(s >> 22) + "\n" : std::string(1, (char)(s >> 24));
-  }
   MakeTree(source, kDemo);
   MakeTree(source, {{"big.bin", big}, {"one.bin", big.substr(0, 1 << 20)}});
   CopyText(gProject.Password, VQ_TEXT_SIZE, "pw 1");

@@ -52,11 +52,7 @@ void Place(Buffer* b, size_t at, const unsigned char* pattern) {
 }
 
 TEST(LocatePackedParts, LimitsAndErrors) {
-  struct Case {
-    uint32_t markerAt, headerAt;  // kNone: not placed
-    int fail;                     // as Buffer::fail
-    int error;
-  } cases[] = {
+  struct { uint32_t markerAt, headerAt; int fail, error; } cases[] = {  // kNone: not placed; fail as Buffer's
       {0, 4, 0, 0},          {16382, 20000, 0, 0},  // a marker across two blocks
       {60000, 800004, 0, 0}, {60001, 800004, 0, STUB_ERROR_MARKER_NOT_FOUND},
       {kNone, 100, 0, STUB_ERROR_MARKER_NOT_FOUND},
@@ -64,7 +60,7 @@ TEST(LocatePackedParts, LimitsAndErrors) {
       {100, kNone, 0, STUB_ERROR_ARCHIVE_NOT_FOUND},
       {100, 200, 1, STUB_ERROR_MARKER_READ},   {100, 200, 2, STUB_ERROR_MARKER_SEEK},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     Buffer b;
     b.bytes.assign(c.headerAt == kNone ? 900000 : c.headerAt + 100, 0x5B);  // many a "["
     if (c.markerAt != kNone) Place(&b, c.markerAt, kMarker);
@@ -105,10 +101,7 @@ TEST(FindPattern, SameOffsetsAsOneByOneSearch) {
 // ---------------------------------------------------------------- entry names
 
 TEST(EntryNames, SafeAndUnsafe) {
-  struct Case {
-    const char* name;
-    bool safe;
-  } cases[] = {
+  struct { const char* name; bool safe; } cases[] = {
       {"a.txt", true},         {"sub\\a.txt", true},     {"sub/a.txt", true},
       {"sub/", true},          {"a..b.txt", true},       {".hidden", true},
       {"..a", true},           {"a\\.\\b", true},        {"", false},
@@ -118,37 +111,30 @@ TEST(EntryNames, SafeAndUnsafe) {
       {"sub/..", false},       {"...\\a", false},        {". .\\a", false},
       {".. \\a", false},       {"\\\\srv\\share", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.safe, IsEntryNameSafe(c.name)) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(c.safe, IsEntryNameSafe(c.name)) << c.name;
 }
 
 TEST(EntryNames, InsideFolder) {
-  struct Case {
-    const char* path;
-    const char* folder;
-    bool inside;
-  } cases[] = {
+  struct { const char *path, *folder; bool inside; } cases[] = {
       {"C:\\x\\a.txt", "C:\\x\\", true},  {"c:\\X\\sub\\", "C:\\x\\", true},
       {"C:\\x\\", "C:\\x\\", false},      {"C:\\x", "C:\\x\\", false},
       {"C:\\xy\\a", "C:\\x\\", false},    {"\\\\.\\CON", "C:\\x\\", false},
       {"C:\\a.txt", "C:\\x\\", false},    {"C:\\x\\a", "C:\\x", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.inside, IsInsideFolder(c.path, c.folder)) << c.path;
+  for (const auto& c : cases) EXPECT_EQ(c.inside, IsInsideFolder(c.path, c.folder)) << c.path;
 }
 
 // ---------------------------------------------------------------- run rules
 
 TEST(Progress, PositionAndText) {
-  struct Case {
-    uint32_t extracted, unzipSize, position;
-    const char* text;
-  } cases[] = {
+  struct { uint32_t extracted, unzipSize, position; const char* text; } cases[] = {
       {150, 200, 75, " 75%"},          {0, 200, 0, " 0%"},
       {57, 100, 57, " 57%"},           {300, 200, 150, " 150%"},  // more than the total promised
       {5, 50, 10, " 10%"},             {50, 50, 100, " 100%"},    // below 100 bytes: no division by 0
       {0, 0, 100, " 100%"},            {99, 99, 100, " 100%"},
       {4000000000u, 4294967295u, 93, " 93%"},                   // UnZipSize of 2 GiB and more
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     uint32_t position = ProgressPosition(c.extracted, c.unzipSize);
     EXPECT_EQ(c.position, position) << c.extracted << "/" << c.unzipSize;
     char text[16];
@@ -158,16 +144,13 @@ TEST(Progress, PositionAndText) {
 }
 
 TEST(Launch, ShowCommands) {
-  struct Case {
-    const char* keyword;
-    int show;
-  } cases[] = {
+  struct { const char* keyword; int show; } cases[] = {
       {"*ShowWin*", 1},       {"*HideWin*", 0},      {"*MaximizeWin*", 3},
       {"*MinimizeWin*", 2},   {"*maximizewin*", 3},  {"*HIDEWIN*", 0},
       {"MaximizeWin", 1},     {"", 1},               {"*Maximize*", 1},
       {"x*HideWin*y", 0},     {"*HideWin", 1},       {"*MaximizeWinX*", 1},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.show, ShowCommandOf(c.keyword)) << c.keyword;
+  for (const auto& c : cases) EXPECT_EQ(c.show, ShowCommandOf(c.keyword)) << c.keyword;
 }
 
 }  // namespace
@@ -179,11 +162,7 @@ TEST(Overwrite, ExistingTargetsAndReplaceAnswers) {
   EXPECT_EQ(TARGET_ASK, ExistingTargetPolicy(OVERWRITE_ASK, true, false));
   EXPECT_EQ(TARGET_WRITE, ExistingTargetPolicy(7, true, false));
   // A sequence of answers in one run: mode and last answer carry over.
-  struct Step {
-    ReplaceButton button;
-    bool replace;
-    int modeAfter;
-  } steps[] = {
+  struct { ReplaceButton button; bool replace; int modeAfter; } steps[] = {
       {REPLACE_CLOSED, false, OVERWRITE_ASK},  // nothing answered yet
       {REPLACE_YES, true, OVERWRITE_ASK},     {REPLACE_CLOSED, true, OVERWRITE_ASK},
       {REPLACE_NO, false, OVERWRITE_ASK},     {REPLACE_NO_TO_ALL, false, OVERWRITE_SKIP},
@@ -191,7 +170,7 @@ TEST(Overwrite, ExistingTargetsAndReplaceAnswers) {
   };
   int mode = OVERWRITE_ASK;
   bool last = false;
-  for (const Step& s : steps) {
+  for (const auto& s : steps) {
     EXPECT_EQ(s.replace, TakeReplaceAnswer(s.button, &mode, &last)) << s.button;
     EXPECT_EQ(s.modeAfter, mode) << s.button;
   }

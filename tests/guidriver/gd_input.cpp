@@ -1,8 +1,6 @@
 // Clicks, text and keys for windows of another process.
 #include "guidriver.h"
 
-#include <string>
-
 namespace {
 
 // Posted, not sent: a click that opens a modal box would otherwise hold the caller until it is answered.
@@ -15,20 +13,7 @@ bool PostCommand(HWND parent, int id, WORD code, HWND control) {
 
 LPARAM KeyData(WORD vk, bool up) {
   LPARAM data = 1 | (static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) & 0xFF) << 16);
-  if (up) data |= (1u << 30) | (1u << 31);
-  return data;
-}
-
-// Sends a press and release of virtual key vk, or (vk 0) of Unicode character unicode, as real input.
-bool SendPress(WORD vk, WCHAR unicode) {
-  INPUT input[2] = {};
-  for (int i = 0; i < 2; ++i) {
-    input[i].type = INPUT_KEYBOARD;
-    input[i].ki.wVk = vk;
-    input[i].ki.wScan = unicode ? unicode : static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    input[i].ki.dwFlags = (unicode ? KEYEVENTF_UNICODE : 0) | (i ? KEYEVENTF_KEYUP : 0);
-  }
-  return SendInput(2, input, sizeof(INPUT)) == 2;
+  return up ? data | (1u << 30) | (1u << 31) : data;
 }
 
 }  // namespace
@@ -43,26 +28,24 @@ bool GuiNotifyCommand(HWND parent, int id, WORD code) {
   return PostCommand(parent, id, code, GuiFindControl(parent, id));
 }
 
-int GuiComboCount(HWND combo) {
+std::vector<std::string> GuiComboItems(HWND combo) {
+  std::vector<std::string> items;
   DWORD_PTR count = 0;
-  if (!GuiAsk(combo, CB_GETCOUNT, 0, 0, &count) || static_cast<LRESULT>(count) == CB_ERR) return -1;
-  return static_cast<int>(count);
-}
-
-bool GuiComboText(HWND combo, int index, char* text, size_t size) {
-  if (size) text[0] = 0;
-  DWORD_PTR length = 0;
-  if (!GuiAsk(combo, CB_GETLBTEXTLEN, index, 0, &length) || static_cast<LRESULT>(length) == CB_ERR || length >= 1024)
-    return false;
-  // Wine 8 answers CB_GETLBTEXTA from another process in UTF-16; asked in UTF-16, every system answers alike.
-  WCHAR wide[1024];
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 2000,
-                           &copied) ||
-      static_cast<LRESULT>(copied) == CB_ERR)
-    return false;
-  wide[copied < 1024 ? copied : 1023] = 0;
-  return WideCharToMultiByte(CP_ACP, 0, wide, -1, text, static_cast<int>(size), NULL, NULL) > 0;
+  GuiAsk(combo, CB_GETCOUNT, 0, 0, &count);
+  for (int i = 0; i < static_cast<int>(count) && i < 256; ++i) {
+    // Wine 8 answers CB_GETLBTEXTA from another process in UTF-16; asked in UTF-16, every system answers alike.
+    WCHAR wide[1024];
+    char text[1024] = "";
+    DWORD_PTR length = 0, copied = 0;
+    if (GuiAsk(combo, CB_GETLBTEXTLEN, i, 0, &length) && length < 1024 &&
+        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 2000,
+                            &copied) && copied < 1024) {
+      wide[copied] = 0;
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
+    }
+    items.push_back(text);
+  }
+  return items;
 }
 
 bool GuiSelectComboItem(HWND combo, const char* text) {
@@ -72,9 +55,9 @@ bool GuiSelectComboItem(HWND combo, const char* text) {
          PostCommand(GetParent(combo), GetDlgCtrlID(combo), CBN_SELCHANGE, combo);
 }
 
-bool GuiSetText(HWND control, const char* text) {
+bool GuiSetText(HWND control, const std::string& text) {
   DWORD_PTR result = 0;
-  return GuiAsk(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), &result) && result;
+  return GuiAsk(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &result) && result;
 }
 
 bool GuiPostKey(HWND window, WORD vk) {
@@ -91,33 +74,4 @@ bool GuiPostClickAt(HWND window, int x, int y, bool twice) {
   if (ok && twice)
     ok = PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at) && PostMessageA(window, WM_LBUTTONUP, 0, at);
   return ok;
-}
-
-bool GuiFocusControl(HWND control) {
-  if (!IsWindow(control)) return false;
-  DWORD target = GetWindowThreadProcessId(control, NULL);
-  DWORD self = GetCurrentThreadId();
-  SetForegroundWindow(GetAncestor(control, GA_ROOT));
-  // SetFocus acts only on windows of the caller's input state: share the target thread's for the call.
-  bool attached = target != self && AttachThreadInput(self, target, TRUE);
-  SetFocus(control);
-  HWND focus = GetFocus();
-  if (attached) AttachThreadInput(self, target, FALSE);
-  return focus == control;
-}
-
-bool GuiPressKeys(const WORD* keys, int count) {
-  for (int i = 0; i < count; ++i)
-    if (!SendPress(keys[i], 0)) return false;
-  return true;
-}
-
-bool GuiTypeKeys(const char* text) {
-  int length = MultiByteToWideChar(CP_ACP, 0, text, -1, NULL, 0);
-  if (length <= 0) return false;
-  std::wstring wide(length, L'\0');
-  if (MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length) != length) return false;
-  for (int i = 0; i + 1 < length; ++i)
-    if (!SendPress(0, wide[i])) return false;
-  return true;
 }

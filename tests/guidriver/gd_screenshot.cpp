@@ -4,7 +4,6 @@
 #include <stdio.h>
 #include <zlib.h>
 
-#include <string>
 #include <vector>
 
 namespace {
@@ -50,7 +49,7 @@ void PutChunk(std::vector<unsigned char>* png, const char* type, const std::vect
 }
 
 // Writes an 8-bit RGB PNG, creating the folders above an absolute path.
-bool WritePng(const char* path, const std::vector<unsigned char>& rgb, int width, int height) {
+bool WritePng(const std::string& path, const std::vector<unsigned char>& rgb, int width, int height) {
   std::vector<unsigned char> raw;
   for (int y = 0; y < height; ++y) {
     raw.push_back(0);  // filter type None
@@ -68,10 +67,9 @@ bool WritePng(const char* path, const std::vector<unsigned char>& rgb, int width
   PutChunk(&png, "IHDR", header);
   PutChunk(&png, "IDAT", packed);
   PutChunk(&png, "IEND", {});
-  std::string folder = path;
-  for (size_t at = folder.find_first_of("\\/", 3); at != std::string::npos; at = folder.find_first_of("\\/", at + 1))
-    CreateDirectoryA(folder.substr(0, at).c_str(), NULL);
-  FILE* file = fopen(path, "wb");
+  for (size_t at = path.find_first_of("\\/", 3); at != std::string::npos; at = path.find_first_of("\\/", at + 1))
+    CreateDirectoryA(path.substr(0, at).c_str(), NULL);
+  FILE* file = fopen(path.c_str(), "wb");
   if (!file) return false;
   bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
   return fclose(file) == 0 && written;
@@ -79,7 +77,7 @@ bool WritePng(const char* path, const std::vector<unsigned char>& rgb, int width
 
 }  // namespace
 
-bool GuiSaveWindowShot(HWND window, const char* pngPath) {
+bool GuiSaveWindowShot(HWND window, const std::string& pngPath) {
   RECT area;
   if (!IsWindow(window) || !GetWindowRect(window, &area)) return false;
   int width = area.right - area.left;

@@ -4,19 +4,16 @@
 
 #include <string.h>
 
-#include <vector>
-
 namespace {
 
 const size_t kTextSize = 1024;
 
 // Sends message with lParam pointing to a copy of record placed in window's process, and reads the record
-// back. With textField (a text pointer inside record), a kTextSize text buffer follows the copy, and text
-// (kTextSize bytes, "" when unreadable) gets the text the answer points to: the buffer or the view's own.
-// Returns true, with *answer (may be NULL), when the target answered and the record was read back.
+// back. With textField (a text pointer inside record), a kTextSize text buffer follows the copy, and *text
+// gets the text the answer points to: the buffer or the view's own ("" when unreadable).
+// True, with *answer (may be NULL), when the target answered and the record was read back.
 bool AskRemote(HWND window, UINT message, WPARAM wParam, void* record, size_t size, DWORD_PTR* answer,
-               LPSTR* textField = NULL, char* text = NULL) {
-  if (text) text[0] = 0;
+               LPSTR* textField = NULL, std::string* text = NULL) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
@@ -27,43 +24,34 @@ bool AskRemote(HWND window, UINT message, WPARAM wParam, void* record, size_t si
   bool written = base && WriteProcessMemory(process, base, record, size, NULL);
   bool answered = written && GuiAsk(window, message, wParam, reinterpret_cast<LPARAM>(base), answer);
   bool ok = answered && ReadProcessMemory(process, base, record, size, NULL);
-  if (ok && text && !ReadProcessMemory(process, *textField, text, kTextSize, NULL)) text[0] = 0;
-  if (text) text[kTextSize - 1] = 0;
+  char read[kTextSize] = "";
+  if (ok && text && !ReadProcessMemory(process, *textField, read, kTextSize, NULL)) read[0] = 0;
+  read[kTextSize - 1] = 0;
+  if (text) *text = read;
   // Unanswered, the target may still write into the block later: it is left allocated.
   if (base && (answered || !written)) VirtualFreeEx(process, base, 0, MEM_RELEASE);
   CloseHandle(process);
   return ok;
 }
 
-// Copies a text read from a view; false when it was cut to size.
-bool CopyText(const char* from, char* text, size_t size) {
-  lstrcpynA(text, from, static_cast<int>(size));
-  return strlen(from) < size;
-}
-
-// Reads one tree item and, depth first, its later siblings and all their descendants into out from
-// out[count]. Returns the new count, or -1 when the view cannot be read.
-int ReadTreeItems(HWND tree, DWORD_PTR item, int level, GuiTreeItem* out, int capacity, int count) {
+// Appends one tree item and, depth first, its later siblings and all their descendants to out.
+bool ReadTreeItems(HWND tree, DWORD_PTR item, int level, std::vector<GuiTreeItem>* out) {
   while (item) {
-    if (count < capacity) {
-      TVITEMA request = {};
-      request.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE;
-      request.hItem = reinterpret_cast<HTREEITEM>(item);
-      request.stateMask = ~0u;
-      request.cchTextMax = kTextSize;
-      char text[kTextSize];
-      DWORD_PTR done = 0;
-      if (!AskRemote(tree, TVM_GETITEMA, 0, &request, sizeof request, &done, &request.pszText, text) || !done)
-        return -1;
-      out[count] = GuiTreeItem{request.hItem, level, request.state, ""};
-      lstrcpynA(out[count].text, text, sizeof out[count].text);
-    }
-    DWORD_PTR child = 0;
-    if (!GuiAsk(tree, TVM_GETNEXTITEM, TVGN_CHILD, item, &child)) return -1;
-    count = ReadTreeItems(tree, child, level + 1, out, capacity, count + 1);
-    if (count < 0 || !GuiAsk(tree, TVM_GETNEXTITEM, TVGN_NEXT, item, &item)) return -1;
+    TVITEMA request = {};
+    request.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE;
+    request.hItem = reinterpret_cast<HTREEITEM>(item);
+    request.stateMask = ~0u;
+    request.cchTextMax = kTextSize;
+    std::string text;
+    DWORD_PTR done = 0, child = 0;
+    if (!AskRemote(tree, TVM_GETITEMA, 0, &request, sizeof request, &done, &request.pszText, &text) || !done)
+      return false;
+    out->push_back(GuiTreeItem{request.hItem, level, request.state, text});
+    if (!GuiAsk(tree, TVM_GETNEXTITEM, TVGN_CHILD, item, &child) || !ReadTreeItems(tree, child, level + 1, out) ||
+        !GuiAsk(tree, TVM_GETNEXTITEM, TVGN_NEXT, item, &item))
+      return false;
   }
-  return count;
+  return true;
 }
 
 }  // namespace
@@ -76,38 +64,39 @@ bool GuiAsk(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* 
 }
 
 bool GuiSendTextMessage(HWND window, UINT message, WPARAM wParam, const char* text, DWORD_PTR* result) {
-  std::vector<char> copy(text, text + strlen(text) + 1);
-  return AskRemote(window, message, wParam, copy.data(), copy.size(), result);
+  std::string copy = text;
+  return AskRemote(window, message, wParam, &copy[0], copy.size() + 1, result);
 }
 
-int GuiListViewCount(HWND list) {
+std::vector<std::string> GuiListViewRows(HWND list, int columns, bool images) {
+  std::vector<std::string> rows;
   DWORD_PTR count = 0;
-  return GuiAsk(list, LVM_GETITEMCOUNT, 0, 0, &count) ? static_cast<int>(count) : -1;
-}
-
-bool GuiListViewText(HWND list, int item, int subItem, char* text, size_t size) {
-  LVITEMA request = {};
-  request.mask = LVIF_TEXT;
-  request.iItem = item;
-  request.iSubItem = subItem;
-  request.cchTextMax = kTextSize;
-  char all[kTextSize];
-  bool ok = AskRemote(list, LVM_GETITEMTEXTA, item, &request, sizeof request, NULL, &request.pszText, all);
-  return CopyText(all, text, size) && ok;
-}
-
-int GuiListViewImage(HWND list, int item) {
-  LVITEMA request = {};
-  request.mask = LVIF_IMAGE;
-  request.iItem = item;
-  DWORD_PTR done = 0;
-  return AskRemote(list, LVM_GETITEMA, 0, &request, sizeof request, &done) && done ? request.iImage : -2;
+  GuiAsk(list, LVM_GETITEMCOUNT, 0, 0, &count);
+  for (int row = 0; row < static_cast<int>(count); ++row) {
+    LVITEMA request = {};
+    request.mask = LVIF_IMAGE;
+    request.iItem = row;
+    DWORD_PTR done = 0;
+    bool imaged = AskRemote(list, LVM_GETITEMA, 0, &request, sizeof request, &done) && done;
+    std::string line = images ? std::to_string(imaged ? request.iImage : -2) + "|" : "";
+    for (int column = 0; column < columns; ++column) {
+      request = LVITEMA{};
+      request.mask = LVIF_TEXT;
+      request.iItem = row;
+      request.iSubItem = column;
+      request.cchTextMax = kTextSize;
+      std::string cell;
+      bool read = AskRemote(list, LVM_GETITEMTEXTA, row, &request, sizeof request, NULL, &request.pszText, &cell);
+      line += (column ? "|" : "") + (read && cell.size() + 1 < kTextSize ? cell : "?");
+    }
+    rows.push_back(line);
+  }
+  return rows;
 }
 
 bool GuiSelectListViewItem(HWND list, int item) {
   LVITEMA request = {};
-  request.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  request.state = LVIS_SELECTED | LVIS_FOCUSED;
+  request.stateMask = request.state = LVIS_SELECTED | LVIS_FOCUSED;
   DWORD_PTR done = 0;
   return AskRemote(list, LVM_SETITEMSTATE, item, &request, sizeof request, &done) && done;
 }
@@ -119,10 +108,11 @@ bool GuiListViewItemRect(HWND list, int item, int subItem, RECT* rect) {
   return AskRemote(list, LVM_GETSUBITEMRECT, item, rect, sizeof *rect, &done) && done;
 }
 
-int GuiReadTreeView(HWND tree, GuiTreeItem* out, int capacity) {
+std::vector<GuiTreeItem> GuiReadTreeView(HWND tree) {
+  std::vector<GuiTreeItem> items;
   DWORD_PTR root = 0;
-  if (!GuiAsk(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, &root)) return -1;
-  return ReadTreeItems(tree, root, 0, out, capacity, 0);
+  if (!GuiAsk(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, &root) || !ReadTreeItems(tree, root, 0, &items)) items.clear();
+  return items;
 }
 
 bool GuiSelectTreeItem(HWND tree, HTREEITEM item) {

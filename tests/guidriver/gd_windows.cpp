@@ -3,18 +3,13 @@
 
 #include <string.h>
 
-#include <vector>
-
 namespace {
 
 // Calls done every 25 ms until it returns true (then true) or timeoutMs have passed (then false).
 template <class Done>
 bool Poll(DWORD timeoutMs, Done done) {
-  DWORD start = GetTickCount();
-  while (!done()) {
+  for (DWORD start = GetTickCount(); !done(); Sleep(25))
     if (GetTickCount() - start >= timeoutMs) return false;
-    Sleep(25);
-  }
   return true;
 }
 
@@ -27,77 +22,59 @@ bool IsClass(HWND window, const char* className) {
 bool SameLabel(const char* label, const char* text) {
   if (strcmp(label, text) == 0) return true;
   for (;; ++label, ++text) {
-    if (*label == '&') {
-      ++label;  // the marker itself; "&&" leaves one '&' to compare
-      if (!*label) return *text == 0;
-    }
+    if (*label == '&' && !*++label) return *text == 0;  // "&&" leaves one '&' to compare
     if (*label != *text) return false;
     if (!*label) return true;
   }
 }
 
-struct WindowSearch {
-  const char* caption;
-  int match;
+struct Search {
+  const char* text;  // a caption or a label; NULL: a control by id
+  int id;            // a control's id; for windows, 1 when text is a prefix
+  const char* className;
   DWORD pid;
   HWND found;
 };
 
 BOOL CALLBACK CheckTopWindow(HWND window, LPARAM param) {
-  WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
+  Search* s = reinterpret_cast<Search*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (!IsWindowVisible(window) || (search->pid && pid != search->pid) ||
-      ((search->match & GuiMatchDialog) && !IsClass(window, "#32770")))
-    return TRUE;
+  if (!IsWindowVisible(window) || (s->pid && pid != s->pid) || !IsClass(window, "#32770")) return TRUE;
   // GetWindowTextA reads the caption the system keeps, so a hung target cannot stall the search.
   char caption[1024] = "";
   GetWindowTextA(window, caption, sizeof caption);
-  const char* want = search->caption;
-  if (search->match & GuiMatchPrefix ? strncmp(caption, want, strlen(want)) != 0 : strcmp(caption, want) != 0)
-    return TRUE;
-  search->found = window;
+  if (s->id ? strncmp(caption, s->text, strlen(s->text)) != 0 : strcmp(caption, s->text) != 0) return TRUE;
+  s->found = window;
   return FALSE;
 }
 
-struct ChildSearch {
-  const char* text;  // NULL: match by id
-  int id;
-  const char* className;
-  HWND found;
-};
-
 BOOL CALLBACK CheckChild(HWND window, LPARAM param) {
-  ChildSearch* search = reinterpret_cast<ChildSearch*>(param);
-  if (search->className && !IsClass(window, search->className)) return TRUE;
-  if (search->text) {
-    char text[1024];
-    GuiReadText(window, text, sizeof text);
-    if (!SameLabel(text, search->text)) return TRUE;
-  } else if (GetDlgCtrlID(window) != search->id) {
+  Search* s = reinterpret_cast<Search*>(param);
+  if ((s->className && !IsClass(window, s->className)) ||
+      (s->text ? !SameLabel(GuiReadText(window).c_str(), s->text) : GetDlgCtrlID(window) != s->id))
     return TRUE;
-  }
-  search->found = window;
+  s->found = window;
   return FALSE;
 }
 
 HWND FindChild(HWND parent, const char* text, int id, const char* className) {
-  ChildSearch search = {text, id, className, NULL};
+  Search search = {text, id, className, 0, NULL};
   EnumChildWindows(parent, CheckChild, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
 }  // namespace
 
-HWND GuiFindWindow(const char* caption, int match, DWORD pid) {
-  WindowSearch search = {caption, match, pid, NULL};
+HWND GuiFindWindow(const char* caption, bool prefix, DWORD pid) {
+  Search search = {caption, prefix, NULL, pid, NULL};
   EnumWindows(CheckTopWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-HWND GuiWaitWindow(const char* caption, int match, DWORD pid, DWORD timeoutMs) {
+HWND GuiWaitWindow(const char* caption, DWORD pid, DWORD timeoutMs) {
   HWND window = NULL;
-  Poll(timeoutMs, [&] { return (window = GuiFindWindow(caption, match, pid)) != NULL; });
+  Poll(timeoutMs, [&] { return (window = GuiFindWindow(caption, false, pid)) != NULL; });
   return window;
 }
 
@@ -105,26 +82,17 @@ bool GuiWaitWindowGone(HWND window, DWORD timeoutMs) {
   return Poll(timeoutMs, [&] { return !IsWindow(window); });
 }
 
-bool GuiReadText(HWND window, char* text, size_t size) {
-  if (size == 0) return false;
-  text[0] = 0;
+std::string GuiReadText(HWND window) {
   DWORD_PTR length = 0;
-  if (!IsWindow(window) || !GuiAsk(window, WM_GETTEXTLENGTH, 0, 0, &length)) return false;
-  if (!GuiAsk(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text), NULL)) {
-    text[0] = 0;
-    return false;
-  }
-  text[size - 1] = 0;
-  return length < size;
+  if (!IsWindow(window) || !GuiAsk(window, WM_GETTEXTLENGTH, 0, 0, &length)) return "";
+  std::string text(length + 1, '\0');
+  if (!GuiAsk(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), NULL)) return "";
+  return text.c_str();
 }
 
-bool GuiWaitText(HWND window, const char* text, DWORD timeoutMs) {
-  std::vector<char> have(strlen(text) + 2);  // a longer text reads as cut instead of matching
+bool GuiWaitText(HWND window, const std::string& text, DWORD timeoutMs) {
   bool same = false;
-  Poll(timeoutMs, [&] {
-    same = GuiReadText(window, have.data(), have.size()) && strcmp(have.data(), text) == 0;
-    return same || !IsWindow(window);
-  });
+  Poll(timeoutMs, [&] { return (same = GuiReadText(window) == text) || !IsWindow(window); });
   return same;
 }
 
@@ -135,11 +103,10 @@ HWND GuiFindControlByText(HWND parent, const char* text, const char* className) 
 }
 
 bool GuiReadMessageBox(HWND box, GuiMessageBox* out) {
-  *out = GuiMessageBox{};
+  *out = GuiMessageBox{"", 0};
   HWND message = GetDlgItem(box, 0xFFFF);
   if (!IsWindow(box) || !IsClass(box, "#32770") || !message) return false;
-  GetWindowTextA(box, out->caption, sizeof out->caption);
-  GuiReadText(message, out->text, sizeof out->text);
+  out->text = GuiReadText(message);
   for (HWND c = GetWindow(box, GW_CHILD); c && !out->firstButton; c = GetWindow(c, GW_HWNDNEXT))
     if (IsClass(c, "Button") && (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE)) out->firstButton = GetDlgCtrlID(c);
   return true;

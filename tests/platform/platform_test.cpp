@@ -10,11 +10,7 @@
 namespace {
 
 TEST(Platform, WildcardMatch) {
-  const struct {
-    const char* mask;
-    const char* name;
-    bool match;
-  } cases[] = {
+  const struct { const char* mask; const char* name; bool match; } cases[] = {
       {"*", "anything.txt", true},   {"*.*", "noext", true},      {"*.txt", "A.TXT", true},
       {"*.txt", "a.txt.bak", false}, {"?.txt", "ab.txt", false},  {"??.txt", "ab.txt", true},
       {"a*b*c", "aXbYbZc", true},    {"a*b*c", "aXbYcZ", false},  {"*a", "bbbba", true},

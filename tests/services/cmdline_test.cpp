@@ -15,10 +15,7 @@
 namespace {
 
 TEST(CommandLine, CommandTail) {
-  const struct {
-    const char* line;
-    const char* tail;
-  } cases[] = {
+  const struct { const char* line; const char* tail; } cases[] = {
       {"builder.exe", ""},  {"builder.exe ", ""},  {"builder.exe C:\\p.vqx", "C:\\p.vqx"},
       {"builder.exe  \t\r\n\v\f C:\\p.vqx ", "C:\\p.vqx "},
       {"\"C:\\Program Files\\builder.exe\" \"C:\\My Files\\p.vqx\"", "\"C:\\My Files\\p.vqx\""},
@@ -41,12 +38,7 @@ TEST(CommandLine, CommandTailOfTheProcess) {
 }
 
 TEST(CommandLine, ProjectPathInTail) {
-  const struct {
-    const char* tail;
-    bool found;
-    const char* path;
-    size_t size = VQ_TEXT_SIZE;
-  } cases[] = {
+  const struct { const char* tail; bool found; const char* path; size_t size = VQ_TEXT_SIZE; } cases[] = {
       {"", false, ""},  {"C:\\p.vqx", true, "C:\\p.vqx"},  {"\"\"", true, ""},
       {"\"C:\\My Files\\p.vqx\"", true, "C:\\My Files\\p.vqx"},
       {"C:\\My Files\\p.vqx  ", true, "C:\\My Files\\p.vqx  "},  // unquoted: taken whole
@@ -67,10 +59,7 @@ TEST(Registry, RegisterProjectTypeWritesTheFourValues) {
   // Something else registered first is overwritten.
   WriteRegistryString(PLATFORM_HKEY_CLASSES_ROOT, ".vqx", "", "someone_else");
   RegisterProjectType(".vqx", builder, "vqx_ext", "Varnoquist Project File.", builder);
-  const struct {
-    const char* key;
-    const char* text;
-  } expected[] = {
+  const struct { const char* key; const char* text; } expected[] = {
       {".vqx", "vqx_ext"},
       {"vqx_ext", "Varnoquist Project File."},
       {"vqx_ext\\DefaultIcon", "C:\\Tools\\builder.exe"},

@@ -11,12 +11,7 @@
 namespace {
 
 TEST(Paths, NormalisePath) {
-  const struct {
-    const char* in;
-    const char* out;
-    size_t size = VQ_TEXT_SIZE;
-    bool whole = true;
-  } cases[] = {
+  const struct { const char* in; const char* out; size_t size = VQ_TEXT_SIZE; bool whole = true; } cases[] = {
       {"C:/a//b\\\\\\c", "C:\\a\\b\\\\c"},  {"\\\\srv\\x", "\\\\srv\\\\x"},
       {"\\\\server\\\\share", "\\\\server\\\\share"},
       {"//srv/x", "\\srv\\x"},  // slashes do not make a network path
@@ -37,12 +32,7 @@ TEST(Paths, NormalisePath) {
 }
 
 TEST(Paths, ForceExtension) {
-  const struct {
-    const char* path;
-    const char* ext;
-    const char* out;
-    size_t size = VQ_TEXT_SIZE;
-  } cases[] = {
+  const struct { const char* path; const char* ext; const char* out; size_t size = VQ_TEXT_SIZE; } cases[] = {
       {"C:\\Out\\setup.old.bin", ".exe", "C:\\Out\\setup.exe"},
       {"C:\\Out\\setup", ".exe", "C:\\Out\\setup.exe"},
       {"demo.vqx", ".vqx", "demo.vqx"},
@@ -57,10 +47,7 @@ TEST(Paths, ForceExtension) {
 }
 
 TEST(Paths, TrimAndBlank) {
-  const struct {
-    const char* in;
-    const char* out;
-  } cases[] = {
+  const struct { const char* in; const char* out; } cases[] = {
       {" \t\r\n\vtext \t\r\n\v", "text"},  {"  in side  ", "in side"},
       {"\f1.2\f", "\f1.2\f"},  // form feeds are not trimmed
       {"1.2 ", "1.2"},  {"", ""},  {" \t ", ""},
@@ -85,12 +72,7 @@ TEST(Paths, CopyAndAppendReportCutting) {
 }
 
 TEST(Paths, FolderOfPathTrailingBackslashAndCase) {
-  const struct {
-    const char* path;
-    size_t size;
-    const char* folder;
-    bool whole;
-  } folders[] = {
+  const struct { const char* path; size_t size; const char* folder; bool whole; } folders[] = {
       {"C:\\x\\setup.exe", 64, "C:\\x\\", true}, {"setup.exe", 64, "", true},
       {"C:\\x\\y", 4, "C:\\", false},              {"C:\\", 64, "C:\\", true},
   };

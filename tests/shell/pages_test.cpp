@@ -16,10 +16,7 @@ namespace {
 const unsigned kWarning = PLATFORM_MB_OK | PLATFORM_MB_ICONEXCLAMATION;
 const unsigned kSaveQuestion = PLATFORM_MB_YESNOCANCEL | PLATFORM_MB_ICONQUESTION;
 // Every box of the pages: caption, text, buttons and icon.
-const struct {
-  const char *caption, *text;
-  unsigned flags;
-} kBoxes[] = {
+const struct { const char *caption, *text; unsigned flags; } kBoxes[] = {
     {"No Project name.", "Please select a name for your project.", kWarning},
     {"No source folder.", "Please select a valid source folder.", kWarning},
     {"No Password.", "Please select a password.", kWarning},
@@ -126,12 +123,7 @@ TEST(Pages, NextChecksAndBackStores) {
 }
 
 TEST(Pages, OptionsPageStoresEveryControlAndWantsAPassword) {
-  const struct {
-    bool protect;
-    const char* password;
-    int level, overwrite;
-    bool next, leaves;
-  } cases[] = {
+  const struct { bool protect; const char* password; int level, overwrite; bool next, leaves; } cases[] = {
       {true, " \t\r\n", 9, 1, true, false}, {true, "", 0, 2, false, true},
       {false, "", 4, -1, true, true},       {true, "a/b\\\\c", 4, 0, true, true},
   };

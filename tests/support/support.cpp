@@ -43,15 +43,11 @@ void RemoveTree(const std::string& path) {
 const std::string& ScratchFolder() {
   if (!gFolder.empty()) return gFolder;
   char temp[VQ_PATH_SIZE], name[VQ_PATH_SIZE];
-  if (!PlatformTempFolder(temp, sizeof temp) || !PlatformTempFileName(temp, "vqc", name, sizeof name)) {
-    fprintf(stderr, "no temporary folder\n");
-    abort();
-  }
   // The empty file reserves the name; the folder beside it is ours.
+  bool named = PlatformTempFolder(temp, sizeof temp) && PlatformTempFileName(temp, "vqc", name, sizeof name);
   std::string folder = std::string(name) + ".d";
-  PlatformDeleteFile(name);
-  if (!PlatformCreateFolder(folder.c_str())) {
-    fprintf(stderr, "cannot create %s\n", folder.c_str());
+  if (!named || !PlatformDeleteFile(name) || !PlatformCreateFolder(folder.c_str())) {
+    fprintf(stderr, "no scratch folder in the temporary folder\n");
     abort();
   }
   gFolder = folder + "\\";
@@ -93,9 +89,8 @@ std::string ReadRawFile(const std::string& path) {
 }
 
 void MakeFolder(const std::string& folder) {
-  for (size_t i = 0; i < folder.size(); ++i) {
-    if (folder[i] == '\\' && i > 0) PlatformCreateFolder(folder.substr(0, i).c_str());
-  }
+  for (size_t i = 1; i < folder.size(); ++i)
+    if (folder[i] == '\\') PlatformCreateFolder(folder.substr(0, i).c_str());
   PlatformCreateFolder(folder.c_str());
 }
 
@@ -133,33 +128,24 @@ std::string ListFolder(const std::string& folder) {
   return joined;
 }
 
-namespace {
-struct Recorded {
-  int count;
-  std::string text, caption;
-  unsigned flags;
-  int owner, answer;
-} gRecorded;
+static int gBoxCount, gBoxAnswer;
+static std::string gLastBox;
 
-int RecordMessageBox(PlatformOwner owner, const char* text, const char* caption, unsigned flags) {
-  gRecorded.count++;
-  gRecorded.text = text;
-  gRecorded.caption = caption;
-  gRecorded.flags = flags;
-  gRecorded.owner = owner;
-  return gRecorded.answer;
+static int RecordMessageBox(PlatformOwner owner, const char* text, const char* caption, unsigned flags) {
+  gBoxCount++;
+  gLastBox = BoxSeen(caption, text, flags, owner);
+  return gBoxAnswer;
 }
-}  // namespace
 
 RecordedMessageBoxes::RecordedMessageBoxes(int answer) {
-  gRecorded = Recorded{0, "", "", 0, -1, answer};
+  gBoxCount = 0;
+  gBoxAnswer = answer;
+  gLastBox = "";
   PlatformSetMessageBoxHook(RecordMessageBox);
 }
 RecordedMessageBoxes::~RecordedMessageBoxes() { PlatformSetMessageBoxHook(nullptr); }
-int RecordedMessageBoxes::count() const { return gRecorded.count; }
-std::string RecordedMessageBoxes::last() const {
-  return gRecorded.count ? BoxSeen(gRecorded.caption, gRecorded.text, gRecorded.flags, gRecorded.owner) : "";
-}
+int RecordedMessageBoxes::count() const { return gBoxCount; }
+std::string RecordedMessageBoxes::last() const { return gLastBox; }
 
 std::string BoxSeen(const std::string& caption, const std::string& text, unsigned flags, int owner) {
   return caption + "|" + text + "|" + std::to_string(flags) + "|" + std::to_string(owner);
@@ -167,8 +153,7 @@ std::string BoxSeen(const std::string& caption, const std::string& text, unsigne
 
 std::vector<std::string> LogLines() {
   std::vector<std::string> lines;
-  for (size_t i = BuildLogLineCount(); i-- > 0;) {
+  for (size_t i = BuildLogLineCount(); i-- > 0;)
     lines.push_back(std::to_string(BuildLogLineMark(i)) + "|" + BuildLogLineText(i));
-  }
   return lines;
 }
