@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "base/layout.h"
+#include "base/meta_check.h"
+#include "build/archive.h"
 #include "build/stubimage.h"
 #include "extractor/locate.h"
 #include "platform/platform.h"
 #include "services/buildlog.h"
 #include "tests/build/buildtest.h"
+#include "zlib.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -46,18 +49,19 @@ SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, u
 // A packed executable taken apart where the stub's own search finds the marker and the archive.
 struct PackedParts {
   bool found;
-  std::string stub, header, launch, archive;
+  std::string stub, header, launch, check, archive;
 };
 PackedParts SplitPacked(const std::string& bytes) {
   uint32_t marker = 0, archive = 0;
   if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != STUB_ERROR_NONE) {
-    return PackedParts{false, "", "", "", ""};
+    return PackedParts{false, "", "", "", "", ""};
   }
   const std::string block = bytes.substr(marker, archive - marker);
+  const size_t check = block.size() - std::min(block.size(), (size_t)VQ_META_CHECK_LINE_LENGTH);
   size_t launch = block.find("\nExecFile");
-  launch = launch == std::string::npos ? block.size() : launch + 1;
-  return PackedParts{true, bytes.substr(0, marker), block.substr(0, launch), block.substr(launch),
-                     bytes.substr(archive)};
+  launch = launch == std::string::npos ? check : launch + 1;
+  return PackedParts{true, bytes.substr(0, marker), block.substr(0, launch),
+                     block.substr(launch, check - launch), block.substr(check), bytes.substr(archive)};
 }
 
 std::vector<std::string> gFailures;  // failure messages the job showed
@@ -69,11 +73,13 @@ void CancelAtLine(const char* text, LogMark) {
 const BuildLogSink kTestSink = {CancelAtLine, nullptr, nullptr, KeepFailure};
 
 const char* const kTestProject = "vqTest";
+// Made by MakeUtf8Tree: names outside any one code page (a 4-byte sequence too) are stored exactly.
 const std::vector<std::pair<std::string, std::string>> kDemo = {
     {"setup.exe", "MZ setup"},
     {"readme.txt", std::string(5000, 'r')},
     {"bin\\tool.exe", "MZ tool"},
     {"docs\\empty.txt", ""},
+    {u8"Café.txt", "é"}, {u8"папка\\日本語.txt", "ja"}, {u8"emoji😀.txt", "4 bytes"},
 #ifndef _WIN32
     {"notes.", "n"}, {"..hidden", "h"}, {"sub.\\x", "x"},  // Windows cannot make these
 #endif
@@ -81,7 +87,27 @@ const std::vector<std::pair<std::string, std::string>> kDemo = {
 
 #ifdef _WIN32
 struct FileSizeLimit { explicit FileSizeLimit(size_t) {} };  // no such limit here
+
+// MakeTree by UTF-8 names, through the wide-character calls: the code page cannot hold them all.
+void MakeUtf8Tree(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& files) {
+  for (const auto& file : files) {
+    wchar_t path[2048];
+    ASSERT_GT(MultiByteToWideChar(CP_UTF8, 0, (folder + file.first).c_str(), -1, path, 2048), 0);
+    for (wchar_t* at = wcschr(path + 3, L'\\'); at; at = wcschr(at + 1, L'\\')) {
+      *at = 0;
+      CreateDirectoryW(path, nullptr);
+      *at = L'\\';
+    }
+    HANDLE h = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    ASSERT_TRUE(h != INVALID_HANDLE_VALUE && WriteFile(h, file.second.data(), (DWORD)file.second.size(), &n, nullptr));
+    CloseHandle(h);
+  }
+}
 #else
+void MakeUtf8Tree(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& files) {
+  MakeTree(folder, files);  // names are bytes here
+}
 // Writes beyond this many bytes of any file fail, as on a full disk.
 struct FileSizeLimit {
   rlimit saved;
@@ -135,7 +161,7 @@ class BuildJobTest : public ::testing::Test {
 };
 
 TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
-  MakeTree(source, kDemo);
+  MakeUtf8Tree(source, kDemo);
   MakeFolder(source + "no\\entry\\");  // folders get no entries of their own
   CopyText(gProject.ExtractionFolder, VQ_TEXT_SIZE, "*TempDir*\\x y");
   CopyText(gProject.Password, VQ_TEXT_SIZE, "pw");
@@ -157,7 +183,10 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
             "ExecFile0=setup.exe\rCmdLine0=*Command*\rWinState0=*ShowWin*\r"
             "ExecFile1=bin\\tool.exe\rCmdLine1=/quiet \"*AppDir*\\x y\"\rWinState1=*HideWin*\r"
             "ExecFile2=D:\\Other\\tool.exe\rCmdLine2=\rWinState2=*MaximizeWin*\r");
-
+  char check[16];
+  const std::string checked = parts.header + parts.launch;
+  snprintf(check, sizeof check, "Check=%08lX\r", crc32(0, (const Bytef*)checked.data(), (uInt)checked.size()));
+  EXPECT_EQ(parts.check, check);
 
   // Offsets inside the archive count from its own first byte.
   const std::string& zip = parts.archive;
@@ -167,10 +196,12 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
   memcpy(&cdOffset, zip.data() + zip.size() - 22 + 16, 4);
   EXPECT_EQ(cdOffset + cdSize, zip.size() - 22);
   EXPECT_EQ(zip.substr(cdOffset, 4), std::string("PK\1\2", 4));
-  // Every file one deflated entry, encrypted, named by its path below the source folder.
+  // Every file one deflated entry, encrypted, named by its path below the source folder, flagged
+  // as UTF-8 unless the name is plain ASCII.
   std::vector<std::pair<std::string, std::string>> files = kDemo, packed;
   for (const auto& e : ReadZip(output, "pw")) {
-    EXPECT_TRUE(e.dataOk && e.method == 8 && (e.flag & 1)) << e.name;
+    const unsigned utf8 = std::any_of(e.name.begin(), e.name.end(), [](char c) { return c & 0x80; }) << 11;
+    EXPECT_TRUE(e.dataOk && e.method == 8 && (e.flag & 1) && (e.flag & 0x800) == utf8) << e.name;
     packed.push_back({e.name, e.data});
   }
   std::sort(files.begin(), files.end());
@@ -194,8 +225,8 @@ TEST_F(BuildJobTest, LaunchEntriesAreStoredAlikeInProjectFileAndMetaData) {
     ASSERT_TRUE(SaveProject(&gProject, &gLaunch));
     std::string saved = ReadRawFile(gProject.ProjectFilePath), launch;
     EXPECT_NE(saved.find(std::string("\nExecFile0=") + c[2] + "\r\n"), saved.npos) << c[1];
-    FormatLaunchText(&gProject, &gLaunch, &launch);
-    EXPECT_EQ(launch.find(std::string("ExecFile0=") + c[2] + "\r"), 0u) << c[1];
+    ASSERT_TRUE(FormatMetaBlock(&gProject, &gLaunch, 0, 0, &launch, nullptr, 0));
+    EXPECT_NE(launch.find(std::string("\nExecFile0=") + c[2] + "\r"), launch.npos) << c[1];
   }
 }
 
@@ -218,10 +249,30 @@ TEST_F(BuildJobTest, SettingsAreWrittenWhole) {
             "[VQ]\nExtractionPath=" + folder + "\nZipSize=");
   EXPECT_NE(parts.header.find("\nOverwrite=0\n"), std::string::npos);
   EXPECT_EQ(parts.launch, expected);
-  char header[4096];
-  size_t length = FormatMetaHeader(&gProject, 0x80000000u, 0xFFFFFFFFu, header, sizeof header);
-  EXPECT_NE(std::string(header, length).find("\nZipSize=-2147483648\nUnZipSize=-1\n"),
-            std::string::npos);
+  std::string block;
+  ASSERT_TRUE(FormatMetaBlock(&gProject, &gLaunch, 0x80000000u, 0xFFFFFFFFu, &block, nullptr, 0));
+  EXPECT_NE(block.find("\nZipSize=-2147483648\nUnZipSize=-1\n"), std::string::npos);
+}
+
+// What the stub verifies: one flipped bit anywhere fails the block, but in the check line's key or
+// the line end before it, which make it read as an older build's; a block cut short or grown fails.
+TEST_F(BuildJobTest, TheCheckLineCatchesEveryDamagedByte) {
+  MakeTree(source, {{"a.txt", "a"}});
+  AddLaunch(0, source + "a.txt", "*Command*", "*ShowWin*");
+  PackedParts parts = Built();
+  const std::string block = parts.header + parts.launch + parts.check;
+  const size_t key = parts.header.size() + parts.launch.size();
+  EXPECT_EQ(VerifyMetaCheck(block.data(), block.size()), META_CHECK_PASSED);
+  for (size_t i = 0; i < block.size(); ++i) {
+    std::string damaged = block;
+    damaged[i] ^= 1;
+    EXPECT_EQ(VerifyMetaCheck(damaged.data(), damaged.size()),
+              i + 1 >= key && i < key + 6 ? META_CHECK_ABSENT : META_CHECK_FAILED) << i;
+  }
+  for (const std::string& other : {block + "x", block.substr(0, block.size() - 1), parts.header + parts.check}) {
+    EXPECT_EQ(VerifyMetaCheck(other.data(), other.size()), META_CHECK_FAILED);
+  }
+  EXPECT_EQ(VerifyMetaCheck(block.data(), key), META_CHECK_ABSENT);
 }
 
 // Makes a file unreadable: held open by a writer on Windows, a link to nothing on POSIX.
@@ -271,7 +322,8 @@ TEST_F(BuildJobTest, OnlyAnIconOfTheAcceptedSizeReplacesTheStubIcon) {
 // However a build ends, the temporary folder is left as found and a failure or a cancel leaves
 // the earlier output byte for byte; an earlier output inside the source folder is packed whole.
 TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
-  enum Setup { kFiles, kDeepOutput, kOutputInSource, kEmptySource, kUnreadable, kOutputFolder, kCancelled };
+  enum Setup { kFiles, kDeepOutput, kOutputInSource, kEmptySource, kUnreadable, kOutputFolder, kCancelled,
+               kLineBreak, kNotUtf8 };
   const struct {
     const char* what;
     const char* project;
@@ -290,7 +342,9 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
       {"output is dir", kTestProject, kOutputFolder, "Failed to create the output executable.", 0},
       {"cancelled in the walk", kTestProject, kCancelled, nullptr, 0, "*"},
       {"cancelled in the copy", kTestProject, kCancelled, nullptr, 0, "Writing File..."},
+      {"a line break in a setting", kTestProject, kLineBreak, kSettingNotTextText, 0},
 #ifndef _WIN32
+      {"a name that is not UTF-8", kTestProject, kNotUtf8, kNameNotUtf8Text, 0},
       {"no temporary name", "a/b/c", kFiles, "Failed to create the temporary archive.", 0},
       // A full disk in the stub, the meta data block (about 110 bytes), the archive (about 800).
       {"disk full in the stub", kTestProject, kFiles, kWriteFailed, -1},
@@ -304,7 +358,9 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
     if (c.setup == kDeepOutput) output = ScratchName("deep") + "\\one\\two\\Demo.exe";
     if (c.setup == kOutputInSource) output = source + "out\\Demo.exe";
     CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
-    c.setup == kEmptySource ? MakeFolder(source + "empty\\folders\\") : MakeTree(source, kDemo);
+    c.setup == kEmptySource ? MakeFolder(source + "empty\\folders\\") : MakeUtf8Tree(source, kDemo);
+    if (c.setup == kNotUtf8) MakeTree(source, {{"sub\\b\xFF.txt", "x"}});
+    CopyText(gProject.ExtractionFolder, VQ_TEXT_SIZE, c.setup == kLineBreak ? "x\nZipSize=1" : "x");
     if (c.setup == kOutputFolder) MakeFolder(output + "\\");
     const std::string outFolder = output.substr(0, output.rfind('\\') + 1);
     if (c.setup != kDeepOutput && c.setup != kOutputFolder) MakeTree(outFolder, {{"Demo.exe", "MZ earlier build"}});
@@ -333,14 +389,22 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
 #ifndef _WIN32
 // Info-ZIP and 7-Zip read the packed file; entries deflated at every level, encrypted only with
 // protection on, files of one deflate piece and of several (mixed across the ends) come back whole.
+// They and Python's zipfile list every name exactly.
 TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
   std::string big;
   for (uint32_t s = 7; big.size() < 2600000; s = s * 1103515245u + 12345u) {
     big += s >> 29 ? "line " + std::to_string(s >> 22) + "\n" : std::string(1, (char)(s >> 24));
   }
-  MakeTree(source, kDemo);
+  MakeUtf8Tree(source, kDemo);
   MakeTree(source, {{"big.bin", big}, {"one.bin", big.substr(0, 1 << 20)}});
   CopyText(gProject.Password, VQ_TEXT_SIZE, "pw 1");
+  std::vector<std::string> names = {"big.bin", "one.bin"};
+  for (const auto& file : kDemo) names.push_back(file.first);
+  std::sort(names.begin(), names.end());
+  std::string listed;
+  for (const auto& name : names) listed += name + "\n";
+  const std::string expected = ScratchName("names");
+  ASSERT_TRUE(WriteRawFile(expected, listed));
   const int levels[] = {0, 6, 9};
   for (int run = 0; run < 6; ++run) {
     const int protectedBuild = gProject.Checkbox3 = run / 3;
@@ -354,8 +418,14 @@ TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
     }
     char packed[2048];
     ASSERT_TRUE(PlatformSystemPath(output.c_str(), packed, sizeof packed));
-    const std::string file = std::string(" '") + packed + "'";
+    char names[2048];
+    ASSERT_TRUE(PlatformSystemPath(expected.c_str(), names, sizeof names));
+    const std::string file = std::string(" '") + packed + "'",
+                      sorted = std::string(" | LC_ALL=C sort | cmp -s - '") + names + "'";
     const std::string commands[] = {
+        "LC_ALL=C.UTF-8 unzip -l" + file + " 2>/dev/null | sed -n '4,$p' | head -n -2 | cut -c31-" + sorted,
+        "7z l -slt -ba" + file + " | sed -n 's/^Path = //p'" + sorted,
+        "python3 -c 'import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist(), sep=\"\\n\")'" + file + sorted,
         // unzip warns about the stub in front (exit code 1) and tests on.
         "unzip -t" + std::string(protectedBuild ? " -P 'pw 1'" : "") + file +
             " 2>&1 | grep -q '^No errors detected in compressed data'",
