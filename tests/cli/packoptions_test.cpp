@@ -81,7 +81,8 @@ TEST(PackOverrides, Table) {
   }
 }
 
-// Each setting's option over a project; values an option does not take are refused.
+// Each setting's option over a project; values an option does not take are refused, and so are
+// values the meta data block cannot carry as one line of UTF-8.
 TEST(PackOptions, SettingsFromOptions) {
   putenv((char*)"VQ_TEST_PASSWORD=from env");
   const struct {
@@ -103,6 +104,10 @@ TEST(PackOptions, SettingsFromOptions) {
       {{"--password-env", "VQ_NO_SUCH_VARIABLE"},
        "!no password in environment variable VQ_NO_SUCH_VARIABLE"},
       {{"--password-file", "/no/such/file"}, "!cannot read the password file /no/such/file"},
+      {{"--launch", "a.exe", "--cmdline", "a\nb"}, "!a setting is not one line of valid UTF-8: CmdLine0=a\\x0Ab"},
+#ifndef _WIN32
+      {{"--extract-to", "x\xC3("}, "!a setting is not one line of valid UTF-8: ExtractionPath=x\\xC3("},
+#endif
   };
   for (const auto& c : cases) {
     std::vector<const char*> args = {"vqpack", "--source", "C:\\S", "--output", "C:\\o.exe"};
@@ -113,7 +118,8 @@ TEST(PackOptions, SettingsFromOptions) {
                                    sizeof error)) << error;
     InitProject(&gProject, &gLaunch);
     std::string result;
-    if (ApplyPackOverrides(&options, &gProject, &gLaunch, error, sizeof error)) {
+    if (ApplyPackOverrides(&options, &gProject, &gLaunch, error, sizeof error) &&
+        CheckPackTexts(&gProject, &gLaunch, error, sizeof error)) {
       const ProjectRecord& r = gProject;
       result = std::to_string(r.CompressLevel) + "|" + std::to_string(r.Checkbox1) + "|" +
                std::to_string(r.Checkbox2) + "|" + std::to_string(r.OverwriteMode) + "|" +

@@ -8,7 +8,7 @@ vqpack=${1:?vqpack}
 work=${2:?work folder}
 here=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$work"
-mkdir -p "$work/src/bin" "$work/src/docs/img" "$work/empty/sub"
+mkdir -p "$work/src/bin" "$work/src/docs/img" "$work/src/naïve" "$work/empty/sub" "$work/tmp"
 fail=0
 check() { "${@:2}" || { echo "FAIL: $1"; fail=1; }; }  # check DESCRIPTION COMMAND...
 wine_mode=0 runner=()
@@ -21,6 +21,9 @@ printf 'MZ run' >"$work/src/bin/run.exe"
 printf 'read me\r\n' >"$work/src/readme.txt"
 head -c 3000000 /dev/urandom >"$work/src/docs/img/noise.bin"
 : >"$work/src/docs/empty.txt"
+# Names outside any one code page: stored exactly, whatever the system the packer runs on.
+printf 'fr' >"$work/src/Café.txt"; printf 'ru' >"$work/src/naïve/файл.txt"
+printf 'ja' >"$work/src/日本語.txt"; printf '4 bytes' >"$work/src/emoji😀.txt"
 # Saved on Windows: the source folder does not exist here.
 printf '%s\r\n' '[Varnoquist]' 'Version=1.2' 'ProjectName=vqTest' 'SourceFolder=C:\Work\Demo\' \
   'Password=' 'ExtractionFolder=*AppDir*\Demo' 'IconFile=' 'OutputFile=C:\Out\Demo.exe' \
@@ -32,8 +35,11 @@ run "$(arg "$work/demo.vqx")" --source "$(arg "$work/src")" --output "$(arg "$wo
 check "exit code 0 (was $rc)" test "$rc" = 0
 tr -d '\r' <"$work/out.txt" >"$work/lines.txt"
 sep=/; [ $wine_mode = 1 ] && sep='\'  # paths as the system running the packer writes them
-check "4 file lines" test "$(sed -n 1,4p "$work/lines.txt" | grep -cF "src$sep")" = 4
-check "closing lines" diff <(sed -n 5,8p "$work/lines.txt") <(printf -- '-----\nWriting File...\n-----\nCompleted Successfully.\n')
+check "8 file lines" test "$(sed -n 1,8p "$work/lines.txt" | grep -cF "src$sep")" = 8
+check "closing lines" diff <(sed -n 9,12p "$work/lines.txt") <(printf -- '-----\nWriting File...\n-----\nCompleted Successfully.\n')
+names() { python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()), sep="\n")' "$1"; }
+check "every name exact" diff <(names "$work/new/folder/Demo.exe") \
+  <(cd "$work/src" && find . -type f | sed 's|^\./||; s|/|\\|g' | LC_ALL=C sort)
 check "where the output is" grep -q '^Packed executable: .*Demo.exe$' "$work/lines.txt"
 check "no progress bar when not a terminal" bash -c "! grep -q '\[#' '$work/out.txt'"
 check "nothing on stderr" test ! -s "$work/err.txt"
@@ -54,6 +60,12 @@ sed 's/^CompressLevel=6/CompressLevel=10/' "$work/demo.vqx" >"$work/level.vqx"
 run "$(arg "$work/level.vqx")" --source "$(arg "$work/src")"
 check "level 10: exit code 2 (was $rc)" test "$rc" = 2
 check "level 10: refused" grep -q 'compression level is not 0 to 9' "$work/err.txt"
+if [ $wine_mode = 0 ]; then  # names are UTF-16 on Windows; only POSIX has names of other bytes
+  mkdir -p "$work/badname/sub"; printf x >"$work/badname/sub/b$(printf '\377')d.txt"
+  TMPDIR="$work/tmp" run --source "$work/badname" --output "$work/bad.exe"
+  check "name not UTF-8: exit code 2 (was $rc), nothing written" test "$rc" = 2 -a ! -e "$work/bad.exe" -a -z "$(ls -A "$work/tmp")"
+  check "name not UTF-8: named" grep -qF 'a file name is not valid UTF-8: '"$work"'/badname/sub/b\xFFd.txt' "$work/err.txt"
+fi
 
 # A build pipeline: no project file, every setting an option; the project saved
 # on the way builds the same file.
