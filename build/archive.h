@@ -1,9 +1,9 @@
 // The source archive: every file below the source folder as one deflated
 // entry (traditionally encrypted with a password), named by its path below
 // the source folder with backslashes, in UTF-8. The walk reports each file in
-// the build log (in the system code page) and moves its progress bar. Its parts: the walk (folder_walk.h), the
-// files in flight through the deflate workers (archive_flight.h) and the
-// writing of entries (archive_entry.h).
+// the build log (in the system code page) and moves its progress bar. Its
+// parts: the walk (folder_walk.h), the files in flight through the deflate
+// workers (archive_flight.h) and the writing of entries (archive_entry.h).
 #pragma once
 
 #include <stddef.h>

@@ -62,7 +62,9 @@ void MoveProgress(ArchiveJob* job, uint64_t listedSize) {
 // "?", so that the line is there whatever the name.
 void LogPath(const std::string& path, LogMark mark) {
   char shown[VQ_TEXT_SIZE];
-  if (!PlatformUtf8ToSystem(path.c_str(), shown, sizeof shown)) CopyText(shown, sizeof shown, path.c_str());
+  if (!PlatformUtf8ToSystem(path.c_str(), shown, sizeof shown)) {
+    CopyText(shown, sizeof shown, path.c_str());
+  }
   AddLogLine(shown, mark);
 }
 

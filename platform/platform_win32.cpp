@@ -225,7 +225,9 @@ bool PlatformFindNextUtf8(PlatformFind* find, PlatformFindData* data) {
 bool PlatformGetFileInfoUtf8(const char* path, PlatformFileInfo* info) {
   wchar_t wide[VQ_TEXT_SIZE];
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!WidePath(path, wide) || !GetFileAttributesExW(wide, GetFileExInfoStandard, &data)) return false;
+  if (!WidePath(path, wide) || !GetFileAttributesExW(wide, GetFileExInfoStandard, &data)) {
+    return false;
+  }
   info->isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   info->size = info->isFolder ? 0 : ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
   return true;
