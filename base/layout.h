@@ -10,6 +10,7 @@
 //                  |                                     |  DeleteFiles= / Password= / Overwrite=
 //                  | launch-entry text, CR line ends     |  ExecFile<i>= / CmdLine<i>= / WinState<i>=
 //                  |   (absent with no launch entries)   |  for i = 0 .. at most 63
+//                  | check line, CR line end             |  Check=XXXXXXXX
 //                  +-------------------------------------+ <- A: first "PK\3\4" behind M + 4
 //                  | zip archive, byte for byte as built |  ZipSize bytes; its offsets count from A
 //                  | in its own temporary file           |
@@ -17,7 +18,8 @@
 //
 // No padding, length fields or trailer between the pieces. The stub reads the
 // block M..A through the profile services (section "VQ"), which take LF and
-// CR alike as line ends.
+// CR alike as line ends. Its values are UTF-8 when it ends with the check
+// line; a block without one (made by an older build) is read as before.
 #pragma once
 
 #include "base/names.h"
@@ -44,3 +46,16 @@ enum {
   "[" VQ_META_SECTION "]\n" VQ_META_EXTRACTION_PATH "=%s\n" VQ_META_ZIP_SIZE "=%d\n"       \
   VQ_META_UNZIP_SIZE "=%d\n" VQ_META_PROGRESS_BAR "=%d\n" VQ_META_DELETE_FILES "=%d\n"     \
   VQ_META_PASSWORD "=%d\n" VQ_META_OVERWRITE "=%d\n"
+
+// The check line that ends the meta data block: VQ_META_CHECK_PREFIX, the
+// CRC-32 (zlib's crc32) of every byte before the line (from the "[" of the
+// header up to and including the line end in front of the key) as
+// VQ_META_CHECK_DIGITS upper-case hexadecimal digits, and a CR, as the
+// launch lines end. Neither digits, "=" nor CR can complete the marker or
+// the archive's signature, so both searches still find what they did.
+// base/meta_check.h writes and verifies it.
+#define VQ_META_CHECK_PREFIX VQ_META_CHECK "="
+enum {
+  VQ_META_CHECK_DIGITS = 8,
+  VQ_META_CHECK_LINE_LENGTH = sizeof VQ_META_CHECK_PREFIX - 1 + VQ_META_CHECK_DIGITS + 1,
+};

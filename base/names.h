@@ -21,6 +21,8 @@
 #define VQ_META_DELETE_FILES "DeleteFiles"
 #define VQ_META_PASSWORD "Password"
 #define VQ_META_OVERWRITE "Overwrite"
+// The block's last line: its CRC-32 (layout.h).
+#define VQ_META_CHECK "Check"
 
 // A launch entry's window states (matched ignoring case); the first is the
 // default.

@@ -11,6 +11,9 @@ enum {
   VQ_TEXT_SIZE = 2048,  // text buffers: 2047 characters and a zero
   VQ_PATH_SIZE = 260,   // paths the system reports: 259 characters and a zero
   VQ_MAX_LAUNCH = 64,   // launch entries ExecFile0 .. ExecFile63
+  // A text buffer's text in UTF-8: a byte of any code page, or a character
+  // of two bytes, takes at most three.
+  VQ_UTF8_TEXT_SIZE = 3 * VQ_TEXT_SIZE,
 };
 
 // Copies src into out (size outSize); returns false when it was cut to fit.

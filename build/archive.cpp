@@ -9,6 +9,7 @@
 const char* const kFileTooLargeText = "Failed to add a file of 4 GB or more to the archive.";
 const char* const kArchiveTooLargeText =
     "Failed to add all files to the archive: it would reach 4 GB.";
+const char* const kNameNotUtf8Text = "Failed to add a file whose name is not valid Unicode.";
 
 namespace {
 
@@ -23,7 +24,12 @@ bool QueueFile(void* context, const char* path, uint64_t listedSize) {
 
 // A path cut to fit would name another file: the walk cannot go on.
 bool QueuePathTooLong(void* context, const char* cutPath) {
-  return QueueArchiveFailure((ArchiveJob*)context, cutPath);
+  return QueueArchiveFailure((ArchiveJob*)context, cutPath, nullptr);
+}
+
+// Left out, the file would be missing from the extraction unnoticed.
+bool QueueNameNotUtf8(void* context, const char* path) {
+  return QueueArchiveFailure((ArchiveJob*)context, path, kNameNotUtf8Text);
 }
 
 }  // namespace
@@ -38,7 +44,7 @@ void InitArchiveJob(ArchiveJob* job) {
 
 bool BuildSourceArchive(ArchiveJob* job) {
   if (!StartArchiveFlight(job)) return false;
-  const FolderVisitor queue = {job, EnterFolder, QueueFile, QueuePathTooLong};
+  const FolderVisitor queue = {job, EnterFolder, QueueFile, QueuePathTooLong, QueueNameNotUtf8};
   bool ok = WalkFolder(job->sourceFolder, &queue) && DrainArchiveFlight(job);
   StopArchiveFlight(job);
   if (!CloseArchive(job)) ok = false;

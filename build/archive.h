@@ -1,9 +1,9 @@
 // The source archive: every file below the source folder as one deflated
 // entry (traditionally encrypted with a password), named by its path below
-// the source folder with backslashes. The walk reports each file in the build
-// log and moves its progress bar. Its parts: the walk (folder_walk.h), the
-// files in flight through the deflate workers (archive_flight.h) and the
-// writing of entries (archive_entry.h).
+// the source folder with backslashes, in UTF-8. The walk reports each file in
+// the build log (in the system code page) and moves its progress bar. Its
+// parts: the walk (folder_walk.h), the files in flight through the deflate
+// workers (archive_flight.h) and the writing of entries (archive_entry.h).
 #pragma once
 
 #include <stddef.h>
@@ -16,12 +16,13 @@
 // Failure texts of the walk beyond the build job's own.
 extern const char* const kFileTooLargeText;     // a file of 4 GB or more
 extern const char* const kArchiveTooLargeText;  // the archive would pass 4 GB
+extern const char* const kNameNotUtf8Text;      // a name with no UTF-8 form
 
 struct ArchiveFlight;  // files read, not yet in the archive (archive_flight.cpp)
 
 // One archive build: the settings, then the state of the walk.
 struct ArchiveJob {
-  const char* sourceFolder;  // ends with a backslash; the top of every entry name
+  const char* sourceFolder;  // UTF-8, ends with a backslash; the top of every entry name
   const char* archivePath;   // must not exist when the walk starts
   const char* password;      // empty: no encryption
   int level;                 // deflate level 0..9
@@ -54,8 +55,8 @@ void InitArchiveJob(ArchiveJob* job);
 // pieces; this thread reads them and adds the finished entries in the walk's
 // order, logging each as it goes in. Returns true when every file was added
 // and the archive was written; false otherwise, the last log line then
-// naming the file that failed (when one did): missing or unreadable, too
-// large for a 32-bit entry, taking the archive past job->sizeLimit, or the
-// zip library failed. A folder that cannot be listed adds nothing. An empty
+// naming the file that failed (when one did): missing or unreadable, named
+// with no UTF-8 form, too large for a 32-bit entry, taking the archive past
+// job->sizeLimit, or the zip library failed. A folder that cannot be listed adds nothing. An empty
 // source folder succeeds and leaves no archive file.
 bool BuildSourceArchive(ArchiveJob* job);

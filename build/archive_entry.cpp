@@ -6,6 +6,7 @@
 #include <share.h>
 #endif
 
+#include "base/utf8.h"
 #include "build/archive_stream.h"
 #include "project/project.h"
 #include "zip.h"
@@ -15,6 +16,17 @@ namespace {
 
 const uint64_t kEndRecordSize = 22;
 const uint64_t kCentralHeaderSize = 46;  // no extra field, no comment
+// General purpose bit 11, the language encoding flag: the name is UTF-8.
+// Readers take a name without it as code page 437, so only plain ASCII
+// names, the same in both, go without it (and keep their bytes as ever).
+const uLong kUtf8NameFlag = 1 << 11;
+// "Version made by": MS-DOS and zip 0.0 for a plain name, as the library
+// writes by default. A UTF-8 name says Windows NTFS and zip 6.3 (the version
+// that brought the flag): Info-ZIP's unzip converts the name of an MS-DOS
+// entry from an OEM code page even when the flag is set, and lists it
+// garbled.
+const uLong kPlainMadeBy = 0;
+const uLong kUtf8MadeBy = 10 << 8 | 63;
 
 // The archive goes through our own buffered stream (archive_stream.h); the
 // job keeps it to ask how far the archive has got.
@@ -88,10 +100,12 @@ bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned 
   // what it would have noted.
   if (dataType == Z_TEXT) zipInfo.internal_fa = Z_TEXT;
   job->centralSize += kCentralHeaderSize + strlen(name);
-  return zipOpenNewFileInZip3(job->zip, name, &zipInfo, nullptr, 0, nullptr, 0, nullptr,
+  const bool plain = IsPlainAscii(name);
+  return zipOpenNewFileInZip4(job->zip, name, &zipInfo, nullptr, 0, nullptr, 0, nullptr,
                               Z_DEFLATED, job->level, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-                              ArchiveEncrypted(job) ? job->password : nullptr,
-                              (uLong)crc) == ZIP_OK;
+                              ArchiveEncrypted(job) ? job->password : nullptr, (uLong)crc,
+                              plain ? kPlainMadeBy : kUtf8MadeBy,
+                              plain ? 0 : kUtf8NameFlag) == ZIP_OK;
 }
 
 bool WriteArchiveEntry(ArchiveJob* job, const unsigned char* data, size_t size) {

@@ -15,12 +15,12 @@ const uint64_t kZip32Limit = 0xFFFFFFFFu;
 // Whether the job's entries are encrypted (its password is not empty).
 bool ArchiveEncrypted(const ArchiveJob* job);
 
-// Opens the entry of the file at path (named by its path below the job's
-// source folder) for raw deflate data, creating the archive first when no
-// entry came before. dataType is zlib's guess at the data (Z_TEXT marks the
-// entry as text); crc is the whole file's CRC-32, which encryption needs
-// before the first byte. Returns false when the name does not fit or the
-// zip library failed.
+// Opens the entry of the file at path (UTF-8; named by its path below the
+// job's source folder, flagged as UTF-8 unless plain ASCII) for raw deflate
+// data, creating the archive first when no entry came before. dataType is
+// zlib's guess at the data (Z_TEXT marks the entry as text); crc is the
+// whole file's CRC-32, which encryption needs before the first byte.
+// Returns false when the name does not fit or the zip library failed.
 bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned long crc);
 
 // Appends raw deflate data to the open entry. Returns false when the zip

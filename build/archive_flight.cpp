@@ -20,7 +20,7 @@ const size_t kFlightBudget = 32u << 20;
 
 // A file on its way into the archive, or a failure of the walk at its place.
 struct PendingEntry {
-  std::string path;                  // as logged; the entry name follows the source folder
+  std::string path;                  // UTF-8; the entry name follows the source folder
   uint64_t listedSize;
   bool failed;                       // the walk or the read failed here
   const char* failureText;           // with failed: its own message, if any
@@ -58,8 +58,18 @@ void MoveProgress(ArchiveJob* job, uint64_t listedSize) {
   SetBuildProgress(ProgressPosition(job->done, job->total));
 }
 
+// The log shows a path as the system code page can: what it cannot becomes
+// "?", so that the line is there whatever the name.
+void LogPath(const std::string& path, LogMark mark) {
+  char shown[VQ_TEXT_SIZE];
+  if (!PlatformUtf8ToSystem(path.c_str(), shown, sizeof shown)) {
+    CopyText(shown, sizeof shown, path.c_str());
+  }
+  AddLogLine(shown, mark);
+}
+
 bool FailEntry(ArchiveJob* job, const PendingEntry* entry) {
-  AddLogLine(entry->path.c_str(), LOG_MARK_FAILURE);
+  LogPath(entry->path, LOG_MARK_FAILURE);
   if (entry->failureText) job->failureText = entry->failureText;
   job->flight->stopped = true;
   return false;
@@ -121,7 +131,7 @@ bool WriteOldest(ArchiveJob* job) {
             (!entry->passCrcKnown || entry->passCrc == entry->crc);
   entry->opened = false;
   if (!ok) return FailEntry(job, entry);
-  AddLogLine(entry->path.c_str(), LOG_MARK_SUCCESS);
+  LogPath(entry->path, LOG_MARK_SUCCESS);
   MoveProgress(job, entry->listedSize);
   flight->entries.pop_front();
   flight->bytes -= EntryCost(entry);
@@ -235,13 +245,13 @@ bool ReadPieces(ArchiveJob* job, PendingEntry* entry, PlatformFile* file) {
 // writing fails here instead of being packed half-written.
 bool ReadFileIntoFlight(ArchiveJob* job, PendingEntry* entry) {
   PlatformFileInfo info;
-  if (!PlatformGetFileInfo(entry->path.c_str(), &info) || info.isFolder) return false;
+  if (!PlatformGetFileInfoUtf8(entry->path.c_str(), &info) || info.isFolder) return false;
   uint64_t size = info.size > entry->listedSize ? info.size : entry->listedSize;
   if (size >= kZip32Limit) {
     entry->failureText = kFileTooLargeText;
     return false;
   }
-  PlatformFile* file = PlatformOpenRead(entry->path.c_str());
+  PlatformFile* file = PlatformOpenReadUtf8(entry->path.c_str());
   if (!file) return false;
   bool ok = ReadPieces(job, entry, file);
   PlatformCloseFile(file);
@@ -297,9 +307,10 @@ bool QueueArchiveFile(ArchiveJob* job, const char* path, uint64_t listedSize) {
   return false;
 }
 
-bool QueueArchiveFailure(ArchiveJob* job, const char* path) {
+bool QueueArchiveFailure(ArchiveJob* job, const char* path, const char* failureText) {
   PendingEntry* entry = AddPendingEntry(job, path, 0);
   entry->failed = true;
+  entry->failureText = failureText;
   entry->complete = true;
   DrainArchiveFlight(job);
   return false;

@@ -13,15 +13,15 @@
 // started) when no thread could be started or memory ran out.
 bool StartArchiveFlight(ArchiveJob* job);
 
-// Queues one file of listedSize bytes at path, writing older entries as the
+// Queues one file of listedSize bytes at path (UTF-8), writing older entries as the
 // budget needs. Returns false when the walk must end: this file failed
 // (logged after the files before it), or an earlier one did, or the job was
 // cancelled.
 bool QueueArchiveFile(ArchiveJob* job, const char* path, uint64_t listedSize);
 
-// A failure of the walk at path, logged once everything before it is in.
-// Always returns false.
-bool QueueArchiveFailure(ArchiveJob* job, const char* path);
+// A failure of the walk at path, logged once everything before it is in;
+// failureText (or null) becomes the job's. Always returns false.
+bool QueueArchiveFailure(ArchiveJob* job, const char* path, const char* failureText);
 
 // Writes every entry still in flight. Returns false when one failed (logged)
 // or the job was cancelled.

@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "base/layout.h"
+#include "base/meta_check.h"
 #include "build/archive.h"
 #include "build/folder_size.h"
 #include "build/stubicon.h"
@@ -29,6 +30,8 @@ const char* const kCreateOutputFailedText = "Failed to create the output executa
 const char* const kReadArchiveFailedText = "Failed to read compressed data.";
 const char* const kWriteOutputFailedText = "Failed to write the output executable.";
 const char* const kTempNameFailedText = "Failed to create the temporary archive.";
+const char* const kSettingNotTextText =
+    "Failed to write the settings: a path or command line is not one line of valid text.";
 const char* const kIconUnreadableText = "Failed to read the icon file, the default icon is used.";
 
 namespace {
@@ -83,14 +86,23 @@ void UseCustomIcon(const char* iconFile) {
   if (result == STUB_ICON_UNREADABLE) AddLogLine(kIconUnreadableText, LOG_MARK_FAILURE);
 }
 
-void AppendLaunchLine(std::string* out, const char* key, int index, const char* value) {
-  char number[16];
-  snprintf(number, sizeof number, "%d", index);
-  out->append(key);
-  out->append(number);
+// Appends key<index>=value and a CR, the value in UTF-8. false when the
+// value has no UTF-8 form or holds a line end; fault then tells the line as
+// given.
+bool AppendLaunchLine(std::string* out, const char* key, int index, const char* value,
+                      char* fault, size_t faultSize) {
+  char name[32];
+  snprintf(name, sizeof name, "%s%d", key, index);
+  char utf8[VQ_UTF8_TEXT_SIZE];
+  if (strpbrk(value, "\r\n") || !PlatformSystemToUtf8(value, utf8, sizeof utf8)) {
+    if (fault && faultSize) snprintf(fault, faultSize, "%s=%s", name, value);
+    return false;
+  }
+  out->append(name);
   out->push_back('=');
-  out->append(value, strnlen(value, VQ_TEXT_SIZE - 1));
+  out->append(utf8);
   out->push_back('\r');
+  return true;
 }
 
 // Copies the archive behind what is written already, moving the progress bar
@@ -129,22 +141,36 @@ void CreateFolderPath(const char* path) {
   if (normal[0] != '\0') PlatformCreateFolder(normal);
 }
 
-size_t FormatMetaHeader(const ProjectRecord* record, uint32_t zipSize, uint32_t unzipSize,
-                        char* out, size_t outSize) {
-  int length = snprintf(out, outSize, VQ_META_HEADER_FORMAT, record->ExtractionFolder,
+bool FormatMetaBlock(const ProjectRecord* record, const LaunchList* launch, uint32_t zipSize,
+                     uint32_t unzipSize, std::string* out, char* fault, size_t faultSize) {
+  out->clear();
+  char folder[VQ_UTF8_TEXT_SIZE];
+  if (strpbrk(record->ExtractionFolder, "\r\n") ||
+      !PlatformSystemToUtf8(record->ExtractionFolder, folder, sizeof folder)) {
+    if (fault && faultSize) {
+      snprintf(fault, faultSize, VQ_META_EXTRACTION_PATH "=%s", record->ExtractionFolder);
+    }
+    return false;
+  }
+  char header[kMetaHeaderSize];
+  int length = snprintf(header, sizeof header, VQ_META_HEADER_FORMAT, folder,
                         (int)(int32_t)zipSize, (int)(int32_t)unzipSize, record->Checkbox1,
                         record->Checkbox2, record->Checkbox3, record->OverwriteMode);
-  if (length < 0) return 0;
-  return (size_t)length < outSize ? (size_t)length : outSize - 1;
-}
-
-void FormatLaunchText(const ProjectRecord* record, const LaunchList* launch, std::string* out) {
-  out->clear();
+  if (length < 0 || (size_t)length >= sizeof header) return false;  // the buffer holds any
+  out->assign(header, (size_t)length);
   for (int i = 0; i < VQ_MAX_LAUNCH && launch->ExecFile[i][0] != '\0'; ++i) {
-    AppendLaunchLine(out, VQ_KEY_EXEC_FILE, i, PathBelowFolder(launch->ExecFile[i], record->SourceFolder));
-    AppendLaunchLine(out, VQ_KEY_CMD_LINE, i, launch->CmdLine[i]);
-    AppendLaunchLine(out, VQ_KEY_WIN_STATE, i, launch->WinState[i]);
+    if (!AppendLaunchLine(out, VQ_KEY_EXEC_FILE, i,
+                          PathBelowFolder(launch->ExecFile[i], record->SourceFolder), fault,
+                          faultSize) ||
+        !AppendLaunchLine(out, VQ_KEY_CMD_LINE, i, launch->CmdLine[i], fault, faultSize) ||
+        !AppendLaunchLine(out, VQ_KEY_WIN_STATE, i, launch->WinState[i], fault, faultSize)) {
+      return false;
+    }
   }
+  char check[VQ_META_CHECK_LINE_LENGTH + 1];
+  FormatMetaCheckLine(out->data(), out->size(), check);
+  out->append(check);
+  return true;
 }
 
 namespace {
@@ -161,9 +187,18 @@ const char* WritePackedExecutable(const ProjectRecord* record, const char* archi
   PlatformFileInfo info;
   if (PlatformGetFileInfo(archivePath, &info)) PlatformDeleteFile(archivePath);
 
+  // The walk sees every name as the file system holds it; the record's
+  // texts stay in the system code page. Settings that cannot go into the
+  // meta data block fail the build before anything is made.
+  char sourceFolder[VQ_UTF8_TEXT_SIZE];
+  std::string block;
+  if (!PlatformSystemToUtf8(record->SourceFolder, sourceFolder, sizeof sourceFolder) ||
+      !FormatMetaBlock(record, &gLaunch, 0, 0, &block, nullptr, 0)) {
+    return kSettingNotTextText;
+  }
   ArchiveJob job;
   InitArchiveJob(&job);
-  job.sourceFolder = record->SourceFolder;
+  job.sourceFolder = sourceFolder;
   job.archivePath = archivePath;
   job.password = record->Checkbox3 == 1 ? record->Password : "";
   job.level = record->CompressLevel;
@@ -193,13 +228,9 @@ const char* WritePackedExecutable(const ProjectRecord* record, const char* archi
   }
 
   uint32_t zipSize = ListedFileSize(archivePath);
-  uint32_t unzipSize = SumFolderSize(record->SourceFolder, true);
-  char header[kMetaHeaderSize];
-  size_t headerLength = FormatMetaHeader(record, zipSize, unzipSize, header, sizeof header);
-  std::string launchText;
-  FormatLaunchText(record, &gLaunch, &launchText);
-  if (!PlatformWriteFile(output, header, headerLength) ||
-      (!launchText.empty() && !PlatformWriteFile(output, launchText.data(), launchText.size()))) {
+  uint32_t unzipSize = SumFolderSize(sourceFolder, true);
+  FormatMetaBlock(record, &gLaunch, zipSize, unzipSize, &block, nullptr, 0);
+  if (!PlatformWriteFile(output, block.data(), block.size())) {
     return RemoveOutput(output, written, kWriteOutputFailedText);
   }
 

@@ -18,6 +18,7 @@ extern const char* const kCreateOutputFailedText; // the output cannot be create
 extern const char* const kReadArchiveFailedText;  // no archive to copy (empty source)
 extern const char* const kWriteOutputFailedText;  // writing the output failed (disk full)
 extern const char* const kTempNameFailedText;     // no temporary file name
+extern const char* const kSettingNotTextText;     // a value FormatMetaBlock refuses
 
 // The log line (failure mark) of a build whose icon file cannot be used:
 // missing, not of the accepted size, or unreadable. The build goes on with
@@ -28,7 +29,8 @@ extern const char* const kIconUnreadableText;
 // of the moment each is added. Reproducible builds set a fixed one.
 extern void (*gBuildEntryClock)(PlatformLocalTime* now);
 
-// Builds gProject and gLaunch into gProject.OutputFile. The packed
+// Builds gProject and gLaunch into gProject.OutputFile, walking the source
+// folder by UTF-8 paths (SourceFolder converted once). The packed
 // executable is written beside it under a sibling name (ReserveSiblingName)
 // and takes the output's place only when complete. Returns true when it is
 // in place and "Completed Successfully." was logged; false after a failure
@@ -51,12 +53,12 @@ bool BuildJobBusy();
 // failures, such as a folder that exists, are ignored.
 void CreateFolderPath(const char* path);
 
-// The meta data header with LF line ends, in full (never cut). Returns its
-// length; out holds it and a terminating zero.
-size_t FormatMetaHeader(const ProjectRecord* record, uint32_t zipSize, uint32_t unzipSize,
-                        char* out, size_t outSize);
-
-// ExecFile<i>, CmdLine<i>, WinState<i> with CR line ends for the launch
-// entries before the first empty file text. ExecFile values lose the source
-// folder in front. Grows as needed; each value is at most 2047 characters.
-void FormatLaunchText(const ProjectRecord* record, const LaunchList* launch, std::string* out);
+// The whole meta data block in out, nothing cut: the header with LF line
+// ends; ExecFile<i>, CmdLine<i>, WinState<i> with CR line ends for the launch
+// entries before the first empty file text (ExecFile values lose the source
+// folder in front); the check line. Every value is converted from the system
+// code page to UTF-8 (PlatformSystemToUtf8). Returns false when a value has
+// no UTF-8 form or holds a line end, which would end its line early; fault
+// (when not null) then holds its key, "=" and the value as given.
+bool FormatMetaBlock(const ProjectRecord* record, const LaunchList* launch, uint32_t zipSize,
+                     uint32_t unzipSize, std::string* out, char* fault, size_t faultSize);

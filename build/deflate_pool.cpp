@@ -79,12 +79,12 @@ bool DeflateOnePiece(int level, DeflatePiece* piece, const unsigned char* data) 
 // Reads piece->path into buffer (a piece and a byte) and sets the size.
 bool ReadSmallFile(DeflatePiece* piece, unsigned char* buffer) {
   PlatformFileInfo info;
-  if (!PlatformGetFileInfo(piece->path, &info) || info.isFolder) return false;
+  if (!PlatformGetFileInfoUtf8(piece->path, &info) || info.isFolder) return false;
   if (info.size >= VQ_DEFLATE_PIECE_SIZE) {
     piece->grown = true;
     return true;
   }
-  PlatformFile* file = PlatformOpenRead(piece->path);
+  PlatformFile* file = PlatformOpenReadUtf8(piece->path);
   if (!file) return false;
   size_t got = 0;
   bool ok = PlatformReadFile(file, buffer, VQ_DEFLATE_PIECE_SIZE + 1, &got);

@@ -20,8 +20,8 @@ struct DeflatePiece {
   size_t dictionarySize;  // 0..VQ_DEFLATE_DICTIONARY_SIZE
   size_t dataSize;
   bool last;              // finishes the stream
-  // Instead of input: a file of less than a piece that the worker reads
-  // whole (opened once, as PlatformOpenRead shares it) and deflates as one
+  // Instead of input: a file (UTF-8 path) of less than a piece that the worker reads
+  // whole (opened once, as PlatformOpenReadUtf8 shares it) and deflates as one
   // last piece. Must stay valid until the piece is done.
   const char* path;
   size_t reserved;        // the caller's count of the piece's memory, also its weight

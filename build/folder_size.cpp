@@ -15,7 +15,7 @@ bool AddFileSize(void*, const char*, uint64_t listedSize) {
 
 uint32_t SumFolderSize(const char* folder, bool restart) {
   if (restart) gSumTotal = 0;
-  const FolderVisitor sum = {nullptr, nullptr, AddFileSize, nullptr};
+  const FolderVisitor sum = {nullptr, nullptr, AddFileSize, nullptr, nullptr};
   WalkFolder(folder, &sum);
   return gSumTotal;
 }

@@ -23,6 +23,10 @@ bool PathTooLong(const FolderVisitor* visitor, const char* cutPath) {
   return !visitor->pathTooLong || visitor->pathTooLong(visitor->context, cutPath);
 }
 
+bool NameNotUtf8(const FolderVisitor* visitor, const char* path) {
+  return !visitor->nameNotUtf8 || visitor->nameNotUtf8(visitor->context, path);
+}
+
 }  // namespace
 
 bool WalkFolder(const char* folderText, const FolderVisitor* visitor) {
@@ -33,7 +37,7 @@ bool WalkFolder(const char* folderText, const FolderVisitor* visitor) {
     return PathTooLong(visitor, folder);
   }
   PlatformFindData item;
-  PlatformFind* find = PlatformFindFirst(pattern, &item);
+  PlatformFind* find = PlatformFindFirstUtf8(pattern, &item);
   if (!find) return true;
   bool ok = true;
   do {
@@ -41,13 +45,15 @@ bool WalkFolder(const char* folderText, const FolderVisitor* visitor) {
     char path[VQ_TEXT_SIZE];
     if (!CopyText(path, sizeof path, folder) || !AppendText(path, sizeof path, item.name)) {
       ok = PathTooLong(visitor, path);
+    } else if (!item.nameExact) {
+      ok = NameNotUtf8(visitor, path);
     } else if (item.isFolder) {
       ok = (!visitor->folder || visitor->folder(visitor->context, path)) &&
            WalkFolder(path, visitor);
     } else {
       ok = !visitor->file || visitor->file(visitor->context, path, item.size);
     }
-  } while (ok && PlatformFindNext(find, &item));
+  } while (ok && PlatformFindNextUtf8(find, &item));
   PlatformFindClose(find);
   return ok;
 }

@@ -4,10 +4,15 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "platform/platform.h"
 
 #include "base/names.h"
 #include "base/text.h"
+#include "base/utf8.h"
+#include "build/buildjob.h"
+#include "build/folder_walk.h"
 #include "project/options.h"
 
 namespace {
@@ -81,6 +86,28 @@ bool ReadPassword(const PackOptions* options, char* out, size_t outSize, char* e
   out[strcspn(out, "\r\n")] = '\0';
   if (!out[0]) return Refuse(error, errorSize, "the password file holds no password: ", options->passwordFile);
   return true;
+}
+
+// text with each byte that starts no UTF-8 sequence, and each control
+// character, as \xNN, so that a message names a file or value exactly.
+void ShowEscaped(const char* text, char* out, size_t outSize) {
+  size_t n = 0;
+  while (*text && n + 5 <= outSize) {
+    size_t length = Utf8SequenceLength(text);
+    if (length == 0 || (unsigned char)*text < 0x20) {
+      n += (size_t)snprintf(out + n, outSize - n, "\\x%02X", (unsigned char)*text);
+      text++;
+    } else {
+      for (; length > 0; --length) out[n++] = *text++;
+    }
+  }
+  if (outSize) out[n < outSize ? n : outSize - 1] = '\0';
+}
+
+// Keeps the first path whose name has no UTF-8 form and ends the walk.
+bool KeepNameNotUtf8(void* context, const char* path) {
+  CopyText((char*)context, VQ_UTF8_TEXT_SIZE, path);
+  return false;
 }
 
 // The options that replace one field each.
@@ -248,4 +275,28 @@ bool CheckLaunchEntries(const ProjectRecord* record, const LaunchList* launch, c
       return Refuse(error, errorSize, "launch entry is not a file in the source folder: ", entry);
   }
   return true;
+}
+
+bool CheckPackTexts(const ProjectRecord* record, const LaunchList* launch, char* error,
+                    size_t errorSize) {
+  char found[VQ_UTF8_TEXT_SIZE] = "";
+  char shown[VQ_UTF8_TEXT_SIZE];
+  std::string block;
+  if (!FormatMetaBlock(record, launch, 0, 0, &block, found, sizeof found)) {
+    ShowEscaped(found, shown, sizeof shown);
+    return Refuse(error, errorSize, "a setting is not one line of valid UTF-8: ", shown);
+  }
+  char folder[VQ_UTF8_TEXT_SIZE];
+  if (!PlatformSystemToUtf8(record->SourceFolder, folder, sizeof folder)) {
+    ShowEscaped(record->SourceFolder, shown, sizeof shown);
+    return Refuse(error, errorSize, "the source folder is not valid UTF-8: ", shown);
+  }
+  const FolderVisitor visitor = {found, nullptr, nullptr, nullptr, KeepNameNotUtf8};
+  if (WalkFolder(folder, &visitor)) return true;
+  // In the form of the system the packer runs on, as its log shows paths.
+  char path[VQ_UTF8_TEXT_SIZE];
+  if (!PlatformSystemPath(found, path, sizeof path)) CopyText(path, sizeof path, found);
+  ShowEscaped(path, shown, sizeof shown);
+  PlatformUtf8ToSystem(shown, path, sizeof path);
+  return Refuse(error, errorSize, "a file name is not valid UTF-8: ", path);
 }

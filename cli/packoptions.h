@@ -54,3 +54,12 @@ bool ApplyPackOverrides(const PackOptions* options, ProjectRecord* record, Launc
 // false with the entry in error otherwise.
 bool CheckLaunchEntries(const ProjectRecord* record, const LaunchList* launch, char* error,
                         size_t errorSize);
+
+// What the packed executable carries is UTF-8: every text of the meta data
+// block (the extraction folder and the launch entries) must convert to it
+// and be one line, and every name below the source folder must have an
+// exact UTF-8 form (on POSIX: be valid UTF-8). Returns false with the first
+// that fails in error, showing its bytes that are no UTF-8, and control
+// characters, as \xNN.
+bool CheckPackTexts(const ProjectRecord* record, const LaunchList* launch, char* error,
+                    size_t errorSize);

@@ -1,8 +1,9 @@
 // vqpack: builds a packed executable without the wizard, from a project
 // file, from options alone, or from a project file with options over it.
 // Exit code 0 when the build succeeded, 1 when it failed, 2 for a wrong
-// command line, a missing project file or a setting the wizard would refuse
-// (nothing is written then).
+// command line, a missing project file, a setting the wizard would refuse,
+// or a setting or file name that the packed executable cannot carry as
+// UTF-8 (nothing is written then).
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -151,7 +152,8 @@ int main(int argc, char** argv) {
             "be fully supported.\n", stderr);
   }
   if (!ApplyPackOverrides(&options, &gProject, &gLaunch, error, sizeof error) ||
-      !CheckLaunchEntries(&gProject, &gLaunch, error, sizeof error)) {
+      !CheckLaunchEntries(&gProject, &gLaunch, error, sizeof error) ||
+      !CheckPackTexts(&gProject, &gLaunch, error, sizeof error)) {
     fprintf(stderr, "vqpack: %s\n", error);
     return 2;
   }

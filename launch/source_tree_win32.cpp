@@ -1,6 +1,8 @@
 // The source tree: the source folder read one folder at a time, when it is
 // opened, with a check box (state image) in front of every file. A box
-// adds its file to the launch list or takes it out.
+// adds its file to the launch list or takes it out. The tree lists names in
+// the system code page; a file named outside it is shown with "?" and gets
+// no box (the build packs it all the same, by its own name).
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -64,6 +66,11 @@ std::string ItemText(HTREEITEM item) {
   return text;
 }
 
+// The ANSI listing puts "?" where the code page has no character; no real
+// name holds one. Such a path names no file, yet the launch list would take
+// its "?" as a wildcard and find some other file.
+bool NamedInCodePage(const char* path) { return strchr(path, '?') == nullptr; }
+
 void TreeItemPath(HTREEITEM item, char* out, size_t outSize) {
   std::vector<std::string> line;  // the item, its parents, the root
   for (; item; item = TreeView_GetParent(gTree, item)) line.push_back(ItemText(item));
@@ -101,7 +108,8 @@ void FillFolderItem(HTREEITEM item, const char* path) {
         InsertItem(item, found.cFileName, gFolderIcon, CHECK_NONE, true);
       } else {
         int icon = AddShellIcon((std::string(folder) + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
-        InsertItem(item, found.cFileName, icon, CHECK_EMPTY, false);
+        int check = NamedInCodePage(found.cFileName) ? CHECK_EMPTY : CHECK_NONE;
+        InsertItem(item, found.cFileName, icon, check, false);
       }
     }
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
@@ -112,6 +120,7 @@ void FillFolderItem(HTREEITEM item, const char* path) {
 }
 
 void ToggleItem(HTREEITEM item, const char* path) {
+  if (!NamedInCodePage(path)) return;
   SetCheckState(item, ToggleLaunchFileShown(path) ? CHECK_TICKED : CHECK_EMPTY);
 }
 

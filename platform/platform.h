@@ -1,7 +1,8 @@
 // The thin operating-system layer. Everything above it works on byte strings
-// of the system code page and on Windows-style paths with backslashes; the
-// POSIX side maps "\" to "/" only where it calls the system. Both sides
-// follow the same contracts, and the same test suites run against each.
+// of the system code page (the source walk's UTF-8 paths aside) and on
+// Windows-style paths with backslashes; the POSIX side maps "\" to "/" only
+// where it calls the system. Both sides follow the same contracts, and the
+// same test suites run against each.
 #pragma once
 
 #include <stddef.h>
@@ -44,9 +45,15 @@ bool PlatformGetFileInfo(const char* path, PlatformFileInfo* info);
 // "?" (matched as FindFirstFileA does, case-insensitively). Entries come in
 // the order the system lists them, "." and ".." included where it lists them.
 struct PlatformFindData {
-  char name[VQ_PATH_SIZE];  // name only, no folder
+  // Name only, no folder: up to 259 characters, in UTF-8 up to three bytes each.
+  char name[3 * VQ_PATH_SIZE];
   bool isFolder;
   uint64_t size;
+  // False when the name has no exact UTF-8 form: on POSIX a name that is
+  // not valid UTF-8; from the Windows UTF-8 listing a name holding a lone
+  // surrogate (name shows U+FFFD in its place). The Windows ANSI listing
+  // does not tell and says true.
+  bool nameExact;
 };
 struct PlatformFind;  // opaque listing handle
 // Returns the handle and the first entry, or nullptr when nothing matches.
@@ -96,6 +103,29 @@ bool PlatformTempFolder(char* out, size_t outSize);
 // GetTempFileNameA(folder, prefix, 0): a unique name in `folder` from the
 // prefix's first three characters, created as an empty file. false on failure.
 bool PlatformTempFileName(const char* folder, const char* prefix, char* out, size_t outSize);
+
+// ---------------------------------------------------------------- UTF-8 paths
+
+// The build's walk of the source folder works on UTF-8 paths, so that a file
+// named outside the system code page is found, read and stored by its exact
+// name. On POSIX, where names are bytes, these are the functions above; on
+// Windows they convert to UTF-16 and call the wide-character functions. A
+// path that is not valid UTF-8 names nothing on Windows.
+PlatformFind* PlatformFindFirstUtf8(const char* pattern, PlatformFindData* data);
+bool PlatformFindNextUtf8(PlatformFind* find, PlatformFindData* data);  // PlatformFindClose ends it
+bool PlatformGetFileInfoUtf8(const char* path, PlatformFileInfo* info);
+PlatformFile* PlatformOpenReadUtf8(const char* path);
+
+// A text of the system code page in UTF-8: at most three bytes for each
+// byte in (VQ_UTF8_TEXT_SIZE holds any program text). Returns false (out
+// then empty) when the text is not valid in the code page (on POSIX, where
+// texts are UTF-8 already: when it is not valid UTF-8) or does not fit.
+bool PlatformSystemToUtf8(const char* text, char* out, size_t outSize);
+// A UTF-8 text in the system code page, for showing it: what the code page
+// cannot show, and any byte that is not UTF-8, becomes "?" (on POSIX the
+// text as it is). Never longer than the text. Returns false (out then
+// empty) when it does not fit.
+bool PlatformUtf8ToSystem(const char* text, char* out, size_t outSize);
 
 // ---------------------------------------------------------------- profile files
 

@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 #include "platform/wildcard.h"
 
+#include "base/utf8.h"
+
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -109,6 +111,7 @@ struct PlatformFind {
 static bool FillFindData(const std::string& folder, const char* name, PlatformFindData* data) {
   if (strlen(name) >= sizeof data->name) return false;  // a name no program path can hold
   strcpy(data->name, name);
+  data->nameExact = IsValidUtf8(name);
   struct stat st;
   std::string full = folder + name;
   if (stat(full.c_str(), &st) == 0) {
@@ -309,6 +312,35 @@ bool PlatformTempFileName(const char* folder, const char* prefix, char* out, siz
     }
     if (errno != EEXIST) return false;
   }
+  return false;
+}
+
+// ---------------------------------------------------------------- UTF-8 paths
+
+// Names are bytes here, and the program's texts UTF-8 already.
+PlatformFind* PlatformFindFirstUtf8(const char* pattern, PlatformFindData* data) {
+  return PlatformFindFirst(pattern, data);
+}
+
+bool PlatformFindNextUtf8(PlatformFind* find, PlatformFindData* data) {
+  return PlatformFindNext(find, data);
+}
+
+bool PlatformGetFileInfoUtf8(const char* path, PlatformFileInfo* info) {
+  return PlatformGetFileInfo(path, info);
+}
+
+PlatformFile* PlatformOpenReadUtf8(const char* path) { return PlatformOpenRead(path); }
+
+bool PlatformSystemToUtf8(const char* text, char* out, size_t outSize) {
+  if (IsValidUtf8(text) && CopyText(out, outSize, text)) return true;
+  if (outSize) out[0] = '\0';
+  return false;
+}
+
+bool PlatformUtf8ToSystem(const char* text, char* out, size_t outSize) {
+  if (CopyText(out, outSize, text)) return true;
+  if (outSize) out[0] = '\0';
   return false;
 }
 

@@ -1,4 +1,5 @@
-// Win32 side of the operating-system layer: the ANSI calls, one per service.
+// Win32 side of the operating-system layer: the ANSI calls, one per service,
+// and the wide-character calls behind the UTF-8 paths.
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -51,6 +52,7 @@ struct PlatformFind {
 
 static void FillFindData(const WIN32_FIND_DATAA& found, PlatformFindData* data) {
   CopyOut(found.cFileName, data->name, sizeof data->name);
+  data->nameExact = true;
   data->isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   data->size = data->isFolder ? 0 : ((uint64_t)found.nFileSizeHigh << 32) | found.nFileSizeLow;
 }
@@ -177,6 +179,95 @@ bool PlatformTempFileName(const char* folder, const char* prefix, char* out, siz
   if (CopyOut(buffer, out, outSize)) return true;
   DeleteFileA(buffer);
   return false;
+}
+
+// ---------------------------------------------------------------- UTF-8 paths
+
+// A UTF-8 path in UTF-16, which every program path fits. false when it is
+// not valid UTF-8.
+static bool WidePath(const char* path, wchar_t (&wide)[VQ_TEXT_SIZE]) {
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, VQ_TEXT_SIZE) > 0;
+}
+
+static void FillFindDataW(const WIN32_FIND_DATAW& found, PlatformFindData* data) {
+  if (WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, data->name, sizeof data->name, nullptr,
+                          nullptr) == 0) {
+    data->name[0] = '\0';
+  }
+  // The system stores names as any 16-bit units: a lone surrogate turns into
+  // U+FFFD (or, on older systems, into bytes that are no UTF-8), and the name
+  // no longer converts back to itself.
+  wchar_t back[MAX_PATH];
+  data->nameExact = data->name[0] != '\0' &&
+                    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data->name, -1, back,
+                                        MAX_PATH) > 0 &&
+                    wcscmp(back, found.cFileName) == 0;
+  data->isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  data->size = data->isFolder ? 0 : ((uint64_t)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+}
+
+PlatformFind* PlatformFindFirstUtf8(const char* pattern, PlatformFindData* data) {
+  wchar_t wide[VQ_TEXT_SIZE];
+  WIN32_FIND_DATAW found;
+  HANDLE handle = WidePath(pattern, wide) ? FindFirstFileW(wide, &found) : INVALID_HANDLE_VALUE;
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  FillFindDataW(found, data);
+  return new PlatformFind{handle};
+}
+
+bool PlatformFindNextUtf8(PlatformFind* find, PlatformFindData* data) {
+  WIN32_FIND_DATAW found;
+  if (!find || !FindNextFileW(find->handle, &found)) return false;
+  FillFindDataW(found, data);
+  return true;
+}
+
+bool PlatformGetFileInfoUtf8(const char* path, PlatformFileInfo* info) {
+  wchar_t wide[VQ_TEXT_SIZE];
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!WidePath(path, wide) || !GetFileAttributesExW(wide, GetFileExInfoStandard, &data)) {
+    return false;
+  }
+  info->isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  info->size = info->isFolder ? 0 : ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+  return true;
+}
+
+PlatformFile* PlatformOpenReadUtf8(const char* path) {
+  wchar_t wide[VQ_TEXT_SIZE];
+  if (!WidePath(path, wide)) return nullptr;
+  HANDLE h = CreateFileW(wide, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  return new PlatformFile{h};
+}
+
+static int OutSize(size_t outSize) { return outSize > 0x7FFFFFFF ? 0x7FFFFFFF : (int)outSize; }
+
+bool PlatformSystemToUtf8(const char* text, char* out, size_t outSize) {
+  if (outSize == 0) return false;
+  wchar_t wide[VQ_TEXT_SIZE];
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide, VQ_TEXT_SIZE) == 0 ||
+      WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, OutSize(outSize), nullptr, nullptr) == 0) {
+    out[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
+bool PlatformUtf8ToSystem(const char* text, char* out, size_t outSize) {
+  if (outSize == 0) return false;
+  wchar_t wide[VQ_TEXT_SIZE];
+  // No look-alikes: a best-fit letter could name another file. A system
+  // whose code page is UTF-8 takes neither the flag nor a default character.
+  bool utf8 = GetACP() == CP_UTF8;
+  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, VQ_TEXT_SIZE) == 0 ||
+      WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, out, OutSize(outSize),
+                          utf8 ? nullptr : "?", nullptr) == 0) {
+    out[0] = '\0';
+    return false;
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------- profile files

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "base/layout.h"
+#include "base/meta_check.h"
 #include "build/stubimage.h"
 #include "extractor/locate.h"
 #include "platform/platform.h"
 #include "services/buildlog.h"
 #include "tests/build/buildtest.h"
+#include "zlib.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -46,16 +48,19 @@ SourceStatus ReadString(void* context, uint32_t offset, unsigned char* buffer, u
 // A packed executable taken apart where the stub's own search finds the marker and the archive.
 struct PackedParts {
   bool found;
-  std::string stub, header, launch, archive;
+  std::string stub, header, launch, check, archive;
 };
 PackedParts SplitPacked(const std::string& bytes) {
   uint32_t marker = 0, archive = 0;
-  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != STUB_ERROR_NONE) return PackedParts{};
+  if (LocatePackedParts(ReadString, (void*)&bytes, &marker, &archive) != STUB_ERROR_NONE) {
+    return PackedParts{false, "", "", "", "", ""};
+  }
   const std::string block = bytes.substr(marker, archive - marker);
+  const size_t check = block.size() - std::min(block.size(), (size_t)VQ_META_CHECK_LINE_LENGTH);
   size_t launch = block.find("\nExecFile");
-  launch = launch == std::string::npos ? block.size() : launch + 1;
-  return PackedParts{true, bytes.substr(0, marker), block.substr(0, launch), block.substr(launch),
-                     bytes.substr(archive)};
+  launch = launch == std::string::npos ? check : launch + 1;
+  return PackedParts{true, bytes.substr(0, marker), block.substr(0, launch),
+                     block.substr(launch, check - launch), block.substr(check), bytes.substr(archive)};
 }
 
 std::vector<std::string> gFailures;  // failure messages the job showed
@@ -73,7 +78,8 @@ const std::vector<std::pair<std::string, std::string>> kDemo = {
     {"bin\\tool.exe", "MZ tool"},
     {"docs\\empty.txt", ""},
 #ifndef _WIN32
-    {"notes.", "n"}, {"..hidden", "h"}, {"sub.\\x", "x"},  // Windows cannot make these
+    {"notes.", "n"}, {"..hidden", "h"}, {"sub.\\x", "x"},  // Windows cannot make these,
+    {u8"Café.txt", "é"}, {u8"папка\\日本語.txt", "ja"}, {u8"emoji😀.txt", "4"},  // nor MakeTree these
 #endif
 };
 
@@ -134,7 +140,6 @@ class BuildJobTest : public ::testing::Test {
 
 TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
   MakeTree(source, kDemo);
-  MakeFolder(source + "no\\entry\\");  // folders get no entries of their own
   CopyText(gProject.ExtractionFolder, VQ_TEXT_SIZE, "*TempDir*\\x y");
   CopyText(gProject.Password, VQ_TEXT_SIZE, "pw");
   gProject.Checkbox1 = gProject.Checkbox2 = gProject.Checkbox3 = 1;
@@ -143,7 +148,8 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
                              {"bin\\tool.exe", "/quiet \"*AppDir*\\x y\"", "*HideWin*"},
                              {"D:\\Other\\tool.exe", "", "*MaximizeWin*"}};  // outside: kept whole
   for (int n = 0; n < 3; ++n) AddLaunch(n, (n < 2 ? source : "") + launch[n][0], launch[n][1], launch[n][2]);
-  AddLaunch(4, source + "after-the-gap.exe", "x", "*ShowWin*");  // behind the end
+  AddLaunch(3, source + "sub" + source + "x.exe", "", "*ShowWin*");  // only the folder in front goes
+  AddLaunch(5, source + "after-the-gap.exe", "x", "*ShowWin*");  // behind the end
   PackedParts parts = Built();
   ASSERT_TRUE(parts.found);
   uint32_t unzipSize = 0;
@@ -154,7 +160,24 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
   EXPECT_EQ(parts.launch,
             "ExecFile0=setup.exe\rCmdLine0=*Command*\rWinState0=*ShowWin*\r"
             "ExecFile1=bin\\tool.exe\rCmdLine1=/quiet \"*AppDir*\\x y\"\rWinState1=*HideWin*\r"
-            "ExecFile2=D:\\Other\\tool.exe\rCmdLine2=\rWinState2=*MaximizeWin*\r");
+            "ExecFile2=D:\\Other\\tool.exe\rCmdLine2=\rWinState2=*MaximizeWin*\r"
+            "ExecFile3=sub" + source + "x.exe\rCmdLine3=\rWinState3=*ShowWin*\r");
+  // The check line; one flipped bit fails the block but in the key or the line end before it (then absent).
+  const std::string checked = parts.header + parts.launch, block = checked + parts.check;
+  char check[16];
+  snprintf(check, sizeof check, "Check=%08lX\r", crc32(0, (const Bytef*)checked.data(), (uInt)checked.size()));
+  EXPECT_EQ(parts.check, check);
+  for (size_t i = 0; i < block.size(); ++i) {
+    std::string damaged = block;
+    damaged[i] ^= 1;
+    const bool inKey = i + 1 >= checked.size() && i < checked.size() + 6;
+    EXPECT_EQ(VerifyMetaCheck(damaged.data(), damaged.size()), inKey ? META_CHECK_ABSENT : META_CHECK_FAILED) << i;
+  }
+  for (const std::string& other :
+       {block, checked, block + "x", block.substr(0, block.size() - 1), parts.header + parts.check})
+    EXPECT_EQ(VerifyMetaCheck(other.data(), other.size()),
+              other == block ? META_CHECK_PASSED : other == checked ? META_CHECK_ABSENT : META_CHECK_FAILED);
+
   // Offsets inside the archive count from its own first byte.
   const std::string& zip = parts.archive;
   ASSERT_GE(zip.size(), 22u);
@@ -162,37 +185,16 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
   memcpy(&cdSize, zip.data() + zip.size() - 22 + 12, 4);
   memcpy(&cdOffset, zip.data() + zip.size() - 22 + 16, 4);
   EXPECT_EQ(cdOffset + cdSize, zip.size() - 22);
-  EXPECT_EQ(zip.substr(cdOffset, 4), std::string("PK\1\2", 4));
-  // Every file one deflated entry, encrypted, named by its path below the source folder.
+  // Every file one deflated entry, encrypted, named by its path below the source folder (UTF-8, flagged unless ASCII).
   std::vector<std::pair<std::string, std::string>> files = kDemo, packed;
   for (const auto& e : ReadZip(output, "pw")) {
-    EXPECT_TRUE(e.dataOk && e.method == 8 && (e.flag & 1)) << e.name;
+    const unsigned utf8 = std::any_of(e.name.begin(), e.name.end(), [](char c) { return c & 0x80; }) << 11;
+    EXPECT_TRUE(e.dataOk && e.method == 8 && (e.flag & 1) && (e.flag & 0x800) == utf8) << e.name;
     packed.push_back({e.name, e.data});
   }
   std::sort(files.begin(), files.end());
   std::sort(packed.begin(), packed.end());
   EXPECT_EQ(packed, files);
-}
-
-TEST_F(BuildJobTest, LaunchEntriesAreStoredAlikeInProjectFileAndMetaData) {
-  const char* const cases[][3] = {  // source folder, launch entry, stored as
-      // Only the folder in front goes, however often its text comes again.
-      {"C:\\src\\", "C:\\src\\sub\\C:\\src\\x.exe", "sub\\C:\\src\\x.exe"},
-      {"C:\\src\\", "C:\\src\\C:\\src\\x.exe", "C:\\src\\x.exe"},
-      {"C:\\src\\", "D:\\C:\\src\\x.exe", "D:\\C:\\src\\x.exe"},
-      {"C:\\src\\", "c:\\SRC\\x.exe", "c:\\SRC\\x.exe"},  // the case must match
-      {"", "C:\\src\\x.exe", "C:\\src\\x.exe"},
-  };
-  for (const auto& c : cases) {
-    CopyText(gProject.SourceFolder, VQ_TEXT_SIZE, c[0]);
-    AddLaunch(0, c[1], "*Command*", "*ShowWin*");
-    CopyText(gProject.ProjectFilePath, VQ_TEXT_SIZE, (ScratchName("agree") + ".vqx").c_str());
-    ASSERT_TRUE(SaveProject(&gProject, &gLaunch));
-    std::string saved = ReadRawFile(gProject.ProjectFilePath), launch;
-    EXPECT_NE(saved.find(std::string("\nExecFile0=") + c[2] + "\r\n"), saved.npos) << c[1];
-    FormatLaunchText(&gProject, &gLaunch, &launch);
-    EXPECT_EQ(launch.find(std::string("ExecFile0=") + c[2] + "\r"), 0u) << c[1];
-  }
 }
 
 // Nothing is cut; sizes of 2 GiB and more are written as the signed reading of their 32 bits.
@@ -212,9 +214,9 @@ TEST_F(BuildJobTest, SettingsAreWrittenWhole) {
   EXPECT_EQ(parts.header.substr(0, folder.size() + 29), "[VQ]\nExtractionPath=" + folder + "\nZipSize=");
   EXPECT_NE(parts.header.find("\nOverwrite=0\n"), std::string::npos);
   EXPECT_EQ(parts.launch, expected);
-  char header[4096];
-  size_t length = FormatMetaHeader(&gProject, 0x80000000u, 0xFFFFFFFFu, header, sizeof header);
-  EXPECT_NE(std::string(header, length).find("\nZipSize=-2147483648\nUnZipSize=-1\n"), std::string::npos);
+  std::string block;
+  ASSERT_TRUE(FormatMetaBlock(&gProject, &gLaunch, 0x80000000u, 0xFFFFFFFFu, &block, nullptr, 0));
+  EXPECT_NE(block.find("\nZipSize=-2147483648\nUnZipSize=-1\n"), std::string::npos);
 }
 
 // Makes a file unreadable: held open by a writer on Windows, a link to nothing on POSIX.
@@ -264,7 +266,7 @@ TEST_F(BuildJobTest, OnlyAnIconOfTheAcceptedSizeReplacesTheStubIcon) {
 // However a build ends, the temporary folder is left as found and a failure or a cancel leaves
 // the earlier output byte for byte; an earlier output inside the source folder is packed whole.
 TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
-  enum Setup { kFiles, kDeepOutput, kOutputInSource, kEmptySource, kUnreadable, kOutputFolder, kCancelled };
+  enum Setup { kFiles, kDeepOutput, kOutputInSource, kEmptySource, kUnreadable, kOutputFolder, kCancelled, kNotUtf8 };
   // failure nullptr: the build completes, or is cancelled at the log line cancelAt; fullAt not 0:
   // writes fail beyond the stub's size and this many bytes.
   const struct { const char *what, *project; Setup setup; const char* failure; int fullAt; const char* cancelAt = ""; }
@@ -280,6 +282,7 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
       {"cancelled in the walk", kTestProject, kCancelled, nullptr, 0, "*"},
       {"cancelled in the copy", kTestProject, kCancelled, nullptr, 0, "Writing File..."},
 #ifndef _WIN32
+      {"a name that is not UTF-8", kTestProject, kNotUtf8, "Failed to add a file whose name is not valid Unicode.", 0},
       {"no temporary name", "a/b/c", kFiles, "Failed to create the temporary archive.", 0},
       // A full disk in the stub, the meta data block (about 110 bytes), the archive (about 800).
       {"disk full in the stub", kTestProject, kFiles, kWriteFailed, -1},
@@ -294,6 +297,7 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
     if (c.setup == kOutputInSource) output = source + "out\\Demo.exe";
     CopyText(gProject.OutputFile, VQ_TEXT_SIZE, output.c_str());
     c.setup == kEmptySource ? MakeFolder(source + "empty\\folders\\") : MakeTree(source, kDemo);
+    if (c.setup == kNotUtf8) MakeTree(source, {{"sub\\b\xFF.txt", "x"}});
     if (c.setup == kOutputFolder) MakeFolder(output + "\\");
     const std::string outFolder = output.substr(0, output.rfind('\\') + 1);
     if (c.setup != kDeepOutput && c.setup != kOutputFolder) MakeTree(outFolder, {{"Demo.exe", "MZ earlier build"}});
@@ -321,6 +325,7 @@ TEST_F(BuildJobTest, EveryWayOutLeavesTheTemporaryFolderAsFound) {
 #ifndef _WIN32
 // Info-ZIP and 7-Zip read the packed file; entries deflated at every level, encrypted only with
 // protection on, files of one deflate piece and of several (mixed across the ends) come back whole.
+// They and Python's zipfile list every name exactly.
 TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
   std::string big;
   for (uint32_t s = 7; big.size() < 2600000; s = s * 1103515245u + 12345u)
@@ -328,21 +333,29 @@ TEST_F(BuildJobTest, UnzipAnd7zAcceptThePackedFile) {
   MakeTree(source, kDemo);
   MakeTree(source, {{"big.bin", big}, {"one.bin", big.substr(0, 1 << 20)}});
   CopyText(gProject.Password, VQ_TEXT_SIZE, "pw 1");
+  char folder[2048], sortedNames[2048];  // the names as the file system holds them, "/" as "\"
+  ASSERT_TRUE(PlatformSystemPath(source.c_str(), folder, sizeof folder) &&
+              PlatformSystemPath(ScratchName("names").c_str(), sortedNames, sizeof sortedNames));
+  const std::string list = "cd '" + std::string(folder) + "' && find . -type f | sed 's|^\\./||; s|/|\\\\|g'";
+  ASSERT_EQ(system((list + " | LC_ALL=C sort >'" + sortedNames + "'").c_str()), 0);
   const int levels[] = {0, 6, 9};
   for (int run = 0; run < 6; ++run) {
     const int protectedBuild = gProject.Checkbox3 = run / 3;
     gProject.CompressLevel = levels[run % 3];
     PackedParts parts = Built();
     ASSERT_TRUE(parts.found);
-    EXPECT_NE(parts.header.find("\nPassword=" + std::to_string(protectedBuild) + "\n"), std::string::npos);
     for (const auto& e : ReadZip(output, protectedBuild ? "pw 1" : nullptr)) {
       EXPECT_TRUE(e.dataOk && e.method == 8 && (e.flag & 1) == (unsigned)protectedBuild) << e.name;
       EXPECT_TRUE(e.name.find(".bin") == std::string::npos || e.data == big.substr(0, e.size));
     }
     char packed[2048];
     ASSERT_TRUE(PlatformSystemPath(output.c_str(), packed, sizeof packed));
-    const std::string file = std::string(" '") + packed + "'";
+    const std::string file = std::string(" '") + packed + "'",
+                      sorted = std::string(" | LC_ALL=C sort | cmp -s - '") + sortedNames + "'";
     const std::string commands[] = {
+        "LC_ALL=C.UTF-8 unzip -l" + file + " 2>/dev/null | sed -n '4,$p' | head -n -2 | cut -c31-" + sorted,
+        "7z l -slt -ba" + file + " | sed -n 's/^Path = //p'" + sorted,
+        "python3 -c 'import sys, zipfile as z; print(*z.ZipFile(sys.argv[1]).namelist(), sep=\"\\n\")'" + file + sorted,
         // unzip warns about the stub in front (exit code 1) and tests on.
         "unzip -t" + std::string(protectedBuild ? " -P 'pw 1'" : "") + file +
             " 2>&1 | grep -q '^No errors detected in compressed data'",

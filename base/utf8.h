@@ -1,0 +1,18 @@
+// UTF-8 as the archive's entry names and the meta data block carry it:
+// strict, so that a name or value is either exact or refused.
+#pragma once
+
+#include <stddef.h>
+
+// Bytes of the well-formed UTF-8 sequence at text (1 to 4; 1 for an ASCII
+// byte). 0 when no sequence starts there: a stray continuation byte, a
+// sequence cut short, an overlong form, a surrogate, a value above U+10FFFF,
+// or the terminating zero.
+size_t Utf8SequenceLength(const char* text);
+
+// True when the whole text is well-formed UTF-8 (an empty text is).
+bool IsValidUtf8(const char* text);
+
+// True when every byte is below 0x80: such a text reads the same in UTF-8
+// and in every code page a zip reader may assume.
+bool IsPlainAscii(const char* text);
