@@ -108,7 +108,8 @@ size_t PlatformProfileGetString(const char* section, const char* key, const char
 int PlatformProfileGetInt(const char* section, const char* key, int defaultValue,
                           const char* file);
 // WritePrivateProfileStringA: sets the key (appended to the section, which is
-// appended to the file when missing). Returns false on failure.
+// appended to the file when missing). POSIX appends the key to the file, which
+// is all a save from scratch needs. Returns false on failure.
 bool PlatformProfileWriteString(const char* section, const char* key, const char* value,
                                 const char* file);
 // Drops any copy of the file that the profile services hold, writing out
