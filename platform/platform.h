@@ -20,13 +20,6 @@ bool PlatformSystemPath(const char* path, char* out, size_t outSize);
 // Returns false when it does not fit.
 bool PlatformModuleFileName(char* out, size_t outSize);
 
-// The process's whole command line as the system passes it (GetCommandLineA
-// on Windows; on POSIX the arguments joined by blanks, each holding a blank
-// quoted, as set by PlatformSetCommandLine or else read from /proc/self).
-const char* PlatformCommandLine();
-// Replaces the line PlatformCommandLine returns (tests, the headless packer);
-// nullptr gives back the process's own. The text must outlive its use on Windows.
-void PlatformSetCommandLine(const char* text);
 
 // ---------------------------------------------------------------- files
 

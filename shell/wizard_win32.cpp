@@ -106,7 +106,7 @@ void RunWizard() {
   char builder[VQ_TEXT_SIZE] = "";
   PlatformModuleFileName(builder, sizeof builder);
   RegisterProjectType(".vqx", builder, "vqx_ext", "Varnoquist Project File.", builder);
-  WarnOfOtherVersion(ProjectPathFromCommandLine(CommandTail(), &gProject, &gLaunch));
+  WarnOfOtherVersion(ProjectPathFromCommandLine(CommandTailOf(GetCommandLineA()), &gProject, &gLaunch));
   // Held for the whole run; whether another builder holds it too is never
   // looked at.
   CreateMutexA(nullptr, FALSE, "Varnoquist");
