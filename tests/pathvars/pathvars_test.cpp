@@ -129,20 +129,6 @@ TEST_F(PathVarsTest, MissingFoldersGiveTheTemporaryFolder) {
   EXPECT_EQ("C:\\Temp\\a", Resolve("*Desktop*a"));
 }
 
-TEST_F(PathVarsTest, BrowseForFolderAsksUntilAFolderOrQuit) {
-  gFake.browseAnswers = {"", "  \t", "C:\\Work"};
-  gFake.quitAnswers = {false, false};
-  EXPECT_EQ("C:\\Work\\Files", Resolve("*BrowseForFolder*\\Files"));
-  EXPECT_EQ(3, gFake.browseCount);
-  EXPECT_EQ(2, gFake.quitCount);
-
-  SetUp();
-  gFake.browseAnswers = {""};
-  gFake.quitAnswers = {true};
-  EXPECT_EQ("", Resolve("*BrowseForFolder*", PATHVARS_QUIT));
-  EXPECT_EQ(1, gFake.browseCount);
-}
-
 TEST_F(PathVarsTest, LongTextIsCutWithoutOverrun) {
   std::string text(3000, 'a');
   EXPECT_EQ(std::string(2047, 'a'), Resolve(text.c_str(), PATHVARS_CUT));
