@@ -21,13 +21,6 @@ bool PlatformSystemPath(const char* path, char* out, size_t outSize);
 // Returns false when it does not fit.
 bool PlatformModuleFileName(char* out, size_t outSize);
 
-// The process's whole command line as the system passes it (GetCommandLineA
-// on Windows; on POSIX the arguments joined by blanks, each holding a blank
-// quoted, as set by PlatformSetCommandLine or else read from /proc/self).
-const char* PlatformCommandLine();
-// Replaces the line PlatformCommandLine returns (tests, the headless packer);
-// nullptr gives back the process's own. The text must outlive its use on Windows.
-void PlatformSetCommandLine(const char* text);
 
 // ---------------------------------------------------------------- files
 
@@ -138,7 +131,8 @@ size_t PlatformProfileGetString(const char* section, const char* key, const char
 int PlatformProfileGetInt(const char* section, const char* key, int defaultValue,
                           const char* file);
 // WritePrivateProfileStringA: sets the key (appended to the section, which is
-// appended to the file when missing). Returns false on failure.
+// appended to the file when missing). POSIX appends the key to the file, which
+// is all a save from scratch needs. Returns false on failure.
 bool PlatformProfileWriteString(const char* section, const char* key, const char* value,
                                 const char* file);
 // Drops any copy of the file that the profile services hold, writing out

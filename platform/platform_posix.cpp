@@ -55,41 +55,6 @@ bool PlatformModuleFileName(char* out, size_t outSize) {
   return ProgramPath(buffer, out, outSize);
 }
 
-static std::string gCommandLine;
-static bool gCommandLineSet = false;
-
-void PlatformSetCommandLine(const char* text) {
-  gCommandLine = text ? text : "";
-  gCommandLineSet = text != nullptr;  // nullptr: the process's own line again
-}
-
-const char* PlatformCommandLine() {
-  if (gCommandLineSet) return gCommandLine.c_str();
-  gCommandLineSet = true;
-  FILE* f = fopen("/proc/self/cmdline", "rb");
-  if (!f) return gCommandLine.c_str();
-  std::string all;
-  char chunk[4096];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, f)) > 0) all.append(chunk, got);
-  fclose(f);
-  // Arguments are NUL-separated; join them as a Windows command line would
-  // hold them, quoting those that carry a blank.
-  size_t start = 0;
-  while (start < all.size()) {
-    size_t end = all.find('\0', start);
-    if (end == std::string::npos) end = all.size();
-    std::string arg = all.substr(start, end - start);
-    if (!gCommandLine.empty()) gCommandLine += ' ';
-    if (arg.find_first_of(" \t") != std::string::npos || arg.empty())
-      gCommandLine += '"' + arg + '"';
-    else
-      gCommandLine += arg;
-    start = end + 1;
-  }
-  return gCommandLine.c_str();
-}
-
 // ---------------------------------------------------------------- files
 
 bool PlatformGetFileInfo(const char* path, PlatformFileInfo* info) {

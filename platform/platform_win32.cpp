@@ -30,12 +30,6 @@ bool PlatformModuleFileName(char* out, size_t outSize) {
   return CopyOut(buffer, out, outSize);
 }
 
-static const char* gCommandLine = nullptr;
-
-const char* PlatformCommandLine() { return gCommandLine ? gCommandLine : GetCommandLineA(); }
-
-void PlatformSetCommandLine(const char* text) { gCommandLine = text; }
-
 // ---------------------------------------------------------------- files
 
 bool PlatformGetFileInfo(const char* path, PlatformFileInfo* info) {

@@ -8,8 +8,7 @@
 // - names match regardless of case; only the first section of a name is
 //   searched, and the first key of a name in it wins;
 // - a value enclosed in one pair of " or ' loses that pair when read;
-// - writing keeps the parsed file and saves it whole with CR LF line ends,
-//   a new key at the end of its section, a new section at the end of the file.
+// - a written key goes at the end of the file, with CR LF line ends.
 #include "platform/platform.h"
 
 #include <errno.h>
@@ -224,48 +223,25 @@ int PlatformProfileGetInt(const char* section, const char* key, int defaultValue
   return (int)(minus ? 0u - total : total);
 }
 
+// The product writes only into a project file it saves from scratch, every
+// key once (SaveProject), so a key is appended: under the file's last section
+// when that is its own, else under a new header.
 bool PlatformProfileWriteString(const char* section, const char* key, const char* value,
                                 const char* file) {
-  if (!section || !key || !value) return false;
   std::string text;
-  ReadResult read = ReadWholeFile(file, &text);
-  if (read == READ_FAILED) return false;
+  if (ReadWholeFile(file, &text) == READ_FAILED) return false;
   Profile profile;
   ParseProfile(text, &profile);
-
+  const char* name;
+  size_t length;
+  TrimName(section, &name, &length);
+  if (profile.size() == 1 || !SameName(profile.back().name, name, length))
+    text += "[" + std::string(section) + "]\r\n";
   while (IsProfileSpace(*value)) value++;
-  ProfileSection* s = FindSection(&profile, section);
-  if (!s) {
-    while (IsProfileSpace(*section)) section++;
-    ProfileSection added;
-    added.name = section;
-    profile.push_back(added);
-    s = &profile.back();
-  }
-  ProfileKey* k = FindKey(s, key);
-  if (!k) {
-    while (IsProfileSpace(*key)) key++;
-    s->keys.push_back(ProfileKey{key, false, ""});
-    k = &s->keys.back();
-  } else if (k->hasValue && k->value == value && read == READ_OK) {
-    return true;  // nothing changes, nothing is written
-  }
-  k->hasValue = true;
-  k->value = value;
-
-  std::string saved;
-  for (const ProfileSection& each : profile) {
-    // Saved as C strings, like the names they are compared as.
-    if (each.name.c_str()[0]) saved += "[" + std::string(each.name.c_str()) + "]\r\n";
-    for (const ProfileKey& k2 : each.keys) {
-      saved += k2.name.c_str();
-      if (k2.hasValue) saved += "=" + std::string(k2.value.c_str());
-      saved += "\r\n";
-    }
-  }
+  text += std::string(key) + "=" + value + "\r\n";
   PlatformFile* out = PlatformCreateWrite(file);
   if (!out) return false;
-  bool ok = PlatformWriteFile(out, saved.data(), saved.size());
+  bool ok = PlatformWriteFile(out, text.data(), text.size());
   return PlatformCloseFile(out) && ok;
 }
 

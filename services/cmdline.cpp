@@ -6,8 +6,6 @@
 
 #include <string>
 
-const char* CommandTail() { return CommandTailOf(PlatformCommandLine()); }
-
 bool ProjectPathInTail(const char* tail, char* out, size_t outSize) {
   if (outSize) out[0] = '\0';
   if (tail[0] == '\0') return false;

@@ -6,10 +6,6 @@
 #include "platform/platform.h"
 #include "base/text.h"
 
-// CommandTailOf the process's own command line. Points into the text the
-// system holds for the whole run.
-const char* CommandTail();
-
 // The project path a command tail names: behind its first double quote up to
 // the next one, or the whole tail when it holds no quote. Returns false for
 // an empty tail or when the path does not fit outSize (out then empty).

@@ -45,31 +45,13 @@ uint32_t ListedFileSize(const char* path) {
   return data.isFolder ? 0 : (uint32_t)(data.size & 0xFFFFFFFFu);
 }
 
-// The module path split at its last backslash.
-static bool ModulePathParts(const char** folderEnd, char* module, size_t moduleSize) {
-  if (!PlatformModuleFileName(module, moduleSize)) return false;
-  const char* slash = strrchr(module, '\\');
-  *folderEnd = slash ? slash + 1 : module;
-  return true;
-}
-
 bool AppFolder(char* out, size_t outSize) {
   char module[VQ_TEXT_SIZE];
-  const char* folderEnd;
-  if (!ModulePathParts(&folderEnd, module, sizeof module)) {
+  if (!PlatformModuleFileName(module, sizeof module)) {
     CopyText(out, outSize, "");
     return false;
   }
-  module[folderEnd - module] = '\0';
+  char* slash = strrchr(module, '\\');
+  (slash ? slash + 1 : module)[0] = '\0';
   return CopyText(out, outSize, module);
-}
-
-bool AppFileName(char* out, size_t outSize) {
-  char module[VQ_TEXT_SIZE];
-  const char* folderEnd;
-  if (!ModulePathParts(&folderEnd, module, sizeof module)) {
-    CopyText(out, outSize, "");
-    return false;
-  }
-  return CopyText(out, outSize, folderEnd);
 }

@@ -28,7 +28,6 @@ bool ReserveSiblingName(const char* path, char* out, size_t outSize);
 // returns; 0 for an empty path, when nothing matches, or for a folder.
 uint32_t ListedFileSize(const char* path);
 
-// Folder of the running executable with a trailing backslash, and the file
-// name behind it. Return false when the result does not fit.
+// Folder of the running executable with a trailing backslash. false when it
+// does not fit.
 bool AppFolder(char* out, size_t outSize);
-bool AppFileName(char* out, size_t outSize);

@@ -103,12 +103,10 @@ void RunWizard() {
                                                         ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   InitProject(&gProject, &gLaunch);
-  char builder[VQ_TEXT_SIZE] = "", name[VQ_PATH_SIZE] = "";
-  AppFolder(builder, sizeof builder);
-  AppFileName(name, sizeof name);
-  AppendText(builder, sizeof builder, name);
+  char builder[VQ_TEXT_SIZE] = "";
+  PlatformModuleFileName(builder, sizeof builder);
   RegisterProjectType(".vqx", builder, "vqx_ext", "Varnoquist Project File.", builder);
-  WarnOfOtherVersion(ProjectPathFromCommandLine(CommandTail(), &gProject, &gLaunch));
+  WarnOfOtherVersion(ProjectPathFromCommandLine(CommandTailOf(GetCommandLineA()), &gProject, &gLaunch));
   // Held for the whole run; whether another builder holds it too is never
   // looked at.
   CreateMutexA(nullptr, FALSE, "Varnoquist");

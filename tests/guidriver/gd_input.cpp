@@ -28,26 +28,6 @@ bool GuiNotifyCommand(HWND parent, int id, WORD code) {
   return PostCommand(parent, id, code, GuiFindControl(parent, id));
 }
 
-std::vector<std::string> GuiComboItems(HWND combo) {
-  std::vector<std::string> items;
-  DWORD_PTR count = 0;
-  GuiAsk(combo, CB_GETCOUNT, 0, 0, &count);
-  for (int i = 0; i < static_cast<int>(count) && i < 256; ++i) {
-    // Wine 8 answers CB_GETLBTEXTA from another process in UTF-16; asked in UTF-16, every system answers alike.
-    WCHAR wide[1024];
-    char text[1024] = "";
-    DWORD_PTR length = 0, copied = 0;
-    if (GuiAsk(combo, CB_GETLBTEXTLEN, i, 0, &length) && length < 1024 &&
-        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 2000,
-                            &copied) && copied < 1024) {
-      wide[copied] = 0;
-      WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
-    }
-    items.push_back(text);
-  }
-  return items;
-}
-
 bool GuiSelectComboItem(HWND combo, const char* text) {
   DWORD_PTR index = 0;
   return GuiAsk(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text), &index) &&

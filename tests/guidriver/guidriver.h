@@ -80,8 +80,6 @@ bool GuiClickButton(HWND parent, int id);
 bool GuiClickButtonByText(HWND parent, const char* text);
 // WM_COMMAND with notification code for control id to parent, as the control would post it.
 bool GuiNotifyCommand(HWND parent, int id, WORD code);
-// A combo box's items.
-std::vector<std::string> GuiComboItems(HWND combo);
 // Selects the first item beginning with text (CB_SELECTSTRING) and posts CBN_SELCHANGE to the parent.
 bool GuiSelectComboItem(HWND combo, const char* text);
 // Replaces a control's text (WM_SETTEXT, no key events).

@@ -100,16 +100,4 @@ TEST(LaunchList, LoadStopsAtAGapAndDropsWhatIsNoLongerAFile) {
   EXPECT_STREQ(LaunchFileName("no-folder.exe"), "no-folder.exe");
 }
 
-TEST(LaunchList, TreePathsHaveSingleBackslashes) {
-  const char* driveRoot[] = {"C:\\", "a.exe"};
-  const char* nested[] = {"C:\\src\\", "sub", "x.exe"};
-  char path[VQ_TEXT_SIZE];
-  EXPECT_TRUE(JoinTreePath(driveRoot, 2, path, sizeof path));
-  EXPECT_STREQ(path, "C:\\a.exe");
-  EXPECT_TRUE(JoinTreePath(nested, 3, path, sizeof path));
-  EXPECT_STREQ(path, "C:\\src\\sub\\x.exe");
-  EXPECT_TRUE(JoinTreePath(nested, 1, path, sizeof path));
-  EXPECT_STREQ(path, "C:\\src\\");
-}
-
 }  // namespace

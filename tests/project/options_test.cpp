@@ -28,6 +28,7 @@ TEST(Options, BuildSettingsRefuseWhatThePagesCannotStore) {
       {10, 0, 0, "", OPTION_LEVEL_OUT_OF_RANGE}, {-1, 0, 0, "", OPTION_LEVEL_OUT_OF_RANGE},
       {6, 3, 0, "", OPTION_OVERWRITE_OUT_OF_RANGE}, {6, -1, 0, "", OPTION_OVERWRITE_OUT_OF_RANGE},
       {6, 1, 1, " \t\r\n\v", OPTION_NO_PASSWORD},  {6, 1, 2, "", OPTION_OK},  // only 1 means on
+      {6, 1, 1, "\f", OPTION_OK},  // a form feed is no blank
   };
   for (const auto& c : cases) {
     static ProjectRecord record;

@@ -1,4 +1,4 @@
-// The project file: its exact format, every field through a save and a load, odd files, failed saves.
+// The project file: its exact format, odd files, failed saves.
 #include "project/project.h"
 
 #include "platform/platform.h"
@@ -34,7 +34,7 @@ struct Project {
   }
 };
 
-TEST(Project, SavesEveryFieldInOrderAndLoadsItBack) {
+TEST(Project, SavesEveryFieldInOrder) {
   Project saved, loaded;
   CopyText(saved.record->ProjectName, VQ_TEXT_SIZE, "My Demo \xe9");
   CopyText(saved.record->SourceFolder, VQ_TEXT_SIZE, "C:\\Work\\Demo\\");
@@ -70,25 +70,9 @@ TEST(Project, SavesEveryFieldInOrderAndLoadsItBack) {
       text.substr(0, text.find("CmdLine2")));
   EXPECT_NE(std::string::npos, text.find("\r\nExecFile63=dir3\\prog63.exe\r\nCmdLine63=\r\n"));
   EXPECT_EQ(std::string::npos, text.find("ExecFile64"));
-  const ProjectRecord& a = *saved.record;
-  const ProjectRecord& b = *loaded.record;
-  EXPECT_STREQ("1.2", b.Version);
-  for (auto field : {&ProjectRecord::ProjectName, &ProjectRecord::SourceFolder,
-                     &ProjectRecord::Password, &ProjectRecord::ExtractionFolder,
-                     &ProjectRecord::IconFile, &ProjectRecord::OutputFile})
-    EXPECT_STREQ(a.*field, b.*field);
-  for (auto field : {&ProjectRecord::Checkbox1, &ProjectRecord::Checkbox2,
-                     &ProjectRecord::Checkbox3, &ProjectRecord::CompressLevel,
-                     &ProjectRecord::OverwriteMode})
-    EXPECT_EQ(a.*field, b.*field);
-  ASSERT_EQ(VQ_MAX_LAUNCH, LaunchCount(loaded.launch.get()));
-  for (int i = 0; i < VQ_MAX_LAUNCH; i++) {
-    // Outside the source folder: stored whole, loaded behind the folder all the same.
-    EXPECT_STREQ(i == 2 ? "C:\\Work\\Demo\\D:\\Other\\tool.exe" : saved.launch->ExecFile[i],
-                 loaded.launch->ExecFile[i]);
-    EXPECT_STREQ(saved.launch->CmdLine[i], loaded.launch->CmdLine[i]);
-    EXPECT_STREQ(saved.launch->WinState[i], loaded.launch->WinState[i]);
-  }
+  // Read back: what each key holds is the Loads table's, the walk's reopened project's and the
+  // packer's saved pipeline's; here, that all 64 entries come back.
+  EXPECT_EQ(VQ_MAX_LAUNCH, LaunchCount(loaded.launch.get()));
 }
 
 ProjectLoad LoadText(Project* p, const std::string& text) {

@@ -21,25 +21,6 @@ void SeenStatus(const char* text) { gSeen.push_back(std::string("status ") + tex
 void SeenFailure(const char* text) { gSeen.push_back(std::string("failure ") + text); }
 const BuildLogSink kSeenSink = {SeenLine, SeenProgress, SeenStatus, SeenFailure};
 
-TEST(BuildLog, FinalLinesProgressClampAndReset) {
-  ResetBuildLog(nullptr);
-  const uint32_t cases[][2] = {{0, 0}, {37, 37}, {100, 100}, {101, 100}, {0xFFFFFFFFu, 100}};
-  for (const auto& c : cases) {
-    SetBuildProgress(c[0]);
-    EXPECT_EQ(BuildLogProgress(), (int)c[1]) << c[0];
-  }
-  AddLogLine("C:\\a", LOG_MARK_SUCCESS);
-  ReportBuildDone();
-  EXPECT_EQ(LogLines(), (std::vector<std::string>{"0|C:\\a", "2|-----", "0|Completed Successfully."}));
-  EXPECT_EQ(BuildLogLineText(3), nullptr);
-  EXPECT_EQ(BuildLogLineMark(3), -1);
-  EXPECT_STREQ(BuildLogStatus(), "Completed Successfully.");  // a failure's: the sink test
-  ResetBuildLog(nullptr);
-  EXPECT_EQ(BuildLogLineCount(), 0u);
-  EXPECT_EQ(BuildLogProgress(), 0);
-  EXPECT_STREQ(BuildLogStatus(), "");
-}
-
 TEST(BuildLog, SinkHearsEveryChangeInOrder) {
   gSeen.clear();
   ResetBuildLog(&kSeenSink);

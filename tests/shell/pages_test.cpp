@@ -64,6 +64,7 @@ TEST(Pages, NextChecksAndBackStores) {
   ASSERT_TRUE(WriteRawFile(out, "old"));
   std::string slashed = source + "\\", typedOut = out.substr(0, out.size() - 4) + ".setup";
   std::string icons = ScratchName("icons") + "\\", good = icons + "2238.ico", small = icons + "766.ico";
+  const std::string named = icons + "2*.ico";  // a pattern
   MakeTree(icons, {{"2238.ico", std::string(2238, 'x')}, {"766.ico", std::string(766, '\0')}});
   const char* S = source.c_str();
   // A relative path is stored joined to the folder that is current when the page is left.
@@ -87,6 +88,8 @@ TEST(Pages, NextChecksAndBackStores) {
       {6, {" \t", "", "x.exe"}, true, 0, false, {" \t", "", hereX.c_str()}, "No extraction path."},
       // An icon of 2238 bytes is taken whatever it holds, one of another size refused, none taken.
       {6, {"*AppDir*", small.c_str(), "x.exe"}, true, 0, false, {"*AppDir*", small.c_str(), hereX.c_str()}, "Invalid icon."},
+      {6, {"*AppDir*", named.c_str(), "C:\\Out\\new.exe"}, true, 0, true,  // the size of the file it matches
+       {"*AppDir*", named.c_str(), "C:\\Out\\new.exe"}, ""},
       {6, {"*AppDir*", "", " "}, true, 0, false, {"*AppDir*", "", " "}, "No output file."},
       // The name given the .exe ending meets the source folder's, wherever the output goes.
       {6, {"*AppDir*", " ", "C:/Out/setup.exe"}, true, 0, false,
