@@ -11,9 +11,6 @@
 #include "base/text.h"
 
 static char* gChunk;  // one read buffer for the whole run
-// The own file, open for the whole extraction: opening it once per entry
-// costs more than the rest of a small entry under an emulated system.
-static HANDLE gOwnFile;
 
 // Creates a folder and its missing parents, recording each folder it
 // creates, parents first, so that delete files can take them out deepest
@@ -56,16 +53,9 @@ static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
   ZPOS64_T at = unzGetCurrentFileZStreamPos64(archive);
   ZPOS64_T behind = (ZPOS64_T)extra + length + (gRun.settings.passwordFlag ? 12 : 0);
   if (extra < 0 || at < behind) return false;
-  at -= behind;
-  HANDLE own = gOwnFile;
-  if (own == INVALID_HANDLE_VALUE) return false;
   char local[VQ_PATH_SIZE];
-  LONG high = (LONG)(at >> 32);
-  DWORD got = 0;
-  bool agrees = SetFilePointer(own, (LONG)at, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-                ReadFile(own, local, length, &got, nullptr) && got == length &&
-                memcmp(local, name, length) == 0;
-  return agrees;
+  return ReadArchiveFile((DWORD)(at - behind), local, length) == length &&
+         memcmp(local, name, length) == 0;
 }
 
 static StubResult ExtractEntry(unzFile archive) {
@@ -191,15 +181,12 @@ StubResult ExtractAll() {
   if (result.error) return result;
   gChunk = (char*)malloc(STUB_CHUNK_SIZE);
   if (!gChunk) return StubFailure(STUB_ERROR_EXTRACT);
-  gOwnFile = CreateFileA(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
   for (uint32_t i = 0; i < gRun.entryCount && !result.error; ++i) {
     if (i > 0 && unzGoToNextFile(gRun.archive) != UNZ_OK)
       result = StubFailure(STUB_ERROR_NEXT_ENTRY);
     else
       result = ExtractEntry(gRun.archive);
   }
-  CloseHandle(gOwnFile);
   free(gChunk);
   gChunk = nullptr;
   return result;

@@ -8,6 +8,7 @@
 //   stub_main.cpp      the run in order, its one report, the exit
 //   meta.cpp           the meta data block, its copy, the settings
 //   extract.cpp        the entries
+//   archive_file.cpp   the zip reader's file access
 //   launch.cpp         the launch entries, the wait
 //   stub_pathvars.cpp  the computer as the path variables see it
 //   dialogs.cpp        the windows and the error boxes, which end nothing
@@ -73,6 +74,11 @@ extern const struct ProfileReader kStubProfileReader;
 
 // Checks the open archive's directory and extracts every entry.
 StubResult ExtractAll();
+
+// Reads up to size bytes of the open archive's file at offset, through the
+// zip reader's buffer: the count read (less at the end of the file or on a
+// failure). The reader sets its position before each read of its own.
+DWORD ReadArchiveFile(DWORD offset, void* out, DWORD size);
 
 // Starts the launch entries (a start that fails is a warning, and the run
 // goes on); fails only with STUB_END_QUIT, from the quit question of a
