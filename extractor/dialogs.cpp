@@ -23,7 +23,7 @@ static DWORD gTemplate[128];  // the template of the window being built
 // What the progress window shows, position + 1; 0 before its first showing
 // (kept out of .data).
 static uint32_t gShownPlusOne;
-static DWORD gShownAt;
+static DWORD gUpdatedAt;  // when the window last repainted and let its messages through
 static const char* gReplacePath;  // the file the replace dialog asks about
 static HICON gReplaceIcon;
 static char gSystemText[VQ_TEXT_SIZE], gErrorText[VQ_TEXT_SIZE];  // an error box's texts
@@ -125,14 +125,18 @@ void CreateProgressWindow() {
 
 static void ShowProgressAt(HWND window, uint32_t position) {
   gShownPlusOne = position + 1;
-  gShownAt = GetTickCount();
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-  ShowWindow(window, SW_SHOW);
+  // Coming up, the whole window is painted; while it stays up, only the bar
+  // and the percentage, which invalidate themselves.
+  if (!IsWindowVisible(window)) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    ShowWindow(window, SW_SHOW);
+  }
   SendMessageA(gRun.progressBar, PBM_SETPOS, position, 0);
   char percent[16];
   FormatPercent(position, percent);
   SetWindowTextA(gRun.progressPercent, percent);
   UpdateWindow(window);
+  GdiFlush();  // on the screen whole before any message is answered
 }
 
 void HideProgress() {
@@ -144,20 +148,32 @@ void HideProgress() {
   ShowWindow(window, SW_HIDE);
 }
 
-void UpdateProgress() {
-  HWND window = gRun.progress;
-  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.settings.unzipSize);
-  // A repaint costs more than a chunk on a remote or emulated display: the
-  // window is painted when it comes up again, and otherwise only when the
-  // percentage moved and the last painting is a few tens of milliseconds old.
-  if (!IsWindowVisible(window) ||
-      (position + 1 != gShownPlusOne && GetTickCount() - gShownAt >= STUB_PROGRESS_REPAINT_MS))
-    ShowProgressAt(window, position);
+static void DispatchPendingMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+}
+
+void UpdateProgress() {
+  HWND window = gRun.progress;
+  bool visible = IsWindowVisible(window);
+  // On a remote or emulated display a look at the message queue costs more
+  // than writing a small entry, and a repaint more than a chunk: while the
+  // window is up, both wait until the last ones are a few tens of
+  // milliseconds old. Coming up, the window is painted at once.
+  DWORD now = GetTickCount();
+  if (visible && now - gUpdatedAt < STUB_PROGRESS_REPAINT_MS) return;
+  gUpdatedAt = now;
+  // The queue is emptied before the painting as well: Wine pushes a window
+  // that paints after a long busy stretch to the screen in parts (a new bar
+  // beside an old percentage), one that paints right after an empty queue
+  // whole.
+  DispatchPendingMessages();
+  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.settings.unzipSize);
+  if (!visible || position + 1 != gShownPlusOne) ShowProgressAt(window, position);
+  DispatchPendingMessages();
 }
 
 // ---------------------------------------------------------------- password

@@ -24,7 +24,9 @@
 
 enum {
   STUB_CHUNK_SIZE = 1000000, // entries are written in chunks of this size
-  STUB_PROGRESS_REPAINT_MS = 50,  // the progress window repaints at most this often
+  // The progress window repaints, and lets its messages through, at most
+  // this often while it is up.
+  STUB_PROGRESS_REPAINT_MS = 50,
 };
 
 struct RunState {
@@ -100,7 +102,8 @@ int ShowErrorBox(StubResult result);
 
 // Creates the progress window (hidden).
 void CreateProgressWindow();
-// Shows the progress window with the current extracted byte count.
+// After a chunk: shows the progress window with the current extracted byte
+// count and lets the thread's messages through.
 void UpdateProgress();
 void HideProgress();
 
