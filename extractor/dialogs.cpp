@@ -18,7 +18,15 @@ enum {
 };
 
 // Pixels for 4 x 8 dialog units of the window being initialised.
-static RECT sScale;
+static RECT gScale;
+static DWORD gTemplate[128];  // the template of the window being built
+// What the progress window shows, position + 1; 0 before its first showing
+// (kept out of .data).
+static uint32_t gShownPlusOne;
+static DWORD gUpdatedAt;  // when the window last repainted and let its messages through
+static const char* gReplacePath;  // the file the replace dialog asks about
+static HICON gReplaceIcon;
+static char gSystemText[VQ_TEXT_SIZE], gErrorText[VQ_TEXT_SIZE];  // an error box's texts
 
 // ---------------------------------------------------------------- templates
 
@@ -26,9 +34,8 @@ static RECT sScale;
 // system font sets the dialog unit). The caption goes in as UTF-16.
 static const DLGTEMPLATE* BuildTemplate(const char* caption, short width, short height,
                                         DWORD style, DWORD exStyle) {
-  static DWORD storage[128];
-  DLGTEMPLATE* dialog = (DLGTEMPLATE*)storage;
-  ZeroMemory(storage, sizeof storage);
+  DLGTEMPLATE* dialog = (DLGTEMPLATE*)gTemplate;
+  ZeroMemory(gTemplate, sizeof gTemplate);
   dialog->style = style;
   dialog->dwExtendedStyle = exStyle;
   dialog->cx = width;
@@ -37,7 +44,7 @@ static const DLGTEMPLATE* BuildTemplate(const char* caption, short width, short 
   words[0] = 0;  // no menu
   words[1] = 0;  // default dialog class
   MultiByteToWideChar(CP_ACP, 0, caption, -1, (WCHAR*)(words + 2),
-                      (int)(sizeof storage - sizeof *dialog) / 2 - 3);
+                      (int)(sizeof gTemplate - sizeof *dialog) / 2 - 3);
   return dialog;
 }
 
@@ -56,10 +63,10 @@ static void BeginWindow(HWND window) {
   SetWindowPos(window, nullptr, area.left + (area.right - area.left - (box.right - box.left)) / 2,
                area.top + (area.bottom - area.top - (box.bottom - box.top)) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  sScale.left = sScale.top = 0;
-  sScale.right = 4;
-  sScale.bottom = 8;
-  MapDialogRect(window, &sScale);
+  gScale.left = gScale.top = 0;
+  gScale.right = 4;
+  gScale.bottom = 8;
+  MapDialogRect(window, &gScale);
 }
 
 // One visible child control at a position in dialog units, with the default
@@ -67,8 +74,8 @@ static void BeginWindow(HWND window) {
 static HWND AddControl(HWND parent, const char* className, const char* text, DWORD style,
                        DWORD exStyle, int id, int x, int y, int width, int height) {
   HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
-                                 x * sScale.right / 4, y * sScale.bottom / 8,
-                                 width * sScale.right / 4, height * sScale.bottom / 8, parent,
+                                 x * gScale.right / 4, y * gScale.bottom / 8,
+                                 width * gScale.right / 4, height * gScale.bottom / 8, parent,
                                  (HMENU)(INT_PTR)id, gRun.instance, nullptr);
   SendMessageA(control, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
   return control;
@@ -116,46 +123,57 @@ void CreateProgressWindow() {
       ProgressProcedure, 0);
 }
 
-// What the progress window shows, position + 1; 0 before its first showing
-// (kept out of .data).
-static uint32_t sShownPlusOne;
-static DWORD sShownAt;
-
 static void ShowProgressAt(HWND window, uint32_t position) {
-  sShownPlusOne = position + 1;
-  sShownAt = GetTickCount();
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-  ShowWindow(window, SW_SHOW);
+  gShownPlusOne = position + 1;
+  // Coming up, the whole window is painted; while it stays up, only the bar
+  // and the percentage, which invalidate themselves.
+  if (!IsWindowVisible(window)) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    ShowWindow(window, SW_SHOW);
+  }
   SendMessageA(gRun.progressBar, PBM_SETPOS, position, 0);
   char percent[16];
   FormatPercent(position, percent);
   SetWindowTextA(gRun.progressPercent, percent);
   UpdateWindow(window);
+  GdiFlush();  // on the screen whole before any message is answered
 }
 
 void HideProgress() {
   HWND window = gRun.progress;
   if (!window) return;
   // The last percentage is seen before the window goes, however fast it came.
-  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.unzipSize);
-  if (IsWindowVisible(window) && position + 1 != sShownPlusOne) ShowProgressAt(window, position);
+  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.settings.unzipSize);
+  if (IsWindowVisible(window) && position + 1 != gShownPlusOne) ShowProgressAt(window, position);
   ShowWindow(window, SW_HIDE);
 }
 
-void UpdateProgress() {
-  HWND window = gRun.progress;
-  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.unzipSize);
-  // A repaint costs more than a chunk on a remote or emulated display: the
-  // window is painted when it comes up again, and otherwise only when the
-  // percentage moved and the last painting is a few tens of milliseconds old.
-  if (!IsWindowVisible(window) ||
-      (position + 1 != sShownPlusOne && GetTickCount() - sShownAt >= STUB_PROGRESS_REPAINT_MS))
-    ShowProgressAt(window, position);
+static void DispatchPendingMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+}
+
+void UpdateProgress() {
+  HWND window = gRun.progress;
+  bool visible = IsWindowVisible(window);
+  // On a remote or emulated display a look at the message queue costs more
+  // than writing a small entry, and a repaint more than a chunk: while the
+  // window is up, both wait until the last ones are a few tens of
+  // milliseconds old. Coming up, the window is painted at once.
+  DWORD now = GetTickCount();
+  if (visible && now - gUpdatedAt < STUB_PROGRESS_REPAINT_MS) return;
+  gUpdatedAt = now;
+  // The queue is emptied before the painting as well: Wine pushes a window
+  // that paints after a long busy stretch to the screen in parts (a new bar
+  // beside an old percentage), one that paints right after an empty queue
+  // whole.
+  DispatchPendingMessages();
+  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.settings.unzipSize);
+  if (!visible || position + 1 != gShownPlusOne) ShowProgressAt(window, position);
+  DispatchPendingMessages();
 }
 
 // ---------------------------------------------------------------- password
@@ -199,16 +217,14 @@ static INT_PTR CALLBACK PasswordProcedure(HWND window, UINT message, WPARAM wPar
   return FALSE;
 }
 
-void AskPassword() {
+StubResult AskPassword() {
   if (ShowModal(PasswordProcedure, "Password needed.", gRun.progress, 172, 48, STYLE_B,
                 EX_STATIC) != 1)
-    ExitExtractor(true);
+    return {STUB_END_CANCELLED, 0};
+  return {};
 }
 
 // ---------------------------------------------------------------- replace
-
-static const char* sReplacePath;
-static HICON sReplaceIcon;
 
 static INT_PTR CALLBACK ReplaceProcedure(HWND window, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
@@ -218,13 +234,13 @@ static INT_PTR CALLBACK ReplaceProcedure(HWND window, UINT message, WPARAM wPara
       AddControl(window, "Button", "", BS_GROUPBOX, 0, 10, 4, 2, 167, 66);
       AddControl(window, "Static", "Would you like to replace the following file?", 0, 0, 11, 35,
                  8, 105, 8);
-      AddControl(window, "Static", sReplacePath, SS_CENTERIMAGE, 0, 12, 27, 18, 137, 25);
+      AddControl(window, "Static", gReplacePath, SS_CENTERIMAGE, 0, 12, 27, 18, 137, 25);
       SHFILEINFOA file;
       ZeroMemory(&file, sizeof file);
-      SHGetFileInfoA(sReplacePath, FILE_ATTRIBUTE_NORMAL, &file, sizeof file,
+      SHGetFileInfoA(gReplacePath, FILE_ATTRIBUTE_NORMAL, &file, sizeof file,
                      SHGFI_ICON | SHGFI_USEFILEATTRIBUTES);
-      sReplaceIcon = file.hIcon;
-      AddIcon(window, 12, 8, 23, sReplaceIcon);
+      gReplaceIcon = file.hIcon;
+      AddIcon(window, 12, 8, 23, gReplaceIcon);
       AddButton(window, "&Yes", REPLACE_YES, 8, 50, 35);
       AddButton(window, "&No", REPLACE_NO, 47, 50, 35);
       AddButton(window, "Y&es to All", REPLACE_YES_TO_ALL, 92, 50, 35);
@@ -238,15 +254,15 @@ static INT_PTR CALLBACK ReplaceProcedure(HWND window, UINT message, WPARAM wPara
     }
     case WM_CLOSE: EndDialog(window, REPLACE_CLOSED); return TRUE;
     case WM_DESTROY:
-      if (sReplaceIcon) DestroyIcon(sReplaceIcon);
-      sReplaceIcon = nullptr;
+      if (gReplaceIcon) DestroyIcon(gReplaceIcon);
+      gReplaceIcon = nullptr;
       return FALSE;
   }
   return FALSE;
 }
 
 ReplaceButton AskReplace(const char* path) {
-  sReplacePath = path;
+  gReplacePath = path;
   INT_PTR button = ShowModal(ReplaceProcedure, "Confirm File Replace.", gRun.progress, 175, 73,
                              STYLE_A, EX_STATIC_TOOL);
   return button > 0 ? (ReplaceButton)button : REPLACE_CLOSED;
@@ -254,15 +270,12 @@ ReplaceButton AskReplace(const char* path) {
 
 // ---------------------------------------------------------------- errors
 
-int ReportError(StubError code) {
-  static char systemText[VQ_TEXT_SIZE];
-  static char text[VQ_TEXT_SIZE];
-  // First, before any other call can change the last error.
-  DWORD lastError = GetLastError();
+int ShowErrorBox(StubResult result) {
+  StubError code = result.error;
   if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                      lastError, 0, systemText, sizeof systemText - 32, nullptr))
-    systemText[0] = 0;
-  FormatErrorText(code, systemText, text, sizeof text);
+                      result.lastError, 0, gSystemText, sizeof gSystemText - 32, nullptr))
+    gSystemText[0] = 0;
+  FormatErrorText(code, gSystemText, gErrorText, sizeof gErrorText);
   char caption[48];
   FormatErrorCaption(code, caption, sizeof caption);
 
@@ -272,8 +285,5 @@ int ReportError(StubError code) {
   if (kind == STUB_QUESTION) flags = MB_YESNO | MB_ICONQUESTION;
 
   HideProgress();
-  int answer = MessageBoxA(nullptr, text, caption, flags);
-  if (kind == STUB_WARNING || (kind == STUB_QUESTION && answer == IDNO))
-    return answer;
-  ExitExtractor(false);
+  return MessageBoxA(nullptr, gErrorText, caption, flags);
 }

@@ -35,6 +35,10 @@ enum StubError {
   STUB_ERROR_WRONG_PASSWORD,       // the entry's data cannot be read (password set)
   STUB_ERROR_QUIT_QUESTION,        // the browse dialog was cancelled: quit?
   STUB_ERROR_LAST = STUB_ERROR_QUIT_QUESTION,
+  // Past the numbered errors, the two ends the user chooses; nothing more is
+  // shown after them.
+  STUB_END_CANCELLED,              // the password dialog was cancelled: exit code 0
+  STUB_END_QUIT,                   // Yes to the quit question: exit code 1
 };
 
 enum StubErrorKind {

@@ -10,7 +10,7 @@
 #include "extractor/stub.h"
 #include "base/text.h"
 
-static char* sChunk;  // one read buffer for the whole run
+static char* gChunk;  // one read buffer for the whole run
 
 // Creates a folder and its missing parents, recording each folder it
 // creates, parents first, so that delete files can take them out deepest
@@ -34,17 +34,14 @@ static HANDLE CreateTarget(const char* path) {
                      nullptr);
 }
 
-// Ends the run for an entry whose data is damaged (or the password wrong):
+// The failure of an entry whose data is damaged (or the password wrong):
 // what was written of it is useless, so it goes first.
-static void FailEntry(HANDLE target, const char* path, StubError code) {
+static StubResult FailEntry(HANDLE target, const char* path, StubError code) {
+  StubResult result = StubFailure(code);
   if (target != INVALID_HANDLE_VALUE) CloseHandle(target);
   DeleteFileA(path);
-  ReportError(code);
+  return result;
 }
-
-// The own file, open for the whole extraction: opening it once per entry
-// costs more than the rest of a small entry under an emulated system.
-static HANDLE sOwnFile;
 
 // The reader takes an entry's name from the central directory alone. The
 // copy in the local header must agree: a damaged name would otherwise write
@@ -54,27 +51,20 @@ static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
   // bytes of the encryption header the reader has taken already.
   int extra = unzGetLocalExtrafield(archive, nullptr, 0);
   ZPOS64_T at = unzGetCurrentFileZStreamPos64(archive);
-  ZPOS64_T behind = (ZPOS64_T)extra + length + (gRun.passwordFlag ? 12 : 0);
+  ZPOS64_T behind = (ZPOS64_T)extra + length + (gRun.settings.passwordFlag ? 12 : 0);
   if (extra < 0 || at < behind) return false;
-  at -= behind;
-  HANDLE own = sOwnFile;
-  if (own == INVALID_HANDLE_VALUE) return false;
   char local[VQ_PATH_SIZE];
-  LONG high = (LONG)(at >> 32);
-  DWORD got = 0;
-  bool agrees = SetFilePointer(own, (LONG)at, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-                ReadFile(own, local, length, &got, nullptr) && got == length &&
-                memcmp(local, name, length) == 0;
-  return agrees;
+  return ReadArchiveFile((DWORD)(at - behind), local, length) == length &&
+         memcmp(local, name, length) == 0;
 }
 
-static void ExtractEntry(unzFile archive) {
+static StubResult ExtractEntry(unzFile archive) {
   char name[VQ_PATH_SIZE];
   unz_file_info info;
   // A name of 260 characters or more would come back without its zero.
   if (unzGetCurrentFileInfo(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
       info.size_filename >= sizeof name || !IsEntryNameSafe(name))
-    ReportError(STUB_ERROR_ENTRY_INFO);
+    return StubFailure(STUB_ERROR_ENTRY_INFO);
   name[info.size_filename] = 0;
 
   char target[VQ_TEXT_SIZE];
@@ -83,34 +73,33 @@ static void ExtractEntry(unzFile archive) {
 
   // Only stored and deflated entries: the reader hands out the raw bytes of
   // some other methods (bzip2) as if they were stored.
-  if (info.compression_method != 0 && info.compression_method != Z_DEFLATED) ReportError(STUB_ERROR_ENTRY_OPEN);
-  int opened = gRun.passwordFlag ? unzOpenCurrentFilePassword(archive, gRun.password)
-                                 : unzOpenCurrentFile(archive);
-  if (opened != UNZ_OK) ReportError(STUB_ERROR_ENTRY_OPEN);
-  if (!LocalNameAgrees(archive, name, info.size_filename)) ReportError(STUB_ERROR_ENTRY_INFO);
+  if (info.compression_method != 0 && info.compression_method != Z_DEFLATED)
+    return StubFailure(STUB_ERROR_ENTRY_OPEN);
+  int opened = gRun.settings.passwordFlag ? unzOpenCurrentFilePassword(archive, gRun.password)
+                                          : unzOpenCurrentFile(archive);
+  if (opened != UNZ_OK) return StubFailure(STUB_ERROR_ENTRY_OPEN);
+  if (!LocalNameAgrees(archive, name, info.size_filename)) return StubFailure(STUB_ERROR_ENTRY_INFO);
 
   char path[VQ_PATH_SIZE];
   DWORD got = GetFullPathNameA(target, sizeof path, path, nullptr);
-  if (got == 0) ReportError(STUB_ERROR_TARGET_PATH);
-  if (got >= sizeof path) {
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    ReportError(STUB_ERROR_TARGET_PATH);
-  }
+  if (got == 0) return StubFailure(STUB_ERROR_TARGET_PATH);
+  if (got >= sizeof path) return {STUB_ERROR_TARGET_PATH, ERROR_FILENAME_EXCED_RANGE};
   // The name's own checks catch what climbs out; this catches what Windows
   // makes of the rest (device names, trailing dots).
-  if (!IsInsideFolder(path, gRun.folder)) ReportError(STUB_ERROR_ENTRY_INFO);
+  if (!IsInsideFolder(path, gRun.folder)) return StubFailure(STUB_ERROR_ENTRY_INFO);
 
   size_t length = strlen(path);
   bool isFolder = path[length - 1] == '\\';
   ExistingTarget policy =
-      ExistingTargetPolicy(gRun.overwriteMode, Win32PathExists(path), isFolder);
+      ExistingTargetPolicy(gRun.settings.overwriteMode, Win32PathExists(path), isFolder);
   if (policy != TARGET_WRITE) {
-    bool skip = policy == TARGET_SKIP ||
-                !TakeReplaceAnswer(AskReplace(path), &gRun.overwriteMode, &gRun.replaceAnswer);
+    bool skip = policy == TARGET_SKIP || !TakeReplaceAnswer(AskReplace(path),
+                                                            &gRun.settings.overwriteMode,
+                                                            &gRun.replaceAnswer);
     if (skip) {
       gRun.extractedBytes += (uint32_t)info.uncompressed_size;
       unzCloseCurrentFile(archive);
-      return;
+      return {};
     }
   }
 
@@ -127,7 +116,7 @@ static void ExtractEntry(unzFile archive) {
       file = CreateTarget(path);
       // Any failure now ends the run: an entry that was not written must not
       // pass for extracted.
-      if (file == INVALID_HANDLE_VALUE) ReportError(STUB_ERROR_TARGET_CREATE);
+      if (file == INVALID_HANDLE_VALUE) return StubFailure(STUB_ERROR_TARGET_CREATE);
       // Recorded after its folders, so delete files takes it out first and
       // the folders can go once they are empty.
       PushItem(&gRun.items, path);
@@ -136,16 +125,18 @@ static void ExtractEntry(unzFile archive) {
 
   // A damaged entry reads as a wrong password when a password is in play: the
   // stub cannot tell a wrong password from damaged data.
-  StubError damaged = gRun.passwordFlag ? STUB_ERROR_WRONG_PASSWORD : STUB_ERROR_ENTRY_READ;
+  StubError damaged =
+      gRun.settings.passwordFlag ? STUB_ERROR_WRONG_PASSWORD : STUB_ERROR_ENTRY_READ;
   uint32_t total = 0;
   for (;;) {
-    int n = unzReadCurrentFile(archive, sChunk, STUB_CHUNK_SIZE);
-    if (n < 0) FailEntry(file, path, damaged);
+    int n = unzReadCurrentFile(archive, gChunk, STUB_CHUNK_SIZE);
+    if (n < 0) return FailEntry(file, path, damaged);
     if (n == 0) break;
     DWORD written = 0;
-    if (file == INVALID_HANDLE_VALUE || !WriteFile(file, sChunk, (DWORD)n, &written, nullptr) ||
+    // The run ends on this failure; the process's exit closes the target.
+    if (file == INVALID_HANDLE_VALUE || !WriteFile(file, gChunk, (DWORD)n, &written, nullptr) ||
         written != (DWORD)n)
-      ReportError(STUB_ERROR_TARGET_WRITE);
+      return StubFailure(STUB_ERROR_TARGET_WRITE);
     total += (uint32_t)n;
     gRun.extractedBytes += (uint32_t)n;
     if (gRun.progress) UpdateProgress();
@@ -162,38 +153,41 @@ static void ExtractEntry(unzFile archive) {
   // the CRC only once the whole declared size was read: both are checked
   // here, so a short or damaged entry never passes for extracted.
   if (unzCloseCurrentFile(archive) != UNZ_OK || total != info.uncompressed_size)
-    FailEntry(INVALID_HANDLE_VALUE, path, damaged);
+    return FailEntry(INVALID_HANDLE_VALUE, path, damaged);
+  return {};
 }
 
 // Walks the central directory before anything is written. Every counted
 // entry must be reachable, and no entry may follow the last one counted: the
 // reader stops at the count and would leave the rest out without a word.
-static void CheckDirectory(unzFile archive, uint32_t count) {
-  if (count == 0) ReportError(STUB_ERROR_ARCHIVE_INFO);
+static StubResult CheckDirectory(unzFile archive, uint32_t count) {
+  if (count == 0) return StubFailure(STUB_ERROR_ARCHIVE_INFO);
   unz_file_info info;
   for (uint32_t i = 0;; ++i) {
     if (unzGetCurrentFileInfo(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-      ReportError(STUB_ERROR_NEXT_ENTRY);
+      return StubFailure(STUB_ERROR_NEXT_ENTRY);
     if (i + 1 == count) break;
-    if (unzGoToNextFile(archive) != UNZ_OK) ReportError(STUB_ERROR_NEXT_ENTRY);
+    if (unzGoToNextFile(archive) != UNZ_OK) return StubFailure(STUB_ERROR_NEXT_ENTRY);
   }
   uLong next = unzGetOffset(archive) + 46 + info.size_filename + info.size_file_extra +
                info.size_file_comment;
-  if (unzSetOffset(archive, next) == UNZ_OK) ReportError(STUB_ERROR_ARCHIVE_INFO);
-  if (unzGoToFirstFile(archive) != UNZ_OK) ReportError(STUB_ERROR_NEXT_ENTRY);
+  if (unzSetOffset(archive, next) == UNZ_OK) return StubFailure(STUB_ERROR_ARCHIVE_INFO);
+  if (unzGoToFirstFile(archive) != UNZ_OK) return StubFailure(STUB_ERROR_NEXT_ENTRY);
+  return {};
 }
 
-void ExtractAll() {
-  CheckDirectory(gRun.archive, gRun.entryCount);
-  sChunk = (char*)malloc(STUB_CHUNK_SIZE);
-  if (!sChunk) ReportError(STUB_ERROR_EXTRACT);
-  sOwnFile = CreateFileA(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  for (uint32_t i = 0; i < gRun.entryCount; ++i) {
-    if (i > 0 && unzGoToNextFile(gRun.archive) != UNZ_OK) ReportError(STUB_ERROR_NEXT_ENTRY);
-    ExtractEntry(gRun.archive);
+StubResult ExtractAll() {
+  StubResult result = CheckDirectory(gRun.archive, gRun.entryCount);
+  if (result.error) return result;
+  gChunk = (char*)malloc(STUB_CHUNK_SIZE);
+  if (!gChunk) return StubFailure(STUB_ERROR_EXTRACT);
+  for (uint32_t i = 0; i < gRun.entryCount && !result.error; ++i) {
+    if (i > 0 && unzGoToNextFile(gRun.archive) != UNZ_OK)
+      result = StubFailure(STUB_ERROR_NEXT_ENTRY);
+    else
+      result = ExtractEntry(gRun.archive);
   }
-  CloseHandle(sOwnFile);
-  free(sChunk);
-  sChunk = nullptr;
+  free(gChunk);
+  gChunk = nullptr;
+  return result;
 }

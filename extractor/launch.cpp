@@ -9,18 +9,20 @@
 #include "pathvars/pathvars.h"
 #include "base/text.h"
 
-void LaunchEntries() {
-  static LaunchSetting entry;
-  static char file[VQ_TEXT_SIZE], parameters[VQ_TEXT_SIZE], directory[VQ_TEXT_SIZE];
+// One launch entry at a time, kept off the stack.
+static LaunchSetting gEntry;
+static char gFile[VQ_TEXT_SIZE], gParameters[VQ_TEXT_SIZE], gDirectory[VQ_TEXT_SIZE];
+
+StubResult LaunchEntries() {
   for (int n = 0; n < VQ_MAX_LAUNCH; ++n) {
-    if (!ReadLaunchSetting(&kStubProfileReader, gRun.metaCopy, n, &entry)) break;
-    CopyText(file, sizeof file, gRun.folder);
-    AppendText(file, sizeof file, entry.execFile);
-    if (!Win32PathExists(file)) continue;
-    if (ResolvePathVariables(entry.cmdLine, PATHVARS_COMMAND_LINE, &kStubPathVarSystem, parameters,
-                             sizeof parameters) == PATHVARS_QUIT)
-      ExitExtractor(false);
-    FolderOfPath(file, directory, sizeof directory);
+    if (!ReadLaunchSetting(&kStubProfileReader, gRun.metaCopy, n, &gEntry)) break;
+    CopyText(gFile, sizeof gFile, gRun.folder);
+    AppendText(gFile, sizeof gFile, gEntry.execFile);
+    if (!Win32PathExists(gFile)) continue;
+    if (ResolvePathVariables(gEntry.cmdLine, PATHVARS_COMMAND_LINE, &kStubPathVarSystem,
+                             gParameters, sizeof gParameters) == PATHVARS_QUIT)
+      return {STUB_END_QUIT, 0};
+    FolderOfPath(gFile, gDirectory, sizeof gDirectory);
 
     SHELLEXECUTEINFOA start;
     ZeroMemory(&start, sizeof start);
@@ -28,18 +30,19 @@ void LaunchEntries() {
     start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     start.hwnd = GetActiveWindow();
     start.lpVerb = "Open";
-    start.lpFile = file;
-    start.lpParameters = parameters;
-    start.lpDirectory = directory;
-    start.nShow = ShowCommandOf(entry.winState);
+    start.lpFile = gFile;
+    start.lpParameters = gParameters;
+    start.lpDirectory = gDirectory;
+    start.nShow = ShowCommandOf(gEntry.winState);
     if (!ShellExecuteExA(&start)) {
-      ReportError(STUB_ERROR_LAUNCH);
+      ShowErrorBox(StubFailure(STUB_ERROR_LAUNCH));  // a warning: the others still start
       continue;
     }
     // A start handed to a program that was running already gives no process
     // to wait for.
     if (start.hProcess) gRun.processes[gRun.processCount++] = start.hProcess;
   }
+  return {};
 }
 
 void WaitForLaunched() {

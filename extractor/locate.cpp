@@ -8,7 +8,7 @@ const RaisedPattern kLocalHeader = {{'P' + 1, 'K' + 1, 3 + 1, 4 + 1}};
 
 static const uint32_t FIND_BLOCK_SIZE = 16384;
 
-static unsigned char sBlock[FIND_BLOCK_SIZE];
+static unsigned char gFindBlock[FIND_BLOCK_SIZE];
 
 FindResult FindPattern(ReadAtFunction read, void* context, uint32_t from, uint32_t last,
                        const RaisedPattern* pattern, uint32_t* at) {
@@ -18,14 +18,14 @@ FindResult FindPattern(ReadAtFunction read, void* context, uint32_t from, uint32
     // Enough for every start up to `last`, whose match runs three further.
     uint32_t size = last - position < FIND_BLOCK_SIZE - 3 ? last - position + 4 : FIND_BLOCK_SIZE;
     uint32_t got = 0;
-    SourceStatus status = read(context, position, sBlock, size, &got);
+    SourceStatus status = read(context, position, gFindBlock, size, &got);
     if (status == SOURCE_SEEK_FAILED) return FIND_SEEK_FAILED;
     if (status != SOURCE_OK) return FIND_READ_FAILED;
     for (uint32_t i = 0; i + 4 <= got && position + i <= last; ++i) {
-      if ((unsigned char)(sBlock[i] + 1) == want[0] &&
-          (unsigned char)(sBlock[i + 1] + 1) == want[1] &&
-          (unsigned char)(sBlock[i + 2] + 1) == want[2] &&
-          (unsigned char)(sBlock[i + 3] + 1) == want[3]) {
+      if ((unsigned char)(gFindBlock[i] + 1) == want[0] &&
+          (unsigned char)(gFindBlock[i + 1] + 1) == want[1] &&
+          (unsigned char)(gFindBlock[i + 2] + 1) == want[2] &&
+          (unsigned char)(gFindBlock[i + 3] + 1) == want[3]) {
         *at = position + i;
         return FIND_FOUND;
       }

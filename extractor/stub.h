@@ -1,30 +1,41 @@
 // The extractor stub's run: one record for the whole process, and the
 // procedures of its steps. Win32 ANSI, C-style (no exceptions, no C++
 // runtime), to keep the stub small.
+//
+// Every step returns a StubResult; the first failure ends the run, which
+// shows its box and exits in one place (RunExtractor). Each file calls only
+// the files below it:
+//   stub_main.cpp      the run in order, its one report, the exit
+//   meta.cpp           the meta data block, its copy, the settings
+//   extract.cpp        the entries
+//   archive_file.cpp   the zip reader's file access
+//   launch.cpp         the launch entries, the wait
+//   stub_pathvars.cpp  the computer as the path variables see it
+//   dialogs.cpp        the windows and the error boxes, which end nothing
 #pragma once
 
 #include <windows.h>
 
 #include "extractor/errors.h"
+#include "extractor/meta_settings.h"
 #include "extractor/run_rules.h"
 #include "pathvars/system_win32.h"
 #include "unzip.h"
 
 enum {
   STUB_CHUNK_SIZE = 1000000, // entries are written in chunks of this size
-  STUB_PROGRESS_REPAINT_MS = 50,  // the progress window repaints at most this often
+  // The progress window repaints, and lets its messages through, at most
+  // this often while it is up.
+  STUB_PROGRESS_REPAINT_MS = 50,
 };
 
 struct RunState {
   HINSTANCE instance;
   char ownPath[VQ_PATH_SIZE];
   char metaCopy[VQ_PATH_SIZE];  // empty until the temporary copy exists
-  char extractionPath[VQ_PATH_SIZE];
-  uint32_t unzipSize;
-  bool showProgress;
-  bool deleteFiles;
-  bool passwordFlag;
-  int overwriteMode;
+  // As the meta data block gives them; the replace dialog's "to all"
+  // buttons change the overwrite mode for the rest of the run.
+  MetaSettings settings;
   char folder[VQ_PATH_SIZE];  // resolved, absolute, ends with "\"
   unzFile archive;
   uint32_t entryCount;
@@ -41,24 +52,41 @@ struct RunState {
 
 extern RunState gRun;
 
-// ---------------------------------------------------------------- run
-// Every path ends here: removes the meta data copy, deletes what the run
-// created when delete files is set, and ends the process with exit code 0
-// (success) or 1.
-__attribute__((noreturn)) void ExitExtractor(bool success);
+// How a step ends: error is STUB_ERROR_NONE when the step did its work,
+// else the error that ends the run; lastError is the system's last error at
+// the failure, whose text the boxes of the standard errors show.
+struct StubResult {
+  StubError error;
+  DWORD lastError;
+};
 
+// A failure with the system's last error as it stands: called right where
+// the failing call returns.
+inline StubResult StubFailure(StubError error) {
+  StubResult result = {error, GetLastError()};
+  return result;
+}
+
+// ---------------------------------------------------------------- run
 // Finds the meta data block in the own file, copies it to the temporary
-// "VQ" file and reads the settings. Fatal errors end the run inside.
-void ReadMetaData();
+// "VQ" file and reads gRun.settings from the copy.
+StubResult ReadMetaData();
 // The Windows profile functions, for reading the meta data copy.
 extern const struct ProfileReader kStubProfileReader;
 
-// Extracts every entry of the open archive. Fatal errors end the run inside.
-void ExtractAll();
+// Checks the open archive's directory and extracts every entry.
+StubResult ExtractAll();
 
-// Starts the launch entries and, when files are to be deleted, waits for
-// the programs started.
-void LaunchEntries();
+// Reads up to size bytes of the open archive's file at offset, through the
+// zip reader's buffer: the count read (less at the end of the file or on a
+// failure). The reader sets its position before each read of its own.
+DWORD ReadArchiveFile(DWORD offset, void* out, DWORD size);
+
+// Starts the launch entries (a start that fails is a warning, and the run
+// goes on); fails only with STUB_END_QUIT, from the quit question of a
+// command line's browse dialog.
+StubResult LaunchEntries();
+// Waits until every program started has ended.
 void WaitForLaunched();
 
 // The path variable system of the running stub.
@@ -67,19 +95,21 @@ extern const PathVarSystem kStubPathVarSystem;
 
 
 // ---------------------------------------------------------------- windows
-// Shows the message of one error code (1..28). Fatal codes end the run;
-// returns only for 20 (IDOK) and 28 (IDYES or IDNO).
-int ReportError(StubError code);
+// Shows the box of a numbered error (1..28) with the system's text for
+// result.lastError, the progress window hidden first. Ends nothing: returns
+// the button pressed (IDOK; IDYES or IDNO for the quit question).
+int ShowErrorBox(StubResult result);
 
 // Creates the progress window (hidden).
 void CreateProgressWindow();
-// Shows the progress window with the current extracted byte count.
+// After a chunk: shows the progress window with the current extracted byte
+// count and lets the thread's messages through.
 void UpdateProgress();
 void HideProgress();
 
-// The password dialog: returns after OK with gRun.password set; Cancel or
-// the close box end the run with exit code 0.
-void AskPassword();
+// The password dialog: succeeds after OK with gRun.password set; Cancel or
+// the close box give STUB_END_CANCELLED.
+StubResult AskPassword();
 
 // The replace dialog for one existing file: the button that ended it.
 ReplaceButton AskReplace(const char* path);

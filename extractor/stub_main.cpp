@@ -8,6 +8,7 @@
 #include "base/text.h"
 
 RunState gRun;
+static char gResolved[VQ_TEXT_SIZE];  // the extraction path with its variables resolved
 
 // Later loads by name (the shell's helpers, the browse dialog's) come from
 // System32 only, never from the folder the packed executable was started
@@ -39,59 +40,73 @@ static void DeleteExtractedItems() {
   }
 }
 
-void ExitExtractor(bool success) {
+// Every path ends here: removes the meta data copy, deletes what the run
+// created when delete files is set, and ends the process with exit code 0
+// (success) or 1.
+__attribute__((noreturn)) static void ExitExtractor(bool success) {
   if (gRun.progress) DestroyWindow(gRun.progress);
   if (gRun.metaCopy[0]) DeleteFileA(gRun.metaCopy);
-  if (gRun.deleteFiles) DeleteExtractedItems();
+  if (gRun.settings.deleteFiles) DeleteExtractedItems();
   ExitProcess(success ? 0 : 1);
 }
 
-static void OpenArchive() {
-  gRun.archive = unzOpen(gRun.ownPath);
-  unz_global_info info = {};
-  if (!gRun.archive || unzGetGlobalInfo(gRun.archive, &info) != UNZ_OK) ReportError(STUB_ERROR_ARCHIVE_INFO);
-  gRun.entryCount = (uint32_t)info.number_entry;
+static StubResult ReadOwnPath() {
+  DWORD got = GetModuleFileNameA(nullptr, gRun.ownPath, sizeof gRun.ownPath);
+  if (got == 0) return StubFailure(STUB_ERROR_OWN_NAME);
+  if (got >= sizeof gRun.ownPath) return {STUB_ERROR_OWN_NAME, ERROR_FILENAME_EXCED_RANGE};
+  return {};
 }
 
-static void ResolveExtractionFolder() {
-  static char resolved[VQ_TEXT_SIZE];
-  if (ResolvePathVariables(gRun.extractionPath, PATHVARS_PATH, &kStubPathVarSystem, resolved,
-                           sizeof resolved) == PATHVARS_QUIT)
-    ExitExtractor(false);
-  size_t length = strlen(resolved);
-  if (length == 0 || resolved[length - 1] != '\\') AppendText(resolved, sizeof resolved, "\\");
-  DWORD got = GetFullPathNameA(resolved, sizeof gRun.folder, gRun.folder, nullptr);
-  if (got == 0) ReportError(STUB_ERROR_FOLDER_PATH);
+static StubResult ResolveExtractionFolder() {
+  if (ResolvePathVariables(gRun.settings.extractionPath, PATHVARS_PATH, &kStubPathVarSystem,
+                           gResolved, sizeof gResolved) == PATHVARS_QUIT)
+    return {STUB_END_QUIT, 0};
+  size_t length = strlen(gResolved);
+  if (length == 0 || gResolved[length - 1] != '\\') AppendText(gResolved, sizeof gResolved, "\\");
+  DWORD got = GetFullPathNameA(gResolved, sizeof gRun.folder, gRun.folder, nullptr);
+  if (got == 0) return StubFailure(STUB_ERROR_FOLDER_PATH);
   // A folder that does not fit is refused rather than cut: a cut path would
   // extract somewhere else.
-  if (got >= sizeof gRun.folder) {
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    ReportError(STUB_ERROR_FOLDER_PATH);
-  }
+  if (got >= sizeof gRun.folder) return {STUB_ERROR_FOLDER_PATH, ERROR_FILENAME_EXCED_RANGE};
+  return {};
 }
 
-static void RunExtractor() {
-  DWORD got = GetModuleFileNameA(nullptr, gRun.ownPath, sizeof gRun.ownPath);
-  if (got == 0) ReportError(STUB_ERROR_OWN_NAME);
-  if (got >= sizeof gRun.ownPath) {
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    ReportError(STUB_ERROR_OWN_NAME);
-  }
-  ReadMetaData();
-  ResolveExtractionFolder();
-  OpenArchive();
-  if (gRun.showProgress) {
+static StubResult OpenArchive() {
+  gRun.archive = unzOpen(gRun.ownPath);
+  unz_global_info info = {};
+  if (!gRun.archive || unzGetGlobalInfo(gRun.archive, &info) != UNZ_OK)
+    return StubFailure(STUB_ERROR_ARCHIVE_INFO);
+  gRun.entryCount = (uint32_t)info.number_entry;
+  return {};
+}
+
+// The steps in order, up to the first that fails.
+static StubResult RunSteps() {
+  StubResult result;
+  if ((result = ReadOwnPath()).error || (result = ReadMetaData()).error ||
+      (result = ResolveExtractionFolder()).error || (result = OpenArchive()).error)
+    return result;
+  if (gRun.settings.showProgress) {
     CreateProgressWindow();
     HideProgress();
   }
-  if (gRun.passwordFlag) AskPassword();
-  ExtractAll();
+  if ((gRun.settings.passwordFlag && (result = AskPassword()).error) ||
+      (result = ExtractAll()).error)
+    return result;
   unzClose(gRun.archive);
   gRun.archive = nullptr;
   HideProgress();
-  LaunchEntries();
-  if (gRun.deleteFiles) WaitForLaunched();
-  ExitExtractor(true);
+  if ((result = LaunchEntries()).error) return result;
+  if (gRun.settings.deleteFiles) WaitForLaunched();
+  return result;
+}
+
+// The one report: a numbered error shows its box; the ends the user chose
+// show nothing more.
+static void RunExtractor() {
+  StubResult result = RunSteps();
+  if (result.error != STUB_ERROR_NONE && result.error <= STUB_ERROR_LAST) ShowErrorBox(result);
+  ExitExtractor(result.error == STUB_ERROR_NONE || result.error == STUB_END_CANCELLED);
 }
 
 // The process starts here, without the C runtime's start-up code, which

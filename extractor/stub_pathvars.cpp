@@ -10,12 +10,14 @@
 #include "pathvars/system_win32.h"
 #include "base/text.h"
 
+// The new browse dialog style (a button to make a folder) needs COM on this
+// thread, started once.
+static bool gComReady;
+
 static const char* StubCommandTail() { return CommandTailOf(GetCommandLineA()); }
 
 static void BrowseForFolder(char* out, size_t outSize) {
-  // The new dialog style (a button to make a folder) needs COM on this thread.
-  static bool comReady = false;
-  if (!comReady) comReady = SUCCEEDED(CoInitialize(nullptr));
+  if (!gComReady) gComReady = SUCCEEDED(CoInitialize(nullptr));
   char display[MAX_PATH];
   BROWSEINFOA browse;
   ZeroMemory(&browse, sizeof browse);
@@ -33,7 +35,7 @@ static void BrowseForFolder(char* out, size_t outSize) {
   CoTaskMemFree(chosen);
 }
 
-static bool ConfirmQuit() { return ReportError(STUB_ERROR_QUIT_QUESTION) == IDYES; }
+static bool ConfirmQuit() { return ShowErrorBox({STUB_ERROR_QUIT_QUESTION, 0}) == IDYES; }
 
 const PathVarSystem kStubPathVarSystem = {
     Win32ModuleFolder, Win32CurrentFolder, Win32WindowsFolder,   Win32SystemFolder,

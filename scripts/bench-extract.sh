@@ -5,9 +5,31 @@
 #   mixed  ~200 MB: half compressible text in 400 files, half random bytes in 4
 #   small  20,000 files of about 2 KB in nested folders
 #   bench-extract.sh WINDOWS_BUILD_DIR [WORK_DIR]   (out/win32, or out/win64 where 32-bit code cannot run)
+# WORK_DIR defaults to /dev/shm when it has room: on a virtual machine's disk
+# the write budget ran out within a few runs and doubled the times, which
+# buried the window's cost.
+# Environment: VQ_BENCH_PAIRS, the runs per corpus (default 5, at least 5):
+# each pair runs the packed executable once without and once with the
+# progress window, the order turning from pair to pair, so that a machine
+# busy with something else weighs on both sides alike. Prints the medians and
+# ranges of the times and of the window's cost per pair, and the load
+# average before and after. Beside the wall time it counts the CPU time of
+# the packed executable and of the wineserver and Xvfb it keeps busy, which
+# other work on the machine disturbs less.
+# Wine runs as in the tests (scripts/wine-bench.sh): the build tree's prefix,
+# its persistent wineserver and unmanaged windows, which spare every
+# windowed run the seconds Wine waits for a window manager.
 set -euo pipefail
 build=$(cd "${1:?win32 build dir}" && pwd)
-work=${2:-$build/bench-extract}
+work=${2:-}
+if [ -z "$work" ]; then
+  work=$build/bench-extract
+  if [ -d /dev/shm ] && [ -w /dev/shm ] && [ "$(df -Pk /dev/shm | awk 'NR == 2 { print $4 }')" -gt 2000000 ]; then
+    work=/dev/shm/vq-bench-extract.$$
+  fi
+fi
+pairs=${VQ_BENCH_PAIRS:-5}
+[ "$pairs" -ge 5 ] || { echo "bench-extract: VQ_BENCH_PAIRS must be 5 or more" >&2; exit 2; }
 here=$(cd "$(dirname "$0")/.." && pwd)
 stub="$build/extractor/vqstub.exe"
 [ -f "$stub" ] || { echo "no $stub: build vqstub first" >&2; exit 1; }
@@ -31,8 +53,20 @@ PY
   fi
 }
 
+# A bench the tests (or someone else) started stays up; one started here goes.
+own_bench=0
+if [ ! -f "$build/wine/display" ] || ! kill -0 "$(cat "$build/wine/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
+  own_bench=1
+fi
 "$here/scripts/wine-bench.sh" start "$build" >/dev/null
 eval "$("$here/scripts/wine-bench.sh" env "$build")"
+finish() {
+  rm -rf "$work"
+  if [ $own_bench = 1 ]; then "$here/scripts/wine-bench.sh" stop "$build"; fi
+}
+trap finish EXIT
+
+echo "bench-extract: $pairs pairs per corpus in $work, $(stat -c %s "$stub")-byte stub, load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 for corpus in mixed small; do
   rm -rf "$work" && mkdir -p "$work"
   make_corpus "$corpus" "$work/corpus"
@@ -47,25 +81,54 @@ for corpus in mixed small; do
       cat "$work/corpus.zip"
     } >"$work/packed$progress.exe"
   done
-  t0=$(date +%s.%N)
-  "$VQ_WINE" "$work/packed0.exe"
-  t1=$(date +%s.%N)
-  "$VQ_WINE" "$work/packed1.exe"
-  t2=$(date +%s.%N)
-  unzip -q "$work/corpus.zip" -d "$work/unzipped"
-  t3=$(date +%s.%N)
-  for progress in 0 1; do
-    diff -r "$work/corpus" "$work/out$progress" >/dev/null || { echo "extracted tree differs" >&2; exit 1; }
-  done
-  python3 - "$corpus" "$t0" "$t1" "$t2" "$t3" "$unzip_size" <<'PY'
-import sys
-name = sys.argv[1]
-t0, t1, t2, t3, size = map(float, sys.argv[2:])
-plain, progress, unzip = t1 - t0, t2 - t1, t3 - t2
-print(f"{name} corpus {size / 1e6:.0f} MB, Info-ZIP unzip {unzip:.2f} s; packed executable under Wine: "
-      f"{plain:.2f} s without the progress window (ratio {plain / unzip:.2f}), "
-      f"{progress:.2f} s with it (ratio {progress / unzip:.2f}, {100 * (progress / plain - 1):+.0f} %)")
+  python3 - "$corpus" "$unzip_size" "$pairs" "$work" "$build/wine" "$VQ_WINE" <<'PY'
+import os, statistics, subprocess, sys, time
+name, size, pairs, work, bench, wine = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), *sys.argv[4:]
+tick = os.sysconf("SC_CLK_TCK")
+
+def cpu_of(pid):  # user and system seconds of a process so far
+    try:
+        fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / tick
+    except (OSError, IndexError, ValueError):
+        return 0.0
+
+def helpers():  # the bench's wineserver and Xvfb, which every run keeps busy as well
+    return [open(f"{bench}/{f}").read().strip() for f in ("wineserver.pid", "xvfb.pid")]
+
+def run(command):  # wall seconds, and CPU seconds of the program and of the helpers it kept busy
+    watched = helpers()
+    before = sum(map(cpu_of, watched))
+    start = time.monotonic()
+    child = subprocess.Popen(command, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(child.pid, 0)
+    wall = time.monotonic() - start
+    if status:
+        sys.exit(f"bench-extract: {command[-1]} failed")
+    return wall, usage.ru_utime + usage.ru_stime + sum(map(cpu_of, watched)) - before
+
+plain, progress, unzip = [], [], []
+for pair in range(pairs):
+    for shown in ((0, 1) if pair % 2 == 0 else (1, 0)):
+        subprocess.run(["rm", "-rf", f"{work}/out{shown}"], check=True)
+        (progress if shown else plain).append(run([wine, f"{work}/packed{shown}.exe"]))
+        # Every run extracts into an empty folder; the first pair's trees are compared.
+        if pair == 0 and subprocess.run(["diff", "-r", f"{work}/corpus", f"{work}/out{shown}"],
+                                        stdout=subprocess.DEVNULL).returncode:
+            sys.exit(f"bench-extract: the tree extracted with ProgressBar={shown} differs")
+    subprocess.run(["rm", "-rf", f"{work}/unzipped"], check=True)
+    unzip.append(run(["unzip", "-q", f"{work}/corpus.zip", "-d", f"{work}/unzipped"]))
+
+def spread(xs):
+    return f"median {statistics.median(xs):5.2f} s (range {min(xs):.2f} to {max(xs):.2f})"
+def cost(i):
+    costs = [100 * (w[i] / p[i] - 1) for p, w in zip(plain, progress)]
+    return f"median {statistics.median(costs):+.0f} % (range {min(costs):+.0f} % to {max(costs):+.0f} %)"
+print(f"{name} corpus, {size / 1e6:.0f} MB; wall time, and CPU time with Wine's helpers:")
+print(f"  Info-ZIP unzip               {spread([u[0] for u in unzip])}")
+for label, runs in (("without the progress window", plain), ("with the progress window", progress)):
+    print(f"  {label:28s} {spread([r[0] for r in runs])}; CPU {spread([r[1] for r in runs])}")
+print(f"  the window's cost, pair by pair: wall {cost(0)}; CPU {cost(1)}")
 PY
 done
-"$here/scripts/wine-bench.sh" stop "$build"
-rm -rf "$work"
+echo "bench-extract: load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
