@@ -7,6 +7,8 @@ usage: embed_stub.py STUB.exe REFERENCE.ico OUT.cpp
 The build fails (exit 1, reason on stderr) when the stub
   - is larger than 60000 bytes (the extractor's marker search ends there),
   - holds the marker "[VQ]" anywhere (it would be taken for the meta data),
+  - holds a zip local header signature (the archive search and the builder
+    take the first one for the archive's start),
   - lacks icon resource 1 stored uncompressed and equal to bytes 22..2237 of
     the reference (the custom icon is written over exactly those bytes),
 or when the first place the icon replacement finds is not that resource.
@@ -133,6 +135,9 @@ def main():
     marker = stub.find(b"[VQ]")
     if marker >= 0:
         fail("%s holds the marker [VQ] at offset %d" % (stub_path, marker))
+    header = stub.find(b"PK\x03\x04")
+    if header >= 0:
+        fail("%s holds a zip local header signature at offset %d" % (stub_path, header))
     offset, size = icon_resource(stub)
     image = reference[ICON_IMAGE_OFFSET:]
     if size != ICON_IMAGE_SIZE or stub[offset:offset + size] != image:
