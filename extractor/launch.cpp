@@ -15,7 +15,7 @@ static char gFile[VQ_TEXT_SIZE], gParameters[VQ_TEXT_SIZE], gDirectory[VQ_TEXT_S
 
 StubResult LaunchEntries() {
   for (int n = 0; n < VQ_MAX_LAUNCH; ++n) {
-    if (!ReadLaunchSetting(&kStubProfileReader, gRun.metaCopy, n, &gEntry)) break;
+    if (!ReadLaunchSetting(&kStubProfileReader, gRun.metaBlock, n, &gEntry)) break;
     CopyText(gFile, sizeof gFile, gRun.folder);
     AppendText(gFile, sizeof gFile, gEntry.execFile);
     if (!Win32PathExists(gFile)) continue;

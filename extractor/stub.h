@@ -33,6 +33,7 @@ struct RunState {
   HINSTANCE instance;
   char ownPath[VQ_PATH_SIZE];
   char metaCopy[VQ_PATH_SIZE];  // empty until the temporary copy exists
+  const char* metaBlock;  // the block's text, whose values the settings come from
   // As the meta data block gives them; the replace dialog's "to all"
   // buttons change the overwrite mode for the rest of the run.
   MetaSettings settings;
@@ -68,10 +69,12 @@ inline StubResult StubFailure(StubError error) {
 }
 
 // ---------------------------------------------------------------- run
-// Finds the meta data block in the own file, copies it to the temporary
-// "VQ" file and reads gRun.settings from the copy.
+// Finds the meta data block in the own file, verifies its check line,
+// copies it to the temporary "VQ" file and reads gRun.settings from the
+// block in memory (keeping it in gRun.metaBlock).
 StubResult ReadMetaData();
-// The Windows profile functions, for reading the meta data copy.
+// The block reader, with the values of an older build's block turned from
+// the system code page into UTF-8.
 extern const struct ProfileReader kStubProfileReader;
 
 // Checks the open archive's directory and extracts every entry.
