@@ -41,13 +41,13 @@ static StubResult LocateMetaData(HANDLE own, char** block, DWORD* length) {
 }
 
 static StubResult CopyMetaData(const char* block, DWORD length) {
-  char folder[VQ_PATH_SIZE];
-  DWORD got = GetTempPathA(sizeof folder, folder);
-  if (got == 0 || got >= sizeof folder || !GetTempFileNameA(folder, "VQ", 0, gRun.metaCopy)) {
+  WCHAR folder[VQ_PATH_SIZE];
+  DWORD got = GetTempPathW(VQ_PATH_SIZE, folder);
+  if (got == 0 || got >= VQ_PATH_SIZE || !GetTempFileNameW(folder, L"VQ", 0, gRun.metaCopy)) {
     gRun.metaCopy[0] = 0;
-    return {STUB_ERROR_TEMP_NAME, got >= sizeof folder ? ERROR_FILENAME_EXCED_RANGE : GetLastError()};
+    return {STUB_ERROR_TEMP_NAME, got >= VQ_PATH_SIZE ? ERROR_FILENAME_EXCED_RANGE : GetLastError()};
   }
-  HANDLE copy = CreateFileA(gRun.metaCopy, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  HANDLE copy = CreateFileW(gRun.metaCopy, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (copy == INVALID_HANDLE_VALUE) return StubFailure(STUB_ERROR_META_COPY_CREATE);
   DWORD written = 0;
@@ -87,7 +87,7 @@ static int StubProfileInt(const char* section, const char* key, int fallback, co
 const ProfileReader kStubProfileReader = {StubProfileString, StubProfileInt};
 
 StubResult ReadMetaData() {
-  HANDLE own = CreateFileA(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE own = CreateFileW(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (own == INVALID_HANDLE_VALUE) return StubFailure(STUB_ERROR_OWN_OPEN);
   char* block = nullptr;

@@ -27,17 +27,23 @@ enum {
   // The progress window repaints, and lets its messages through, at most
   // this often while it is up.
   STUB_PROGRESS_REPAINT_MS = 50,
+  // A path of VQ_PATH_SIZE - 1 UTF-16 units in UTF-8: three bytes a unit at
+  // most (a pair's four bytes stand for two).
+  VQ_UTF8_PATH_SIZE = 3 * VQ_PATH_SIZE,
 };
 
 struct RunState {
   HINSTANCE instance;
-  char ownPath[VQ_PATH_SIZE];
-  char metaCopy[VQ_PATH_SIZE];  // empty until the temporary copy exists
+  // Paths go to the system in UTF-16, so that every name reaches it exactly
+  // whatever its code page; texts are carried in UTF-8.
+  WCHAR ownPath[VQ_PATH_SIZE];
+  WCHAR metaCopy[VQ_PATH_SIZE];  // empty until the temporary copy exists
   const char* metaBlock;  // the block's text, whose values the settings come from
   // As the meta data block gives them; the replace dialog's "to all"
   // buttons change the overwrite mode for the rest of the run.
   MetaSettings settings;
-  char folder[VQ_PATH_SIZE];  // resolved, absolute, ends with "\"
+  WCHAR folder[VQ_PATH_SIZE];  // resolved, absolute, ends with "\"
+  char folderUtf8[VQ_UTF8_PATH_SIZE];
   unzFile archive;
   uint32_t entryCount;
   HWND progress;  // progress window, when shown at all
@@ -46,7 +52,7 @@ struct RunState {
   char password[VQ_TEXT_SIZE];
   bool replaceAnswer;
   uint32_t extractedBytes;
-  ItemList items;  // what the run created, newest first
+  ItemList items;  // what the run created, newest first, in UTF-8
   HANDLE processes[VQ_MAX_LAUNCH];
   int processCount;  // handles to wait for (launches that gave one)
 };
@@ -67,6 +73,12 @@ inline StubResult StubFailure(StubError error) {
   StubResult result = {error, GetLastError()};
   return result;
 }
+
+// UTF-8 of a UTF-16 text; false (out empty) when it does not fit.
+bool NarrowToUtf8(const WCHAR* text, char* out, size_t outSize);
+// UTF-16 of a UTF-8 text; false (out empty) when it is not well-formed or
+// does not fit outUnits.
+bool WidenUtf8(const char* text, WCHAR* out, size_t outUnits);
 
 // ---------------------------------------------------------------- run
 // Finds the meta data block in the own file, verifies its check line,
@@ -115,4 +127,4 @@ void HideProgress();
 StubResult AskPassword();
 
 // The replace dialog for one existing file: the button that ended it.
-ReplaceButton AskReplace(const char* path);
+ReplaceButton AskReplace(const WCHAR* path);

@@ -14,7 +14,13 @@
 // thread, started once.
 static bool gComReady;
 
-static const char* StubCommandTail() { return CommandTailOf(GetCommandLineA()); }
+// The own command line in UTF-8, read in UTF-16 so that no code page
+// changes an argument on its way to the programs started.
+static char gCommandLine[3 * VQ_TEXT_SIZE];
+static const char* StubCommandTail() {
+  NarrowToUtf8(GetCommandLineW(), gCommandLine, sizeof gCommandLine);
+  return CommandTailOf(gCommandLine);
+}
 
 static void BrowseForFolder(char* out, size_t outSize) {
   if (!gComReady) gComReady = SUCCEEDED(CoInitialize(nullptr));
