@@ -32,9 +32,11 @@ std::string MakeZip(const Files& entries, const std::string& password = "", int 
   for (const auto& e : entries) {
     zip_fileinfo info = {{0, 0, 0, 0, 0, 0}, kEntryDosTime, 0, 0};
     uLong crc = crc32(0, (const Bytef*)e.second.data(), (uInt)e.second.size());
-    ok = ok && !zipOpenNewFileInZip3(zip, e.first.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+    // As the builder stores them: a name that is not plain ASCII is UTF-8, flagged by bit 11.
+    uLong utf8 = std::any_of(e.first.begin(), e.first.end(), [](char c) { return c & 0x80; }) ? 0x800 : 0;
+    ok = ok && !zipOpenNewFileInZip4(zip, e.first.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                                      level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-                                     password.empty() ? nullptr : password.c_str(), crc) &&
+                                     password.empty() ? nullptr : password.c_str(), crc, 0, utf8) &&
          !zipWriteInFileInZip(zip, e.second.data(), (unsigned)e.second.size()) && !zipCloseFileInZip(zip);
   }
   ok = ok && !zipClose(zip, nullptr);
@@ -65,6 +67,7 @@ struct MetaData {
   std::string extractionPath = "*AppDir*\\out";
   int progressBar = 0, deleteFiles = 0, password = 0, overwrite = 0;
   std::vector<std::vector<std::string>> launches;  // ExecFile, CmdLine, WinState
+  bool checked = true;  // ends with the check line (UTF-8 values), as the builder writes it
 };
 
 // The stub, the meta data block as the builder writes it (LF-ended header, CR-ended launch lines), zip.
@@ -81,7 +84,9 @@ std::string Packed(const MetaData& meta, const std::string& zip, const Files& en
     block += (l[0].empty() ? "" : "ExecFile" + n + "=" + l[0] + "\r") + "CmdLine" + n + "=" + l[1] +
              "\rWinState" + n + "=" + l[2] + "\r";
   }
-  return gStub + block + zip;
+  char check[24];
+  snprintf(check, sizeof check, "Check=%08lX\r", crc32(0, (const Bytef*)block.data(), (uInt)block.size()));
+  return gStub + block + (meta.checked ? check : "") + zip;
 }
 
 // Offsets of the parts of a zip archive made here; ok when the central directory fills its place.
@@ -127,6 +132,10 @@ std::string Patched(std::string zip, ZipField field, uint32_t value) {
   PutLe(&zip, e.local + field, value, field == ZIP_METHOD ? 2 : 4);
   PutLe(&zip, e.central + field + 2, value, field == ZIP_METHOD ? 2 : 4);
   return zip;
+}
+
+std::string Replaced(std::string bytes, const std::string& from, const std::string& to) {
+  return bytes.replace(bytes.find(from), from.size(), to);
 }
 
 // The build tree's tests\extractor\NAME, emptied, with "cwd", "tmp" and "logs".
@@ -268,14 +277,32 @@ std::string Shown(std::string text, const std::string& folder) {
 }
 
 // What is at path; "|time" added when a file carries the archive's time.
+// Paths in UTF-8, read in UTF-16: names outside the code page are seen exactly.
+std::wstring Wide(const std::string& utf8) {
+  wchar_t wide[1024] = L"";
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 1024);
+  return wide;
+}
+
+std::string ReadUtf8Path(const std::string& path) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return kMissing;
+  std::string bytes;
+  char chunk[65536];
+  for (DWORD got; ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got;) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
 std::string State(const std::string& path, bool times) {
-  std::string bytes = ReadRawFile(path);
-  if (bytes == kMissing) return FileExists(path) ? "<folder>" : kMissing;
+  std::string bytes = ReadUtf8Path(path);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Wide(path).c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  if (bytes == kMissing) return find != INVALID_HANDLE_VALUE ? "<folder>" : kMissing;
   FILETIME local, archive;
   DosDateTimeToFileTime(HIWORD(kEntryDosTime), LOWORD(kEntryDosTime), &local);
   LocalFileTimeToFileTime(&local, &archive);  // the archive's time is local time
-  WIN32_FIND_DATAA data;
-  FindClose(FindFirstFileA(path.c_str(), &data));
   return Shown(bytes, "") + (times && !CompareFileTime(&archive, &data.ftLastWriteTime) ? "|time" : "");
 }
 
@@ -357,6 +384,7 @@ TEST(PackedRun, DamagedHostileAndSignedArchives) {
       {"packed-size-halved", head + Patched(zip, ZIP_COMPRESSED, layout.entries[0].compressedSize / 2), 26},
       {"entry-data-flipped", Packed(MetaData(), flipped, two), 26, "good"},
       {"entry-data-flipped-delete", Packed({.deleteFiles = 1}, flipped, two), 26, kMissing},
+      {"meta-check-failed", Replaced(Packed(MetaData(), zip, a), "\\out\n", "\\own\n"), 6},
   };
   std::vector<Row> rows;
   for (const auto& d : damages) {  // nothing of a damaged entry stays, not even a short file
@@ -365,9 +393,14 @@ TEST(PackedRun, DamagedHostileAndSignedArchives) {
     rows.push_back({.name = d.name, .bytes = d.bytes, .shot = d.error == 9 ? "error-0009" : nullptr,
                     .code = 1, .windows = {Error(d.error)}, .after = after});
   }
-  // A name that leaves the extraction folder (which names do: the rules suite's); the entry before stays.
-  rows.push_back({.name = "name-climbs", .entries = {{"first.txt", "1"}, {"..\\evil.txt", "evil"}}, .code = 1,
-                  .windows = {Error(21)}, .after = {{"out\\first.txt", "1"}, {"evil.txt", kMissing}}});
+  // A name that leaves the extraction folder (which names do: the rules suite's), or is not UTF-8 though
+  // flagged so (a cut sequence, an overlong ".."); the entry before stays.
+  for (const char* evil : {"..\\evil.txt", "C:\\\xC3\xA9vil.txt", "\xC0\xAE\xC0\xAE\\evil.txt", "evil\xC3.txt"})
+    rows.push_back({.name = "name-climbs-" + std::to_string(rows.size()), .entries = {{"first.txt", "1"}, {evil, "e"}},
+                    .code = 1, .windows = {Error(21)},
+                    .after = {{"out\\first.txt", "1"}, {"evil.txt", kMissing}, {"C:\\\xC3\xA9vil.txt", kMissing}}});
+  // A block from an older build, without the check line, is read as before.
+  rows.push_back({.name = "meta-unchecked", .meta = {.checked = false}, .entries = a, .after = {{"out\\a.txt", a[0].second}}});
   rows.push_back({.name = "name-too-long", .entries = {{std::string(300, 'n'), "x"}}, .code = 1,
                   .windows = {Error(21)}});
   rows.push_back({.name = "folder-too-long", .meta = {.extractionPath = "*TempDir*" + std::string(240, 'f')},
@@ -423,6 +456,11 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
   ASSERT_NE(kMissing, gProbe) << "launch_probe.exe not built";
   Files treeAndProbe = kTree;
   treeAndProbe.push_back({"bin\\probe.exe", gProbe});
+  const Files kWorld = {{"Café.txt", "latin"}, {"naïve\\файл.txt", "cyrillic"}, {"日本語\\テスト.txt", "japanese"},
+                        {"😀\\emoji😀.txt", "emoji"}};
+  Files kWorldAfter, worldAndProbe = kWorld;
+  for (const auto& f : kWorld) kWorldAfter.push_back({"out\\" + f.first, f.second});
+  worldAndProbe.push_back({"起動\\プローブ.exe", gProbe});
   const Row rows[] = {
       {.name = "launch-arguments",
        .meta = {.launches = {{"bin\\probe.exe", "/a *Command* -t *tempdir*x", "*maximizewin*"}}},
@@ -449,6 +487,13 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
                 .launches = {{"bin\\probe.exe", "--leave=..\\..\\installed.txt", "*HideWin*"}}},
        .entries = treeAndProbe,
        .after = {{"Games\\installed.txt", "left by the probe\n"}, {"Games\\MyGame", kMissing}}},
+      // Names in any language (UTF-8, flagged) reach the system exactly, and so do a launch entry and its
+      // arguments; delete files takes every one of them out again.
+      {.name = "names-any-language", .entries = kWorld, .after = kWorldAfter, .archiveTimes = true},
+      {.name = "names-any-language-delete",
+       .meta = {.deleteFiles = 1, .launches = {{"起動\\プローブ.exe", "привет *Command*", "*HideWin*"}}},
+       .entries = worldAndProbe, .args = "мир ё",
+       .after = {{"logs\\プローブ.exe.log", Log("привет мир ё", "%F\\out\\起動", SW_HIDE)}, {"out", kMissing}}},
       // Both programs end before the files go, and every folder the run made.
       {.name = "delete-waits",
        .meta = {.deleteFiles = 1, .launches = {{"a\\slow.exe", "--sleep=3000", "*HideWin*"},
@@ -537,14 +582,17 @@ const char kPassword[] = "campaign secret";
 
 // Every file below folder by relative path, lower case; folders as "name\\".
 typedef std::map<std::string, std::string> Tree;
+// Listed in UTF-16, named in UTF-8 (only ASCII letters lowered).
 void ListTree(const std::string& folder, const std::string& prefix, Tree* out) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data)) {
-    std::string name = prefix + data.cFileName, path = folder + "\\" + data.cFileName;
-    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-    if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, "..")) continue;
-    (*out)[name + (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "\\" : "")] = ReadRawFile(path);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Wide(folder + "\\*").c_str(), &data);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
+    char utf8[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, data.cFileName, -1, utf8, sizeof utf8, nullptr, nullptr);
+    std::string name = prefix + utf8, path = folder + "\\" + utf8;
+    for (char& c : name) c = c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+    if (!strcmp(utf8, ".") || !strcmp(utf8, "..")) continue;
+    (*out)[name + (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "\\" : "")] = ReadUtf8Path(path);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListTree(path, name + "\\", out);
   }
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
@@ -553,9 +601,9 @@ void ListTree(const std::string& folder, const std::string& prefix, Tree* out) {
 // The verdict on one variant, run in dir: "complete", "error #NNNN",
 // "not run: ..." or "FAULT: ...".
 std::string Verdict(const std::string& dir, const std::string& bytes, const Tree& originals) {
-  // Damaged meta data that still names its marker could name any folder.
-  if (bytes.find("[VQ]") < 60000 && bytes.find("ExtractionPath=*AppDir*\\out\n") == std::string::npos)
-    return "not run: the damaged meta data may name a folder outside the test";
+  // Meta data damaged where it names the folder must end in error 6: its check line fails.
+  bool otherFolder =
+      bytes.find("[VQ]") < 60000 && bytes.find("ExtractionPath=*AppDir*\\out\n") == std::string::npos;
   bool deletes = bytes.find("DeleteFiles=0\n") == std::string::npos;
   RunResult result = RunPacked(dir, {.bytes = bytes, .password = kPassword, .timeoutMs = 20000});
   std::string error;
@@ -568,6 +616,7 @@ std::string Verdict(const std::string& dir, const std::string& bytes, const Tree
   if (result.metaLeft) return "FAULT: the meta data copy stayed";
   if (result.code == 1 && error.empty()) return "FAULT: exit code 1 without a numbered error";
   if (result.code == 0 && !error.empty()) return "FAULT: success after " + error;
+  if (otherFolder && error != "error #0006") return "FAULT: damaged meta data used, " + (error.empty() ? "success" : error);
   Tree left;
   ListTree(dir, "", &left);
   for (const auto& f : left) {
@@ -594,10 +643,13 @@ TEST(Campaign, DamagedExecutablesEndInAnErrorOrInTheOriginalFiles) {
   std::string root = RunFolder("e2e\\campaign");
   Files source = {{"readme.txt", "Read me first.\r\n"}, {"empty.txt", ""},
                   {"data\\big.txt", Noise(180000, 7, true)}, {"data\\noise.bin", Noise(20000, 9, false)},
-                  {"data\\deep\\er\\nested.txt", Noise(3000, 11, true)}};
-  Tree originals;
-  MakeTree(root + "\\src\\", source);
-  ListTree(root + "\\src", "", &originals);
+                  {"data\\deep\\er\\nested.txt", Noise(3000, 11, true)}, {"日本\\файл😀.txt", "names"}};
+  Tree originals;  // as ListTree names them: each file and each folder above it
+  for (auto f : source) {
+    for (char& c : f.first) c = c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+    originals[f.first] = f.second;
+    for (size_t at = 0; (at = f.first.find('\\', at + 1)) != std::string::npos;) originals[f.first.substr(0, at + 1)] = "<missing>";
+  }
   const std::string good[2] = {Packed(MetaData(), MakeZip(source), source),
                                Packed({.password = 1}, MakeZip(source, kPassword), source)};
   std::string report;
