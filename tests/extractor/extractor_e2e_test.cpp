@@ -516,13 +516,13 @@ TEST(PackedRun, PathVariables) {
       {"*StartMenu*", "Programs"}, {"*StartUp*", "Startup"}, {"*QuickLaunch*", "AppData"},
       {"*ProgramFiles*", "ProgramFilesDir"}};
   std::vector<std::unique_ptr<ScopedRegistryValue>> saved;
-  for (auto& v : variables) {
-    std::string target = shell + v[1];
+  for (auto& v : variables) {  // the Desktop of a user whose name is outside the code page
+    std::string target = shell + v[1] + (strcmp(v[1], "Desktop") ? "" : " Zoë 李");
     bool user = strcmp(v[1], "ProgramFilesDir");
     saved.emplace_back(new ScopedRegistryValue(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
         user ? kShellFoldersKey : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", v[1], target));
     if (v[1] == std::string("AppData")) target += "\\Microsoft\\Internet Explorer\\Quick Launch";
-    MakeFolder(target);
+    if (!CreateDirectoryW(Wide(target).c_str(), nullptr)) MakeFolder(target);
     line += std::string(v[0]) + "|";
     expected += target + "\\|";
   }

@@ -29,28 +29,22 @@ static std::vector<std::pair<std::string, bool>> Entries(const std::string& fold
 }
 
 #ifdef _WIN32
-// Listed and removed in UTF-16, so that names outside the code page go too.
+// In UTF-16, so that names outside the code page go too.
 static void RemoveTreeW(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteFileW(path.c_str());
-    return;
-  }
-  std::wstring folder = path.back() == L'\\' ? path : path + L"\\";
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
   for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data))
-    if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) RemoveTreeW(folder + data.cFileName);
+    if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) RemoveTreeW(path + L"\\" + data.cFileName);
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
-  RemoveDirectoryW(folder.c_str());
+  if (!RemoveDirectoryW(path.c_str())) DeleteFileW(path.c_str());
 }
 #endif
 
 void RemoveTree(const std::string& path) {
 #ifdef _WIN32
   wchar_t wide[VQ_PATH_SIZE];
-  if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, VQ_PATH_SIZE) > 0) return RemoveTreeW(wide);
+  int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, VQ_PATH_SIZE) - 1;
+  if (units > 0) return RemoveTreeW(std::wstring(wide, units - (wide[units - 1] == L'\\')));
 #endif
   PlatformFileInfo info;
   if (!PlatformGetFileInfo(path.c_str(), &info)) return;
