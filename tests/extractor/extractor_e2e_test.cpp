@@ -25,7 +25,7 @@ const char kMissing[] = "<missing>";
 // Path and contents; in an archive, the name as stored (the builder writes backslashes).
 typedef std::vector<std::pair<std::string, std::string>> Files;
 
-std::string MakeZip(const Files& entries, const std::string& password = "", int level = 6) {
+std::string MakeZip(const Files& entries, const std::string& password = "", int level = 6, bool utf8Names = true) {
   std::string path = ScratchName("zip");
   zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
   bool ok = zip != nullptr;
@@ -33,7 +33,7 @@ std::string MakeZip(const Files& entries, const std::string& password = "", int 
     zip_fileinfo info = {{0, 0, 0, 0, 0, 0}, kEntryDosTime, 0, 0};
     uLong crc = crc32(0, (const Bytef*)e.second.data(), (uInt)e.second.size());
     // As the builder stores them: a name that is not plain ASCII is UTF-8, flagged by bit 11.
-    uLong utf8 = std::any_of(e.first.begin(), e.first.end(), [](char c) { return c & 0x80; }) ? 0x800 : 0;
+    uLong utf8 = utf8Names && std::any_of(e.first.begin(), e.first.end(), [](char c) { return c & 0x80; }) ? 0x800 : 0;
     ok = ok && !zipOpenNewFileInZip4(zip, e.first.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                                      level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
                                      password.empty() ? nullptr : password.c_str(), crc, 0, utf8) &&
@@ -456,10 +456,19 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
   ASSERT_NE(kMissing, gProbe) << "launch_probe.exe not built";
   Files treeAndProbe = kTree;
   treeAndProbe.push_back({"bin\\probe.exe", gProbe});
-  const Files kWorld = {{"Café.txt", "latin"}, {"naïve\\файл.txt", "cyrillic"}, {"日本語\\テスト.txt", "japanese"},
-                        {"😀\\emoji😀.txt", "emoji"}};
-  Files kWorldAfter, worldAndProbe = kWorld;
-  for (const auto& f : kWorld) kWorldAfter.push_back({"out\\" + f.first, f.second});
+  const Files kWorld = {{"Café.txt", "latin"}, {"папка\\файл.txt", "cyrillic"}, {"日本語\\テスト.txt", "japanese"},
+                        {"😀\\emoji😀.txt", "emoji"}, {"naïve\\файл 日本.txt", "mixed"}};
+  // Without the flag, names are the system code page's: the same ones, as far as this one holds them.
+  const char* page = getenv("VQ_CODE_PAGE");
+  EXPECT_EQ(page ? atoi(page) : (int)GetACP(), (int)GetACP()) << "the locale's code page";
+  Files kWorldAfter, worldAndProbe = kWorld, codePage, codePageAfter;
+  for (const auto& f : kWorld) {
+    kWorldAfter.push_back({"out\\" + f.first, f.second});
+    char name[256];
+    BOOL lost = FALSE;
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Wide(f.first).c_str(), -1, name, 256, nullptr, &lost) && !lost)
+      codePage.push_back({name, f.second}), codePageAfter.push_back(kWorldAfter.back());
+  }
   worldAndProbe.push_back({"起動\\プローブ.exe", gProbe});
   const Row rows[] = {
       {.name = "launch-arguments",
@@ -490,6 +499,7 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
       // Names in any language (UTF-8, flagged) reach the system exactly, and so do a launch entry and its
       // arguments; delete files takes every one of them out again.
       {.name = "names-any-language", .entries = kWorld, .after = kWorldAfter, .archiveTimes = true},
+      {.name = "names-code-page", .bytes = Packed({}, MakeZip(codePage, "", 6, false), codePage), .after = codePageAfter},
       {.name = "names-any-language-delete",
        .meta = {.deleteFiles = 1, .launches = {{"起動\\プローブ.exe", "привет *Command*", "*HideWin*"}}},
        .entries = worldAndProbe, .args = "мир ё",
