@@ -25,7 +25,7 @@ static void RecordItem(const WCHAR* path) {
 // Failures are left to the caller's next step to notice.
 static void CreateFolderTree(const WCHAR* path) {
   WCHAR folder[VQ_PATH_SIZE];
-  lstrcpynW(folder, path, VQ_PATH_SIZE);
+  lstrcpyW(folder, path);
   for (WCHAR* p = folder;; ++p) {
     if (*p && (*p != '\\' || p == folder || p[-1] == ':' || p[-1] == '\\')) continue;
     WCHAR end = *p;
@@ -90,7 +90,7 @@ static StubResult ExtractEntry(unzFile archive) {
 
   WCHAR target[2 * VQ_PATH_SIZE];
   lstrcpyW(target, gRun.folder);
-  lstrcatW(target, wideName);
+  lstrcpyW(target + lstrlenW(target), wideName);
 
   // Only stored and deflated entries: the reader hands out the raw bytes of
   // some other methods (bzip2) as if they were stored.

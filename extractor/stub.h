@@ -1,6 +1,6 @@
 // The extractor stub's run: one record for the whole process, and the
-// procedures of its steps. Win32 ANSI, C-style (no exceptions, no C++
-// runtime), to keep the stub small.
+// procedures of its steps. Win32, C-style (no exceptions, no C++ runtime),
+// to keep the stub small; paths reach the system through the wide functions.
 //
 // Every step returns a StubResult; the first failure ends the run, which
 // shows its box and exits in one place (RunExtractor). Each file calls only
@@ -19,7 +19,7 @@
 #include "extractor/errors.h"
 #include "extractor/meta_settings.h"
 #include "extractor/run_rules.h"
-#include "pathvars/system_win32.h"
+#include "pathvars/pathvars.h"
 #include "unzip.h"
 
 enum {

@@ -10,7 +10,7 @@
 #include "extractor/stub.h"
 #include <string.h>
 
-#include "pathvars/system_win32.h"
+#include "pathvars/pathvars.h"
 #include "base/text.h"
 
 // The new browse dialog style (a button to make a folder) needs COM on this
@@ -55,16 +55,18 @@ static void TempFolder(char* out, size_t outSize) {
 }
 
 // One REG_SZ value (no environment expansion), whole or not at all.
-static void RegistryFolder(HKEY root, const WCHAR* keyPath, const char* valueName, char* out,
+// Texts go into the stub in UTF-8 and are widened where they are used: half
+// the bytes of UTF-16 literals.
+static void RegistryFolder(HKEY root, const char* keyPath, const char* valueName, char* out,
                            size_t outSize) {
-  WCHAR name[64], path[VQ_PATH_SIZE + 1];
+  WCHAR key[VQ_PATH_SIZE], name[64], path[VQ_PATH_SIZE + 1];
   DWORD type = 0, size = VQ_PATH_SIZE * sizeof(WCHAR);  // one unit spare for the zero
-  HKEY key;
+  HKEY handle;
   LONG status = ERROR_INVALID_NAME;
-  if (WidenUtf8(valueName, name, 64) &&
-      RegOpenKeyExW(root, keyPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-    status = RegQueryValueExW(key, name, nullptr, &type, (BYTE*)path, &size);
-    RegCloseKey(key);
+  if (WidenUtf8(keyPath, key, VQ_PATH_SIZE) && WidenUtf8(valueName, name, 64) &&
+      RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE, &handle) == ERROR_SUCCESS) {
+    status = RegQueryValueExW(handle, name, nullptr, &type, (BYTE*)path, &size);
+    RegCloseKey(handle);
   }
   if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) size = 0;
   path[size / sizeof(WCHAR)] = 0;  // a stored value need not end in a zero
@@ -73,12 +75,12 @@ static void RegistryFolder(HKEY root, const WCHAR* keyPath, const char* valueNam
 
 static void ShellFolder(const char* valueName, char* out, size_t outSize) {
   RegistryFolder(HKEY_CURRENT_USER,
-                 L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                 "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                  valueName, out, outSize);
 }
 
 static void ProgramFilesDir(char* out, size_t outSize) {
-  RegistryFolder(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+  RegistryFolder(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                  "ProgramFilesDir", out, outSize);
 }
 
@@ -106,14 +108,15 @@ static const char* StubCommandTail() {
 
 static void BrowseForFolder(char* out, size_t outSize) {
   if (!gComReady) gComReady = SUCCEEDED(CoInitialize(nullptr));
-  WCHAR display[MAX_PATH];
+  WCHAR display[MAX_PATH], title[128];
+  WidenUtf8("Please select or create the folder where you would like to extract the files packed "
+            "in this executable.",
+            title, 128);
   BROWSEINFOW browse;
   ZeroMemory(&browse, sizeof browse);
   browse.hwndOwner = GetActiveWindow();
   browse.pszDisplayName = display;
-  browse.lpszTitle =
-      L"Please select or create the folder where you would like to extract the files packed in "
-      L"this executable.";
+  browse.lpszTitle = title;
   browse.ulFlags = BIF_NEWDIALOGSTYLE;
   out[0] = 0;
   LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
