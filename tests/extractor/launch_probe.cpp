@@ -1,18 +1,11 @@
-// Logs how the extractor started it (arguments, working folder, show command)
-// into VQ_PROBE_LOG_DIR\NAME.log, in UTF-8 as read in UTF-16, may wait or
-// leave a file of its own (as an installer would), then notes its end.
-//   probe.exe [--sleep=MS | --leave=PATH] ...
+// Logs how the extractor started it (arguments, working folder, show command), in UTF-8 as read in
+// UTF-16, into VQ_PROBE_LOG_DIR\NAME.log, may wait or leave a file of its own (as an installer would),
+// then notes its end.   probe.exe [--sleep=MS | --leave=PATH] ...
 #include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 #include <wchar.h>
-
-static const char* Utf8(const wchar_t* text, char* out, int outSize) {
-  if (!WideCharToMultiByte(CP_UTF8, 0, text, -1, out, outSize, nullptr, nullptr)) out[0] = 0;
-  return out;
-}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   wchar_t folder[MAX_PATH], module[MAX_PATH], log[2 * MAX_PATH], current[MAX_PATH];
@@ -23,18 +16,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   STARTUPINFOW startup;
   GetStartupInfoW(&startup);
   // Everything behind the program name (quoted or not), as the system passed it.
-  const wchar_t* wideArgs = GetCommandLineW();
-  for (bool quoted = false; *wideArgs && (quoted || *wideArgs != ' '); ++wideArgs) quoted ^= *wideArgs == '"';
-  while (*wideArgs == ' ' || *wideArgs == '\t') ++wideArgs;
-  char args[4096], cwd[3 * MAX_PATH];
-  Utf8(wideArgs, args, sizeof args);
+  const wchar_t* args = GetCommandLineW();
+  for (bool quoted = false; *args && (quoted || *args != ' '); ++args) quoted ^= *args == '"';
+  while (*args == ' ' || *args == '\t') ++args;
+  char utf8[2][4096] = {};
+  WideCharToMultiByte(CP_UTF8, 0, args, -1, utf8[0], sizeof utf8[0], nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, current, -1, utf8[1], sizeof utf8[1], nullptr, nullptr);
   FILE* out = _wfopen(log, L"ab");
   if (!out) return 4;
-  fprintf(out, "args=%s\ncwd=%s\nshow=%d\n", args, Utf8(current, cwd, sizeof cwd),
+  fprintf(out, "args=%s\ncwd=%s\nshow=%d\n", utf8[0], utf8[1],
           (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1);
   fclose(out);
-  if (!strncmp(args, "--sleep=", 8)) Sleep((DWORD)atoi(args + 8));
-  if (!wcsncmp(wideArgs, L"--leave=", 8) && (out = _wfopen(wideArgs + 8, L"wb"))) {
+  if (!wcsncmp(args, L"--sleep=", 8)) Sleep((DWORD)_wtoi(args + 8));
+  if (!wcsncmp(args, L"--leave=", 8) && (out = _wfopen(args + 8, L"wb"))) {
     fputs("left by the probe\n", out);
     fclose(out);
   }
