@@ -12,6 +12,10 @@
 #include "base/utf8.h"
 
 static char* gChunk;  // one read buffer for the whole run
+// One entry at a time: its name as the checks see it, its target before and
+// after GetFullPathNameW, kept off the stack.
+static char gCheckedName[VQ_UTF8_PATH_SIZE], gPathUtf8[VQ_UTF8_PATH_SIZE];
+static WCHAR gTarget[2 * VQ_PATH_SIZE];
 
 // Records a path the run created, in UTF-8 as the list holds it.
 static void RecordItem(const WCHAR* path) {
@@ -68,29 +72,29 @@ static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
   ZPOS64_T at = unzGetCurrentFileZStreamPos64(archive);
   ZPOS64_T behind = (ZPOS64_T)extra + length + (gRun.settings.passwordFlag ? 12 : 0);
   if (extra < 0 || at < behind) return false;
-  char local[VQ_PATH_SIZE];
+  char local[VQ_UTF8_PATH_SIZE];
   return ReadArchiveFile((DWORD)(at - behind), local, length) == length &&
          memcmp(local, name, length) == 0;
 }
 
 static StubResult ExtractEntry(unzFile archive) {
-  char name[VQ_PATH_SIZE];
+  // As stored: up to VQ_PATH_SIZE - 1 UTF-16 units once converted, in as
+  // many bytes as UTF-8 takes for them.
+  char name[VQ_UTF8_PATH_SIZE];
   unz_file_info info;
-  // A name of 260 characters or more would come back without its zero.
+  // A longer name would come back without its zero.
   if (unzGetCurrentFileInfo(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
       info.size_filename >= sizeof name)
     return StubFailure(STUB_ERROR_ENTRY_INFO);
   name[info.size_filename] = 0;
   // The name's checks see it as the system will: after its conversion.
   WCHAR wideName[VQ_PATH_SIZE];
-  char checked[VQ_UTF8_PATH_SIZE];
   if (!WidenEntryName(name, info.flag, wideName) ||
-      !NarrowToUtf8(wideName, checked, sizeof checked) || !IsEntryNameSafe(checked))
+      !NarrowToUtf8(wideName, gCheckedName, sizeof gCheckedName) || !IsEntryNameSafe(gCheckedName))
     return {STUB_ERROR_ENTRY_INFO, ERROR_INVALID_NAME};
 
-  WCHAR target[2 * VQ_PATH_SIZE];
-  lstrcpyW(target, gRun.folder);
-  lstrcpyW(target + lstrlenW(target), wideName);
+  lstrcpyW(gTarget, gRun.folder);
+  lstrcpyW(gTarget + lstrlenW(gTarget), wideName);
 
   // Only stored and deflated entries: the reader hands out the raw bytes of
   // some other methods (bzip2) as if they were stored.
@@ -102,13 +106,12 @@ static StubResult ExtractEntry(unzFile archive) {
   if (!LocalNameAgrees(archive, name, info.size_filename)) return StubFailure(STUB_ERROR_ENTRY_INFO);
 
   WCHAR path[VQ_PATH_SIZE];
-  DWORD got = GetFullPathNameW(target, VQ_PATH_SIZE, path, nullptr);
+  DWORD got = GetFullPathNameW(gTarget, VQ_PATH_SIZE, path, nullptr);
   if (got == 0) return StubFailure(STUB_ERROR_TARGET_PATH);
   if (got >= VQ_PATH_SIZE) return {STUB_ERROR_TARGET_PATH, ERROR_FILENAME_EXCED_RANGE};
   // The name's own checks catch what climbs out; this catches what Windows
   // makes of the rest (device names, trailing dots).
-  char pathUtf8[VQ_UTF8_PATH_SIZE];
-  if (!NarrowToUtf8(path, pathUtf8, sizeof pathUtf8) || !IsInsideFolder(pathUtf8, gRun.folderUtf8))
+  if (!NarrowToUtf8(path, gPathUtf8, sizeof gPathUtf8) || !IsInsideFolder(gPathUtf8, gRun.folderUtf8))
     return StubFailure(STUB_ERROR_ENTRY_INFO);
 
   bool isFolder = path[got - 1] == '\\';

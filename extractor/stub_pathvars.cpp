@@ -99,8 +99,10 @@ static bool StubPathExists(const char* path) {
 }
 
 // The own command line in UTF-8, read in UTF-16 so that no code page
-// changes an argument on its way to the programs started.
-static char gCommandLine[3 * VQ_TEXT_SIZE];
+// changes an argument on its way to the programs started. Room for the
+// longest command line Windows passes (32767 units), so that none is lost;
+// one too long for a launch entry is refused when it is resolved.
+static char gCommandLine[3 * 32768];
 static const char* StubCommandTail() {
   NarrowToUtf8(GetCommandLineW(), gCommandLine, sizeof gCommandLine);
   return CommandTailOf(gCommandLine);

@@ -264,10 +264,10 @@ std::string Error(int number) {
 }
 
 // Texts with %F filled in; long ones (data) as size and CRC, so that a failure stays readable.
-std::string Shown(std::string text, const std::string& folder) {
+std::string Shown(std::string text, const std::string& folder, bool whole = false) {
   for (size_t at; text.find('\0') == std::string::npos && (at = text.find("%F")) != std::string::npos;)
     text.replace(at, 2, folder);
-  if (text.size() < 200) return text;
+  if (text.size() < 200 || whole) return text;
   return "<" + std::to_string(text.size()) + " bytes, crc " +
          std::to_string(crc32(0, (const Bytef*)text.data(), (uInt)text.size())) + ">";
 }
@@ -320,7 +320,7 @@ void RunRow(const Row& row) {
     expected.clear();
     actual.clear();
     for (const auto& f : row.after) {
-      std::string path = Shown(f.first, folder), want = Shown(f.second, folder);
+      std::string path = Shown(f.first, folder, true), want = Shown(f.second, folder);
       bool times = row.archiveTimes && want[0] != '<';
       expected.push_back({f.first, times ? want + "|time" : want});
       actual.push_back({f.first, State(path[1] == ':' ? path : folder + "\\" + path, times)});
@@ -450,8 +450,11 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
   ASSERT_NE(kMissing, gProbe) << "launch_probe.exe not built";
   Files treeAndProbe = kTree;
   treeAndProbe.push_back({"bin\\probe.exe", gProbe});
+  std::string longName;  // 275 bytes of UTF-8, 95 units of UTF-16 (each part within Linux's 255 bytes)
+  for (int i = 0; i < 90; ++i) longName += i == 60 ? "\\名" : "名";
+  longName += ".txt";
   const Files kWorld = {{"Café.txt", "latin"}, {"папка\\файл.txt", "cyrillic"}, {"日本語\\テスト.txt", "japanese"},
-                        {"😀\\emoji😀.txt", "emoji"}, {"naïve\\файл 日本.txt", "mixed"}};
+                        {"😀\\emoji😀.txt", "emoji"}, {"naïve\\файл 日本.txt", "mixed"}, {longName, "long"}};
   // Without the flag, names are the system code page's: the same ones, as far as this one holds them.
   const char* page = getenv("VQ_CODE_PAGE");
   EXPECT_EQ(page ? atoi(page) : (int)GetACP(), (int)GetACP()) << "the locale's code page";
