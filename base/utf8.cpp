@@ -44,3 +44,30 @@ bool IsPlainAscii(const char* text) {
   }
   return true;
 }
+
+size_t Utf8ToUtf16(const char* text, Utf16Unit* out, size_t outUnits) {
+  if (outUnits == 0) return (size_t)-1;
+  // The lead byte's own bits by sequence length; six more per continuation.
+  static const unsigned char kLeadMask[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  size_t units = 0;
+  for (const char* p = text; *p;) {
+    size_t length = Utf8SequenceLength(p);
+    unsigned long value = (unsigned char)p[0] & kLeadMask[length];
+    for (size_t i = 1; i < length; ++i) value = value << 6 | ((unsigned char)p[i] & 0x3F);
+    size_t need = value > 0xFFFF ? 2 : 1;
+    if (length == 0 || units + need >= outUnits) {
+      out[0] = 0;
+      return (size_t)-1;
+    }
+    p += length;
+    if (need == 2) {
+      value -= 0x10000;
+      out[units++] = (Utf16Unit)(0xD800 | value >> 10);
+      out[units++] = (Utf16Unit)(0xDC00 | (value & 0x3FF));
+    } else {
+      out[units++] = (Utf16Unit)value;
+    }
+  }
+  out[units] = 0;
+  return units;
+}

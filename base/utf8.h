@@ -16,3 +16,16 @@ bool IsValidUtf8(const char* text);
 // True when every byte is below 0x80: such a text reads the same in UTF-8
 // and in every code page a zip reader may assume.
 bool IsPlainAscii(const char* text);
+
+// One UTF-16 code unit: wchar_t where the system's wide functions take it.
+#ifdef _WIN32
+typedef wchar_t Utf16Unit;
+#else
+typedef char16_t Utf16Unit;
+#endif
+
+// Converts the well-formed UTF-8 text into UTF-16 with a terminating zero
+// (a value above U+FFFF becomes a surrogate pair). Returns the units written
+// without the zero; 0 for an empty text; (size_t)-1 when the text is not
+// well-formed UTF-8 or does not fit outUnits, and out is then empty.
+size_t Utf8ToUtf16(const char* text, Utf16Unit* out, size_t outUnits);

@@ -31,9 +31,10 @@ static DWORD ReadArchiveAt(DWORD offset, void* out, DWORD size) {
   return got;
 }
 
-static voidpf ZCALLBACK OpenArchive(voidpf, const char* path, int) {
+// The one file it opens is the own one, gRun.ownPath, in UTF-16.
+static voidpf ZCALLBACK OpenArchive(voidpf, const char*, int) {
   // Shared for reading and writing, as the runtime's fopen opens a file.
-  HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  HANDLE handle = CreateFileW(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   gArchive.handle = handle;

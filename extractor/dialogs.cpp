@@ -24,7 +24,7 @@ static DWORD gTemplate[128];  // the template of the window being built
 // (kept out of .data).
 static uint32_t gShownPlusOne;
 static DWORD gUpdatedAt;  // when the window last repainted and let its messages through
-static const char* gReplacePath;  // the file the replace dialog asks about
+static const WCHAR* gReplacePath;  // the file the replace dialog asks about
 static HICON gReplaceIcon;
 static char gSystemText[VQ_TEXT_SIZE], gErrorText[VQ_TEXT_SIZE];  // an error box's texts
 
@@ -234,10 +234,12 @@ static INT_PTR CALLBACK ReplaceProcedure(HWND window, UINT message, WPARAM wPara
       AddControl(window, "Button", "", BS_GROUPBOX, 0, 10, 4, 2, 167, 66);
       AddControl(window, "Static", "Would you like to replace the following file?", 0, 0, 11, 35,
                  8, 105, 8);
-      AddControl(window, "Static", gReplacePath, SS_CENTERIMAGE, 0, 12, 27, 18, 137, 25);
-      SHFILEINFOA file;
+      // The path in UTF-16, so that the box shows every name the system can.
+      SetWindowTextW(AddControl(window, "Static", "", SS_CENTERIMAGE, 0, 12, 27, 18, 137, 25),
+                     gReplacePath);
+      SHFILEINFOW file;
       ZeroMemory(&file, sizeof file);
-      SHGetFileInfoA(gReplacePath, FILE_ATTRIBUTE_NORMAL, &file, sizeof file,
+      SHGetFileInfoW(gReplacePath, FILE_ATTRIBUTE_NORMAL, &file, sizeof file,
                      SHGFI_ICON | SHGFI_USEFILEATTRIBUTES);
       gReplaceIcon = file.hIcon;
       AddIcon(window, 12, 8, 23, gReplaceIcon);
@@ -261,7 +263,7 @@ static INT_PTR CALLBACK ReplaceProcedure(HWND window, UINT message, WPARAM wPara
   return FALSE;
 }
 
-ReplaceButton AskReplace(const char* path) {
+ReplaceButton AskReplace(const WCHAR* path) {
   gReplacePath = path;
   INT_PTR button = ShowModal(ReplaceProcedure, "Confirm File Replace.", gRun.progress, 175, 73,
                              STYLE_A, EX_STATIC_TOOL);

@@ -9,37 +9,56 @@
 #include "extractor/errors.h"
 #include "extractor/stub.h"
 #include "base/text.h"
+#include "base/utf8.h"
 
 static char* gChunk;  // one read buffer for the whole run
+// One entry at a time: its name as the checks see it, its target before and
+// after GetFullPathNameW, kept off the stack.
+static char gCheckedName[VQ_UTF8_PATH_SIZE], gPathUtf8[VQ_UTF8_PATH_SIZE];
+static WCHAR gTarget[2 * VQ_PATH_SIZE];
 
-// Creates a folder and its missing parents, recording each folder it
-// creates, parents first, so that delete files can take them out deepest
-// first.
+// Records a path the run created, in UTF-8 as the list holds it.
+static void RecordItem(const WCHAR* path) {
+  char item[VQ_UTF8_PATH_SIZE];
+  if (NarrowToUtf8(path, item, sizeof item)) PushItem(&gRun.items, item);
+}
+
+// Creates the missing folders of a full path (as GetFullPathNameW gives
+// it), recording each folder it creates, parents first, so that delete
+// files can take them out deepest first.
 // Failures are left to the caller's next step to notice.
-static void CreateFolderTree(const char* path) {
-  char folder[VQ_PATH_SIZE];
-  if (!NormalisePath(path, folder, sizeof folder)) return;
-  for (char* p = folder;; ++p) {
+static void CreateFolderTree(const WCHAR* path) {
+  WCHAR folder[VQ_PATH_SIZE];
+  lstrcpyW(folder, path);
+  for (WCHAR* p = folder;; ++p) {
     if (*p && (*p != '\\' || p == folder || p[-1] == ':' || p[-1] == '\\')) continue;
-    char end = *p;
+    WCHAR end = *p;
     *p = 0;
-    if (CreateDirectoryA(folder, nullptr)) PushItem(&gRun.items, folder);
+    if (CreateDirectoryW(folder, nullptr)) RecordItem(folder);
     *p = end;
     if (!end) break;
   }
 }
 
-static HANDLE CreateTarget(const char* path) {
-  return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+static HANDLE CreateTarget(const WCHAR* path) {
+  return CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                      nullptr);
+}
+
+// The entry's name in UTF-16: UTF-8 when the zip's language-encoding flag
+// (bit 11) is set, else the system code page, as zip readers take it.
+// False when the name is not well-formed UTF-8 or does not fit.
+static bool WidenEntryName(const char* name, unsigned long flag, WCHAR* out) {
+  if (flag & 0x800) return Utf8ToUtf16(name, out, VQ_PATH_SIZE) != (size_t)-1;
+  return MultiByteToWideChar(CP_ACP, 0, name, -1, out, VQ_PATH_SIZE) > 0;
 }
 
 // The failure of an entry whose data is damaged (or the password wrong):
 // what was written of it is useless, so it goes first.
-static StubResult FailEntry(HANDLE target, const char* path, StubError code) {
+static StubResult FailEntry(HANDLE target, const WCHAR* path, StubError code) {
   StubResult result = StubFailure(code);
   if (target != INVALID_HANDLE_VALUE) CloseHandle(target);
-  DeleteFileA(path);
+  DeleteFileW(path);
   return result;
 }
 
@@ -53,23 +72,29 @@ static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
   ZPOS64_T at = unzGetCurrentFileZStreamPos64(archive);
   ZPOS64_T behind = (ZPOS64_T)extra + length + (gRun.settings.passwordFlag ? 12 : 0);
   if (extra < 0 || at < behind) return false;
-  char local[VQ_PATH_SIZE];
+  char local[VQ_UTF8_PATH_SIZE];
   return ReadArchiveFile((DWORD)(at - behind), local, length) == length &&
          memcmp(local, name, length) == 0;
 }
 
 static StubResult ExtractEntry(unzFile archive) {
-  char name[VQ_PATH_SIZE];
+  // As stored: up to VQ_PATH_SIZE - 1 UTF-16 units once converted, in as
+  // many bytes as UTF-8 takes for them.
+  char name[VQ_UTF8_PATH_SIZE];
   unz_file_info info;
-  // A name of 260 characters or more would come back without its zero.
+  // A longer name would come back without its zero.
   if (unzGetCurrentFileInfo(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
-      info.size_filename >= sizeof name || !IsEntryNameSafe(name))
+      info.size_filename >= sizeof name)
     return StubFailure(STUB_ERROR_ENTRY_INFO);
   name[info.size_filename] = 0;
+  // The name's checks see it as the system will: after its conversion.
+  WCHAR wideName[VQ_PATH_SIZE];
+  if (!WidenEntryName(name, info.flag, wideName) ||
+      !NarrowToUtf8(wideName, gCheckedName, sizeof gCheckedName) || !IsEntryNameSafe(gCheckedName))
+    return {STUB_ERROR_ENTRY_INFO, ERROR_INVALID_NAME};
 
-  char target[VQ_TEXT_SIZE];
-  CopyText(target, sizeof target, gRun.folder);
-  AppendText(target, sizeof target, name);
+  lstrcpyW(gTarget, gRun.folder);
+  lstrcpyW(gTarget + lstrlenW(gTarget), wideName);
 
   // Only stored and deflated entries: the reader hands out the raw bytes of
   // some other methods (bzip2) as if they were stored.
@@ -80,18 +105,18 @@ static StubResult ExtractEntry(unzFile archive) {
   if (opened != UNZ_OK) return StubFailure(STUB_ERROR_ENTRY_OPEN);
   if (!LocalNameAgrees(archive, name, info.size_filename)) return StubFailure(STUB_ERROR_ENTRY_INFO);
 
-  char path[VQ_PATH_SIZE];
-  DWORD got = GetFullPathNameA(target, sizeof path, path, nullptr);
+  WCHAR path[VQ_PATH_SIZE];
+  DWORD got = GetFullPathNameW(gTarget, VQ_PATH_SIZE, path, nullptr);
   if (got == 0) return StubFailure(STUB_ERROR_TARGET_PATH);
-  if (got >= sizeof path) return {STUB_ERROR_TARGET_PATH, ERROR_FILENAME_EXCED_RANGE};
+  if (got >= VQ_PATH_SIZE) return {STUB_ERROR_TARGET_PATH, ERROR_FILENAME_EXCED_RANGE};
   // The name's own checks catch what climbs out; this catches what Windows
   // makes of the rest (device names, trailing dots).
-  if (!IsInsideFolder(path, gRun.folder)) return StubFailure(STUB_ERROR_ENTRY_INFO);
+  if (!NarrowToUtf8(path, gPathUtf8, sizeof gPathUtf8) || !IsInsideFolder(gPathUtf8, gRun.folderUtf8))
+    return StubFailure(STUB_ERROR_ENTRY_INFO);
 
-  size_t length = strlen(path);
-  bool isFolder = path[length - 1] == '\\';
-  ExistingTarget policy =
-      ExistingTargetPolicy(gRun.settings.overwriteMode, Win32PathExists(path), isFolder);
+  bool isFolder = path[got - 1] == '\\';
+  ExistingTarget policy = ExistingTargetPolicy(
+      gRun.settings.overwriteMode, GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES, isFolder);
   if (policy != TARGET_WRITE) {
     bool skip = policy == TARGET_SKIP || !TakeReplaceAnswer(AskReplace(path),
                                                             &gRun.settings.overwriteMode,
@@ -105,13 +130,17 @@ static StubResult ExtractEntry(unzFile archive) {
 
   HANDLE file = CreateTarget(path);
   if (file != INVALID_HANDLE_VALUE) {
-    PushItem(&gRun.items, path);
+    RecordItem(path);
   } else {
-    char parent[VQ_PATH_SIZE];
-    CopyText(parent, sizeof parent, path);
-    *strrchr(parent, '\\') = 0;
-    if (!Win32PathExists(parent)) CreateFolderTree(parent);
-    DWORD attributes = GetFileAttributesA(path);
+    WCHAR parent[VQ_PATH_SIZE];
+    lstrcpyW(parent, path);
+    for (WCHAR* p = parent + got; p > parent;)
+      if (*--p == '\\') {
+        *p = 0;
+        break;
+      }
+    if (GetFileAttributesW(parent) == INVALID_FILE_ATTRIBUTES) CreateFolderTree(parent);
+    DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       file = CreateTarget(path);
       // Any failure now ends the run: an entry that was not written must not
@@ -119,7 +148,7 @@ static StubResult ExtractEntry(unzFile archive) {
       if (file == INVALID_HANDLE_VALUE) return StubFailure(STUB_ERROR_TARGET_CREATE);
       // Recorded after its folders, so delete files takes it out first and
       // the folders can go once they are empty.
-      PushItem(&gRun.items, path);
+      RecordItem(path);
     }
   }
 

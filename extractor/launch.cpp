@@ -9,32 +9,56 @@
 #include "pathvars/pathvars.h"
 #include "base/text.h"
 
-// One launch entry at a time, kept off the stack.
+// One launch entry at a time, kept off the stack. The file, its folder and
+// its arguments go to the shell in UTF-16, exactly as the block gives them.
 static LaunchSetting gEntry;
-static char gFile[VQ_TEXT_SIZE], gParameters[VQ_TEXT_SIZE], gDirectory[VQ_TEXT_SIZE];
+static char gParameters[VQ_TEXT_SIZE];
+static WCHAR gFile[VQ_TEXT_SIZE], gWideParameters[VQ_TEXT_SIZE], gDirectory[VQ_TEXT_SIZE];
+
+// The entry's file below the extraction folder and its folder; false when
+// a value does not fit whole.
+static bool PrepareFile() {
+  lstrcpyW(gFile, gRun.folder);
+  size_t folderUnits = (size_t)lstrlenW(gFile);
+  if (gEntry.cut || !WidenUtf8(gEntry.execFile, gFile + folderUnits, VQ_TEXT_SIZE - folderUnits))
+    return false;
+  lstrcpyW(gDirectory, gFile);
+  for (WCHAR* p = gDirectory + lstrlenW(gDirectory); p > gDirectory;)
+    if (*--p == '\\') {
+      *p = 0;
+      break;
+    }
+  return true;
+}
+
+// The entry's resolved arguments; false when they do not fit whole.
+static bool PrepareArguments(PathVarResult* resolved) {
+  *resolved = ResolvePathVariables(gEntry.cmdLine, PATHVARS_COMMAND_LINE, &kStubPathVarSystem,
+                                   gParameters, sizeof gParameters);
+  return *resolved == PATHVARS_OK && WidenUtf8(gParameters, gWideParameters, VQ_TEXT_SIZE);
+}
 
 StubResult LaunchEntries() {
   for (int n = 0; n < VQ_MAX_LAUNCH; ++n) {
-    if (!ReadLaunchSetting(&kStubProfileReader, gRun.metaCopy, n, &gEntry)) break;
-    CopyText(gFile, sizeof gFile, gRun.folder);
-    AppendText(gFile, sizeof gFile, gEntry.execFile);
-    if (!Win32PathExists(gFile)) continue;
-    if (ResolvePathVariables(gEntry.cmdLine, PATHVARS_COMMAND_LINE, &kStubPathVarSystem,
-                             gParameters, sizeof gParameters) == PATHVARS_QUIT)
-      return {STUB_END_QUIT, 0};
-    FolderOfPath(gFile, gDirectory, sizeof gDirectory);
+    if (!ReadLaunchSetting(&kStubProfileReader, gRun.metaBlock, n, &gEntry)) break;
+    bool ready = PrepareFile();
+    if (ready && GetFileAttributesW(gFile) == INVALID_FILE_ATTRIBUTES) continue;
+    PathVarResult resolved = PATHVARS_OK;
+    ready = ready && PrepareArguments(&resolved);
+    if (resolved == PATHVARS_QUIT) return {STUB_END_QUIT, 0};
 
-    SHELLEXECUTEINFOA start;
+    SHELLEXECUTEINFOW start;
     ZeroMemory(&start, sizeof start);
     start.cbSize = sizeof start;
     start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     start.hwnd = GetActiveWindow();
-    start.lpVerb = "Open";
+    start.lpVerb = L"Open";
     start.lpFile = gFile;
-    start.lpParameters = gParameters;
+    start.lpParameters = gWideParameters;
     start.lpDirectory = gDirectory;
     start.nShow = ShowCommandOf(gEntry.winState);
-    if (!ShellExecuteExA(&start)) {
+    if (!ready) SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    if (!ready || !ShellExecuteExW(&start)) {
       ShowErrorBox(StubFailure(STUB_ERROR_LAUNCH));  // a warning: the others still start
       continue;
     }

@@ -6,6 +6,7 @@
 #include "extractor/locate.h"
 #include "extractor/meta_settings.h"
 #include "extractor/stub.h"
+#include "base/meta_check.h"
 
 static SourceStatus ReadOwnFile(void* context, uint32_t offset, unsigned char* buffer,
                                 uint32_t size, uint32_t* got) {
@@ -40,13 +41,13 @@ static StubResult LocateMetaData(HANDLE own, char** block, DWORD* length) {
 }
 
 static StubResult CopyMetaData(const char* block, DWORD length) {
-  char folder[VQ_PATH_SIZE];
-  DWORD got = GetTempPathA(sizeof folder, folder);
-  if (got == 0 || got >= sizeof folder || !GetTempFileNameA(folder, "VQ", 0, gRun.metaCopy)) {
+  WCHAR folder[VQ_PATH_SIZE];
+  DWORD got = GetTempPathW(VQ_PATH_SIZE, folder);
+  if (got == 0 || got >= VQ_PATH_SIZE || !GetTempFileNameW(folder, L"VQ", 0, gRun.metaCopy)) {
     gRun.metaCopy[0] = 0;
-    return {STUB_ERROR_TEMP_NAME, got >= sizeof folder ? ERROR_FILENAME_EXCED_RANGE : GetLastError()};
+    return {STUB_ERROR_TEMP_NAME, got >= VQ_PATH_SIZE ? ERROR_FILENAME_EXCED_RANGE : GetLastError()};
   }
-  HANDLE copy = CreateFileA(gRun.metaCopy, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  HANDLE copy = CreateFileW(gRun.metaCopy, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (copy == INVALID_HANDLE_VALUE) return StubFailure(STUB_ERROR_META_COPY_CREATE);
   DWORD written = 0;
@@ -57,19 +58,36 @@ static StubResult CopyMetaData(const char* block, DWORD length) {
   return result;
 }
 
-static size_t ProfileString(const char* section, const char* key, const char* fallback,
-                            char* out, size_t outSize, const char* file) {
-  return GetPrivateProfileStringA(section, key, fallback, out, (DWORD)outSize, file);
+// A block from an older build holds its values in the system code page;
+// the stub carries every value in UTF-8. Both conversions are exact, and
+// VQ_META_VALUE_SIZE holds the longest result whole.
+static bool gCodePageValues;
+static char gRawValue[VQ_META_VALUE_SIZE];
+static WCHAR gWideValue[VQ_META_VALUE_SIZE];
+
+static size_t StubProfileString(const char* section, const char* key, const char* fallback,
+                                char* out, size_t outSize, const char* block) {
+  size_t length = kBlockProfileReader.getString(section, key, fallback,
+                                                gCodePageValues ? gRawValue : out,
+                                                gCodePageValues ? sizeof gRawValue : outSize, block);
+  if (!gCodePageValues || length >= sizeof gRawValue) return length;
+  int units = MultiByteToWideChar(CP_ACP, 0, gRawValue, -1, gWideValue, VQ_META_VALUE_SIZE);
+  int bytes = units > 0 ? WideCharToMultiByte(CP_UTF8, 0, gWideValue, -1, out, (int)outSize,
+                                              nullptr, nullptr)
+                        : 0;
+  if (bytes > 0) return (size_t)bytes - 1;
+  if (outSize > 0) out[0] = 0;
+  return outSize;  // did not fit
 }
 
-static int ProfileInt(const char* section, const char* key, int fallback, const char* file) {
-  return (int)GetPrivateProfileIntA(section, key, fallback, file);
+static int StubProfileInt(const char* section, const char* key, int fallback, const char* block) {
+  return kBlockProfileReader.getInt(section, key, fallback, block);
 }
 
-const ProfileReader kStubProfileReader = {ProfileString, ProfileInt};
+const ProfileReader kStubProfileReader = {StubProfileString, StubProfileInt};
 
 StubResult ReadMetaData() {
-  HANDLE own = CreateFileA(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE own = CreateFileW(gRun.ownPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (own == INVALID_HANDLE_VALUE) return StubFailure(STUB_ERROR_OWN_OPEN);
   char* block = nullptr;
@@ -78,11 +96,17 @@ StubResult ReadMetaData() {
   if (SetFilePointer(own, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
     result = StubFailure(STUB_ERROR_OWN_REWIND);
   if (!result.error) result = LocateMetaData(own, &block, &length);
+  // Nothing of a damaged block is used: its values could send the files
+  // anywhere. A block without the check line comes from an older build.
+  MetaCheck check = result.error ? META_CHECK_ABSENT : VerifyMetaCheck(block, length);
+  if (check == META_CHECK_FAILED) result = {STUB_ERROR_MARKER_NOT_FOUND, 0};
+  gCodePageValues = check == META_CHECK_ABSENT;
   if (!result.error) result = CopyMetaData(block, length);
-  free(block);
   CloseHandle(own);
   // The settings only once the copy is whole: until then the run ends
-  // without deleting anything.
-  if (!result.error) ReadMetaSettings(&kStubProfileReader, gRun.metaCopy, &gRun.settings);
+  // without deleting anything. The block stays for the launch entries.
+  gRun.metaBlock = block;
+  if (!result.error && !ReadMetaSettings(&kStubProfileReader, block, &gRun.settings))
+    result = {STUB_ERROR_MARKER_NOT_FOUND, 0};
   return result;
 }

@@ -1,6 +1,6 @@
 // The extractor stub's run: one record for the whole process, and the
-// procedures of its steps. Win32 ANSI, C-style (no exceptions, no C++
-// runtime), to keep the stub small.
+// procedures of its steps. Win32, C-style (no exceptions, no C++ runtime),
+// to keep the stub small; paths reach the system through the wide functions.
 //
 // Every step returns a StubResult; the first failure ends the run, which
 // shows its box and exits in one place (RunExtractor). Each file calls only
@@ -19,7 +19,7 @@
 #include "extractor/errors.h"
 #include "extractor/meta_settings.h"
 #include "extractor/run_rules.h"
-#include "pathvars/system_win32.h"
+#include "pathvars/pathvars.h"
 #include "unzip.h"
 
 enum {
@@ -27,16 +27,23 @@ enum {
   // The progress window repaints, and lets its messages through, at most
   // this often while it is up.
   STUB_PROGRESS_REPAINT_MS = 50,
+  // A path of VQ_PATH_SIZE - 1 UTF-16 units in UTF-8: three bytes a unit at
+  // most (a pair's four bytes stand for two).
+  VQ_UTF8_PATH_SIZE = 3 * VQ_PATH_SIZE,
 };
 
 struct RunState {
   HINSTANCE instance;
-  char ownPath[VQ_PATH_SIZE];
-  char metaCopy[VQ_PATH_SIZE];  // empty until the temporary copy exists
+  // Paths go to the system in UTF-16, so that every name reaches it exactly
+  // whatever its code page; texts are carried in UTF-8.
+  WCHAR ownPath[VQ_PATH_SIZE];
+  WCHAR metaCopy[VQ_PATH_SIZE];  // empty until the temporary copy exists
+  const char* metaBlock;  // the block's text, whose values the settings come from
   // As the meta data block gives them; the replace dialog's "to all"
   // buttons change the overwrite mode for the rest of the run.
   MetaSettings settings;
-  char folder[VQ_PATH_SIZE];  // resolved, absolute, ends with "\"
+  WCHAR folder[VQ_PATH_SIZE];  // resolved, absolute, ends with "\"
+  char folderUtf8[VQ_UTF8_PATH_SIZE];
   unzFile archive;
   uint32_t entryCount;
   HWND progress;  // progress window, when shown at all
@@ -45,7 +52,7 @@ struct RunState {
   char password[VQ_TEXT_SIZE];
   bool replaceAnswer;
   uint32_t extractedBytes;
-  ItemList items;  // what the run created, newest first
+  ItemList items;  // what the run created, newest first, in UTF-8
   HANDLE processes[VQ_MAX_LAUNCH];
   int processCount;  // handles to wait for (launches that gave one)
 };
@@ -67,11 +74,19 @@ inline StubResult StubFailure(StubError error) {
   return result;
 }
 
+// UTF-8 of a UTF-16 text; false (out empty) when it does not fit.
+bool NarrowToUtf8(const WCHAR* text, char* out, size_t outSize);
+// UTF-16 of a UTF-8 text; false (out empty) when it is not well-formed or
+// does not fit outUnits.
+bool WidenUtf8(const char* text, WCHAR* out, size_t outUnits);
+
 // ---------------------------------------------------------------- run
-// Finds the meta data block in the own file, copies it to the temporary
-// "VQ" file and reads gRun.settings from the copy.
+// Finds the meta data block in the own file, verifies its check line,
+// copies it to the temporary "VQ" file and reads gRun.settings from the
+// block in memory (keeping it in gRun.metaBlock).
 StubResult ReadMetaData();
-// The Windows profile functions, for reading the meta data copy.
+// The block reader, with the values of an older build's block turned from
+// the system code page into UTF-8.
 extern const struct ProfileReader kStubProfileReader;
 
 // Checks the open archive's directory and extracts every entry.
@@ -112,4 +127,4 @@ void HideProgress();
 StubResult AskPassword();
 
 // The replace dialog for one existing file: the button that ended it.
-ReplaceButton AskReplace(const char* path);
+ReplaceButton AskReplace(const WCHAR* path);

@@ -6,9 +6,22 @@
 #include "extractor/stub.h"
 #include "pathvars/pathvars.h"
 #include "base/text.h"
+#include "base/utf8.h"
 
 RunState gRun;
 static char gResolved[VQ_TEXT_SIZE];  // the extraction path with its variables resolved
+static WCHAR gItem[VQ_PATH_SIZE];  // an extracted item on its way out
+
+bool NarrowToUtf8(const WCHAR* text, char* out, size_t outSize) {
+  if (WideCharToMultiByte(CP_UTF8, 0, text, -1, out, (int)outSize, nullptr, nullptr) > 0)
+    return true;
+  if (outSize > 0) out[0] = 0;
+  return false;
+}
+
+bool WidenUtf8(const char* text, WCHAR* out, size_t outUnits) {
+  return Utf8ToUtf16(text, out, outUnits) != (size_t)-1;
+}
 
 // Later loads by name (the shell's helpers, the browse dialog's) come from
 // System32 only, never from the folder the packed executable was started
@@ -29,12 +42,13 @@ static void LoadSystemLibrariesSafely() {
 // and keeps its folder. Failures are ignored: an item still in use stays.
 static void DeleteExtractedItems() {
   while (const char* path = TopItem(&gRun.items)) {
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes =
+        WidenUtf8(path, gItem, VQ_PATH_SIZE) ? GetFileAttributesW(gItem) : INVALID_FILE_ATTRIBUTES;
     if (attributes != INVALID_FILE_ATTRIBUTES) {
       if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveDirectoryA(path);
+        RemoveDirectoryW(gItem);
       else
-        DeleteFileA(path);
+        DeleteFileW(gItem);
     }
     PopItem(&gRun.items);
   }
@@ -45,34 +59,42 @@ static void DeleteExtractedItems() {
 // (success) or 1.
 __attribute__((noreturn)) static void ExitExtractor(bool success) {
   if (gRun.progress) DestroyWindow(gRun.progress);
-  if (gRun.metaCopy[0]) DeleteFileA(gRun.metaCopy);
+  if (gRun.metaCopy[0]) DeleteFileW(gRun.metaCopy);
   if (gRun.settings.deleteFiles) DeleteExtractedItems();
   ExitProcess(success ? 0 : 1);
 }
 
 static StubResult ReadOwnPath() {
-  DWORD got = GetModuleFileNameA(nullptr, gRun.ownPath, sizeof gRun.ownPath);
+  DWORD got = GetModuleFileNameW(nullptr, gRun.ownPath, VQ_PATH_SIZE);
   if (got == 0) return StubFailure(STUB_ERROR_OWN_NAME);
-  if (got >= sizeof gRun.ownPath) return {STUB_ERROR_OWN_NAME, ERROR_FILENAME_EXCED_RANGE};
+  if (got >= VQ_PATH_SIZE) return {STUB_ERROR_OWN_NAME, ERROR_FILENAME_EXCED_RANGE};
   return {};
 }
 
 static StubResult ResolveExtractionFolder() {
-  if (ResolvePathVariables(gRun.settings.extractionPath, PATHVARS_PATH, &kStubPathVarSystem,
-                           gResolved, sizeof gResolved) == PATHVARS_QUIT)
-    return {STUB_END_QUIT, 0};
+  PathVarResult resolved = ResolvePathVariables(gRun.settings.extractionPath, PATHVARS_PATH,
+                                                &kStubPathVarSystem, gResolved, sizeof gResolved);
+  if (resolved == PATHVARS_QUIT) return {STUB_END_QUIT, 0};
   size_t length = strlen(gResolved);
-  if (length == 0 || gResolved[length - 1] != '\\') AppendText(gResolved, sizeof gResolved, "\\");
-  DWORD got = GetFullPathNameA(gResolved, sizeof gRun.folder, gRun.folder, nullptr);
-  if (got == 0) return StubFailure(STUB_ERROR_FOLDER_PATH);
   // A folder that does not fit is refused rather than cut: a cut path would
   // extract somewhere else.
-  if (got >= sizeof gRun.folder) return {STUB_ERROR_FOLDER_PATH, ERROR_FILENAME_EXCED_RANGE};
+  if (resolved == PATHVARS_CUT ||
+      ((length == 0 || gResolved[length - 1] != '\\') &&
+       !AppendText(gResolved, sizeof gResolved, "\\")))
+    return {STUB_ERROR_FOLDER_PATH, ERROR_FILENAME_EXCED_RANGE};
+  WCHAR wide[VQ_PATH_SIZE];
+  if (!WidenUtf8(gResolved, wide, VQ_PATH_SIZE))
+    return {STUB_ERROR_FOLDER_PATH, ERROR_FILENAME_EXCED_RANGE};
+  DWORD got = GetFullPathNameW(wide, VQ_PATH_SIZE, gRun.folder, nullptr);
+  if (got == 0) return StubFailure(STUB_ERROR_FOLDER_PATH);
+  if (got >= VQ_PATH_SIZE || !NarrowToUtf8(gRun.folder, gRun.folderUtf8, sizeof gRun.folderUtf8))
+    return {STUB_ERROR_FOLDER_PATH, ERROR_FILENAME_EXCED_RANGE};
   return {};
 }
 
 static StubResult OpenArchive() {
-  gRun.archive = unzOpen(gRun.ownPath);
+  // The reader's file functions open gRun.ownPath themselves.
+  gRun.archive = unzOpen("");
   unz_global_info info = {};
   if (!gRun.archive || unzGetGlobalInfo(gRun.archive, &info) != UNZ_OK)
     return StubFailure(STUB_ERROR_ARCHIVE_INFO);

@@ -14,7 +14,11 @@ PACKAGES=(cmake make g++ clang g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
           binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 zlib1g-dev googletest wine wine32 wine64 xvfb xauth
           imagemagick x11-apps xdotool zip unzip p7zip-full python3
-          help2man dpkg-dev file "$@")
+          help2man dpkg-dev file locales "$@")
+
+# The code pages the extractor's names are tested under: Wine takes its ANSI
+# code page from the locale (1252, 932, 1251).
+LOCALES=(en_US.UTF-8 ja_JP.UTF-8 ru_RU.UTF-8)
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -67,4 +71,15 @@ if [ ! -f "$ZLIB_DIR/contrib/minizip/zip.c" ]; then
   rm -rf "$tmp"
 fi
 test -f "$ZLIB_DIR/contrib/minizip/zip.c"
+
+generate=0
+for l in "${LOCALES[@]}"; do
+  # locale -a spells them en_US.utf8.
+  if ! locale -a 2>/dev/null | grep -qix "${l%.UTF-8}.utf8"; then
+    $SUDO sed -i "s/^# *\(${l} UTF-8\)/\1/" /etc/locale.gen
+    grep -qx "${l} UTF-8" /etc/locale.gen || echo "${l} UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    generate=1
+  fi
+done
+if [ "$generate" = 1 ]; then $SUDO locale-gen; fi
 echo "setup: ready (zlib sources in $ZLIB_DIR)"

@@ -10,6 +10,7 @@
 
 #include "base/layout.h"
 #include "base/meta_check.h"
+#include "extractor/meta_settings.h"
 #include "build/stubimage.h"
 #include "extractor/locate.h"
 #include "platform/platform.h"
@@ -217,6 +218,15 @@ TEST_F(BuildJobTest, SettingsAreWrittenWhole) {
   std::string block;
   ASSERT_TRUE(FormatMetaBlock(&gProject, &gLaunch, 0x80000000u, 0xFFFFFFFFu, &block, nullptr, 0));
   EXPECT_NE(block.find("\nZipSize=-2147483648\nUnZipSize=-1\n"), std::string::npos);
+  // The stub's reader takes every value back whole from the block's bytes.
+  static MetaSettings settings;
+  static LaunchSetting read;
+  EXPECT_TRUE(ReadMetaSettings(&kBlockProfileReader, block.c_str(), &settings) && folder == settings.extractionPath);
+  std::string readBack;
+  for (int i = 0; ReadLaunchSetting(&kBlockProfileReader, block.c_str(), i, &read) && !read.cut; ++i)
+    readBack += "ExecFile" + std::to_string(i) + "=" + read.execFile + "\rCmdLine" + std::to_string(i) + "=" +
+                read.cmdLine + "\rWinState" + std::to_string(i) + "=" + read.winState + "\r";
+  EXPECT_EQ(readBack, expected);
 }
 
 // Makes a file unreadable: held open by a writer on Windows, a link to nothing on POSIX.

@@ -25,16 +25,18 @@ const char kMissing[] = "<missing>";
 // Path and contents; in an archive, the name as stored (the builder writes backslashes).
 typedef std::vector<std::pair<std::string, std::string>> Files;
 
-std::string MakeZip(const Files& entries, const std::string& password = "", int level = 6) {
+std::string MakeZip(const Files& entries, const std::string& password = "", int level = 6, bool utf8Names = true) {
   std::string path = ScratchName("zip");
   zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
   bool ok = zip != nullptr;
   for (const auto& e : entries) {
     zip_fileinfo info = {{0, 0, 0, 0, 0, 0}, kEntryDosTime, 0, 0};
     uLong crc = crc32(0, (const Bytef*)e.second.data(), (uInt)e.second.size());
-    ok = ok && !zipOpenNewFileInZip3(zip, e.first.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+    // As the builder stores them: a name that is not plain ASCII is UTF-8, flagged by bit 11.
+    uLong utf8 = utf8Names && std::any_of(e.first.begin(), e.first.end(), [](char c) { return c & 0x80; }) ? 0x800 : 0;
+    ok = ok && !zipOpenNewFileInZip4(zip, e.first.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                                      level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-                                     password.empty() ? nullptr : password.c_str(), crc) &&
+                                     password.empty() ? nullptr : password.c_str(), crc, 0, utf8) &&
          !zipWriteInFileInZip(zip, e.second.data(), (unsigned)e.second.size()) && !zipCloseFileInZip(zip);
   }
   ok = ok && !zipClose(zip, nullptr);
@@ -65,6 +67,7 @@ struct MetaData {
   std::string extractionPath = "*AppDir*\\out";
   int progressBar = 0, deleteFiles = 0, password = 0, overwrite = 0;
   std::vector<std::vector<std::string>> launches;  // ExecFile, CmdLine, WinState
+  bool checked = true;  // ends with the check line (UTF-8 values), as the builder writes it
 };
 
 // The stub, the meta data block as the builder writes it (LF-ended header, CR-ended launch lines), zip.
@@ -81,7 +84,9 @@ std::string Packed(const MetaData& meta, const std::string& zip, const Files& en
     block += (l[0].empty() ? "" : "ExecFile" + n + "=" + l[0] + "\r") + "CmdLine" + n + "=" + l[1] +
              "\rWinState" + n + "=" + l[2] + "\r";
   }
-  return gStub + block + zip;
+  char check[24];
+  snprintf(check, sizeof check, "Check=%08lX\r", crc32(0, (const Bytef*)block.data(), (uInt)block.size()));
+  return gStub + block + (meta.checked ? check : "") + zip;
 }
 
 // Offsets of the parts of a zip archive made here; ok when the central directory fills its place.
@@ -259,23 +264,38 @@ std::string Error(int number) {
 }
 
 // Texts with %F filled in; long ones (data) as size and CRC, so that a failure stays readable.
-std::string Shown(std::string text, const std::string& folder) {
+std::string Shown(std::string text, const std::string& folder, bool whole = false) {
   for (size_t at; text.find('\0') == std::string::npos && (at = text.find("%F")) != std::string::npos;)
     text.replace(at, 2, folder);
-  if (text.size() < 200) return text;
+  if (text.size() < 200 || whole) return text;
   return "<" + std::to_string(text.size()) + " bytes, crc " +
          std::to_string(crc32(0, (const Bytef*)text.data(), (uInt)text.size())) + ">";
 }
 
 // What is at path; "|time" added when a file carries the archive's time.
+// Paths in UTF-8, read in UTF-16: names outside the code page are seen exactly.
+std::wstring Wide(const std::string& utf8) {
+  wchar_t wide[1024] = L"";
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 1024);
+  return wide;
+}
+
+std::string ReadUtf8Path(const std::string& path) {
+  FILE* file = _wfopen(Wide(path).c_str(), L"rb");
+  std::string bytes;
+  for (char chunk[65536]; file && !feof(file) && !ferror(file);) bytes.append(chunk, fread(chunk, 1, sizeof chunk, file));
+  return file && !fclose(file) ? bytes : kMissing;
+}
+
 std::string State(const std::string& path, bool times) {
-  std::string bytes = ReadRawFile(path);
-  if (bytes == kMissing) return FileExists(path) ? "<folder>" : kMissing;
+  std::string bytes = ReadUtf8Path(path);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Wide(path).c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  if (bytes == kMissing) return find != INVALID_HANDLE_VALUE ? "<folder>" : kMissing;
   FILETIME local, archive;
   DosDateTimeToFileTime(HIWORD(kEntryDosTime), LOWORD(kEntryDosTime), &local);
   LocalFileTimeToFileTime(&local, &archive);  // the archive's time is local time
-  WIN32_FIND_DATAA data;
-  FindClose(FindFirstFileA(path.c_str(), &data));
   return Shown(bytes, "") + (times && !CompareFileTime(&archive, &data.ftLastWriteTime) ? "|time" : "");
 }
 
@@ -300,7 +320,7 @@ void RunRow(const Row& row) {
     expected.clear();
     actual.clear();
     for (const auto& f : row.after) {
-      std::string path = Shown(f.first, folder), want = Shown(f.second, folder);
+      std::string path = Shown(f.first, folder, true), want = Shown(f.second, folder);
       bool times = row.archiveTimes && want[0] != '<';
       expected.push_back({f.first, times ? want + "|time" : want});
       actual.push_back({f.first, State(path[1] == ':' ? path : folder + "\\" + path, times)});
@@ -322,7 +342,8 @@ std::string Log(const std::string& args, const std::string& cwd, int show) {
 
 TEST(PackedRun, DamagedHostileAndSignedArchives) {
   Files a = {{"a.txt", Noise(40000, 2, false)}};
-  std::string zip = MakeZip(a), head = Packed(MetaData(), zip, a), renamed = zip;
+  std::string zip = MakeZip(a), head = Packed(MetaData(), zip, a), renamed = zip, elsewhere = head + zip;
+  elsewhere[elsewhere.find("\\out\n") + 3] = 'n';  // the folder named in the block, not the check line
   head.resize(head.size() - zip.size());  // stub and meta data
   ZipLayout layout = ReadZipLayout(zip);
   ASSERT_TRUE(layout.ok);
@@ -357,6 +378,7 @@ TEST(PackedRun, DamagedHostileAndSignedArchives) {
       {"packed-size-halved", head + Patched(zip, ZIP_COMPRESSED, layout.entries[0].compressedSize / 2), 26},
       {"entry-data-flipped", Packed(MetaData(), flipped, two), 26, "good"},
       {"entry-data-flipped-delete", Packed({.deleteFiles = 1}, flipped, two), 26, kMissing},
+      {"meta-check-failed", elsewhere, 6},
   };
   std::vector<Row> rows;
   for (const auto& d : damages) {  // nothing of a damaged entry stays, not even a short file
@@ -365,9 +387,14 @@ TEST(PackedRun, DamagedHostileAndSignedArchives) {
     rows.push_back({.name = d.name, .bytes = d.bytes, .shot = d.error == 9 ? "error-0009" : nullptr,
                     .code = 1, .windows = {Error(d.error)}, .after = after});
   }
-  // A name that leaves the extraction folder (which names do: the rules suite's); the entry before stays.
-  rows.push_back({.name = "name-climbs", .entries = {{"first.txt", "1"}, {"..\\evil.txt", "evil"}}, .code = 1,
-                  .windows = {Error(21)}, .after = {{"out\\first.txt", "1"}, {"evil.txt", kMissing}}});
+  // A name that leaves the extraction folder (which names do: the rules suite's), or is not UTF-8 though
+  // flagged so (a cut sequence, an overlong ".."); the entry before stays.
+  for (const char* evil : {"..\\evil.txt", "C:\\\xC3\xA9vil.txt", "\xC0\xAE\xC0\xAE\\evil.txt", "evil\xC3.txt"})
+    rows.push_back({.name = "name-climbs-" + std::to_string(rows.size()), .entries = {{"first.txt", "1"}, {evil, "e"}},
+                    .code = 1, .windows = {Error(21)},
+                    .after = {{"out\\first.txt", "1"}, {"evil.txt", kMissing}, {"C:\\\xC3\xA9vil.txt", kMissing}}});
+  // A block from an older build, without the check line, is read as before.
+  rows.push_back({.name = "meta-unchecked", .meta = {.checked = false}, .entries = a, .after = {{"out\\a.txt", a[0].second}}});
   rows.push_back({.name = "name-too-long", .entries = {{std::string(300, 'n'), "x"}}, .code = 1,
                   .windows = {Error(21)}});
   rows.push_back({.name = "folder-too-long", .meta = {.extractionPath = "*TempDir*" + std::string(240, 'f')},
@@ -423,6 +450,23 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
   ASSERT_NE(kMissing, gProbe) << "launch_probe.exe not built";
   Files treeAndProbe = kTree;
   treeAndProbe.push_back({"bin\\probe.exe", gProbe});
+  std::string longName;  // 275 bytes of UTF-8, 95 units of UTF-16 (each part within Linux's 255 bytes)
+  for (int i = 0; i < 90; ++i) longName += i == 60 ? "\\名" : "名";
+  longName += ".txt";
+  const Files kWorld = {{"Café.txt", "latin"}, {"папка\\файл.txt", "cyrillic"}, {"日本語\\テスト.txt", "japanese"},
+                        {"😀\\emoji😀.txt", "emoji"}, {"naïve\\файл 日本.txt", "mixed"}, {longName, "long"}};
+  // Without the flag, names are the system code page's: the same ones, as far as this one holds them.
+  const char* page = getenv("VQ_CODE_PAGE");
+  EXPECT_EQ(page ? atoi(page) : (int)GetACP(), (int)GetACP()) << "the locale's code page";
+  Files kWorldAfter, worldAndProbe = kWorld, codePage, codePageAfter;
+  for (const auto& f : kWorld) {
+    kWorldAfter.push_back({"out\\" + f.first, f.second});
+    char name[256];
+    BOOL lost = FALSE;
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Wide(f.first).c_str(), -1, name, 256, nullptr, &lost) && !lost)
+      codePage.push_back({name, f.second}), codePageAfter.push_back(kWorldAfter.back());
+  }
+  worldAndProbe.push_back({"起動\\プローブ.exe", gProbe});
   const Row rows[] = {
       {.name = "launch-arguments",
        .meta = {.launches = {{"bin\\probe.exe", "/a *Command* -t *tempdir*x", "*maximizewin*"}}},
@@ -449,6 +493,14 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
                 .launches = {{"bin\\probe.exe", "--leave=..\\..\\installed.txt", "*HideWin*"}}},
        .entries = treeAndProbe,
        .after = {{"Games\\installed.txt", "left by the probe\n"}, {"Games\\MyGame", kMissing}}},
+      // Names in any language (UTF-8, flagged) reach the system exactly, and so do a launch entry and its
+      // arguments; delete files takes every one of them out again.
+      {.name = "names-any-language", .entries = kWorld, .after = kWorldAfter, .archiveTimes = true},
+      {.name = "names-code-page", .bytes = Packed({}, MakeZip(codePage, "", 6, false), codePage), .after = codePageAfter},
+      {.name = "names-any-language-delete",
+       .meta = {.deleteFiles = 1, .launches = {{"起動\\プローブ.exe", "привет *Command*", "*HideWin*"}}},
+       .entries = worldAndProbe, .args = "мир ё",
+       .after = {{"logs\\プローブ.exe.log", Log("привет мир ё", "%F\\out\\起動", SW_HIDE)}, {"out", kMissing}}},
       // Both programs end before the files go, and every folder the run made.
       {.name = "delete-waits",
        .meta = {.deleteFiles = 1, .launches = {{"a\\slow.exe", "--sleep=3000", "*HideWin*"},
@@ -471,13 +523,13 @@ TEST(PackedRun, PathVariables) {
       {"*StartMenu*", "Programs"}, {"*StartUp*", "Startup"}, {"*QuickLaunch*", "AppData"},
       {"*ProgramFiles*", "ProgramFilesDir"}};
   std::vector<std::unique_ptr<ScopedRegistryValue>> saved;
-  for (auto& v : variables) {
-    std::string target = shell + v[1];
+  for (auto& v : variables) {  // the Desktop of a user whose name is outside the code page
+    std::string target = shell + v[1] + (strcmp(v[1], "Desktop") ? "" : " Zoë 李");
     bool user = strcmp(v[1], "ProgramFilesDir");
     saved.emplace_back(new ScopedRegistryValue(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
         user ? kShellFoldersKey : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", v[1], target));
     if (v[1] == std::string("AppData")) target += "\\Microsoft\\Internet Explorer\\Quick Launch";
-    MakeFolder(target);
+    if (!CreateDirectoryW(Wide(target).c_str(), nullptr)) MakeFolder(target);
     line += std::string(v[0]) + "|";
     expected += target + "\\|";
   }
@@ -537,14 +589,17 @@ const char kPassword[] = "campaign secret";
 
 // Every file below folder by relative path, lower case; folders as "name\\".
 typedef std::map<std::string, std::string> Tree;
+// Listed in UTF-16, named in UTF-8 (only ASCII letters lowered).
 void ListTree(const std::string& folder, const std::string& prefix, Tree* out) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data)) {
-    std::string name = prefix + data.cFileName, path = folder + "\\" + data.cFileName;
-    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-    if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, "..")) continue;
-    (*out)[name + (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "\\" : "")] = ReadRawFile(path);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Wide(folder + "\\*").c_str(), &data);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
+    char utf8[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, data.cFileName, -1, utf8, sizeof utf8, nullptr, nullptr);
+    std::string name = prefix + utf8, path = folder + "\\" + utf8;
+    for (char& c : name) c = c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+    if (!strcmp(utf8, ".") || !strcmp(utf8, "..")) continue;
+    (*out)[name + (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "\\" : "")] = ReadUtf8Path(path);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListTree(path, name + "\\", out);
   }
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
@@ -553,9 +608,9 @@ void ListTree(const std::string& folder, const std::string& prefix, Tree* out) {
 // The verdict on one variant, run in dir: "complete", "error #NNNN",
 // "not run: ..." or "FAULT: ...".
 std::string Verdict(const std::string& dir, const std::string& bytes, const Tree& originals) {
-  // Damaged meta data that still names its marker could name any folder.
-  if (bytes.find("[VQ]") < 60000 && bytes.find("ExtractionPath=*AppDir*\\out\n") == std::string::npos)
-    return "not run: the damaged meta data may name a folder outside the test";
+  // Meta data damaged where it names the folder must end in error 6: its check line fails.
+  bool otherFolder =
+      bytes.find("[VQ]") < 60000 && bytes.find("ExtractionPath=*AppDir*\\out\n") == std::string::npos;
   bool deletes = bytes.find("DeleteFiles=0\n") == std::string::npos;
   RunResult result = RunPacked(dir, {.bytes = bytes, .password = kPassword, .timeoutMs = 20000});
   std::string error;
@@ -568,6 +623,7 @@ std::string Verdict(const std::string& dir, const std::string& bytes, const Tree
   if (result.metaLeft) return "FAULT: the meta data copy stayed";
   if (result.code == 1 && error.empty()) return "FAULT: exit code 1 without a numbered error";
   if (result.code == 0 && !error.empty()) return "FAULT: success after " + error;
+  if (otherFolder && error != "error #0006") return "FAULT: damaged meta data used, " + (error.empty() ? "success" : error);
   Tree left;
   ListTree(dir, "", &left);
   for (const auto& f : left) {
@@ -594,10 +650,13 @@ TEST(Campaign, DamagedExecutablesEndInAnErrorOrInTheOriginalFiles) {
   std::string root = RunFolder("e2e\\campaign");
   Files source = {{"readme.txt", "Read me first.\r\n"}, {"empty.txt", ""},
                   {"data\\big.txt", Noise(180000, 7, true)}, {"data\\noise.bin", Noise(20000, 9, false)},
-                  {"data\\deep\\er\\nested.txt", Noise(3000, 11, true)}};
-  Tree originals;
-  MakeTree(root + "\\src\\", source);
-  ListTree(root + "\\src", "", &originals);
+                  {"data\\deep\\er\\nested.txt", Noise(3000, 11, true)}, {"日本\\файл😀.txt", "names"}};
+  Tree originals;  // as ListTree names them: each file and each folder above it
+  for (auto f : source) {
+    for (char& c : f.first) c = c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+    originals[f.first] = f.second;
+    for (size_t at = 0; (at = f.first.find('\\', at + 1)) != std::string::npos;) originals[f.first.substr(0, at + 1)] = "<missing>";
+  }
   const std::string good[2] = {Packed(MetaData(), MakeZip(source), source),
                                Packed({.password = 1}, MakeZip(source, kPassword), source)};
   std::string report;

@@ -12,6 +12,7 @@
 #include "extractor/locate.h"
 #include "extractor/run_rules.h"
 #include "base/text.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -112,6 +113,27 @@ TEST(EntryNames, SafeAndUnsafe) {
       {".. \\a", false},       {"\\\\srv\\share", false},
   };
   for (const auto& c : cases) EXPECT_EQ(c.safe, IsEntryNameSafe(c.name)) << c.name;
+}
+
+// The stub's conversion of UTF-8 names and values: exact, or refused whole.
+TEST(EntryNames, Utf8ToUtf16) {
+  struct { const char* utf8; std::u16string utf16; bool ok; size_t room; } cases[] = {
+      {"", u"", true, 1},  {"a.txt", u"a.txt", true, 8},  {"Caf\xC3\xA9", u"Caf\u00E9", true, 8},
+      {"\xD1\x84\xD0\xB0\xE6\x97\xA5", u"\u0444\u0430\u65E5", true, 8},  {"\xEF\xBF\xBD", u"\uFFFD", true, 2},
+      {"\xF0\x9F\x98\x80!", u"\U0001F600!", true, 4},  {"\xF4\x8F\xBF\xBF", u"\U0010FFFF", true, 3},  // pairs fit exactly
+      {"\xF0\x9F\x98\x80", u"", false, 2},  {"abc", u"", false, 3},  {"a", u"", false, 0},  // no room for the zero
+      {"\xC0\xAE", u"", false, 8},  {"\xE0\x80\xAE", u"", false, 8},  {"\xF0\x80\x80\xAE", u"", false, 8},  // overlong
+      {"a\xC3", u"", false, 8},  {"\xE6\x97", u"", false, 8},  {"\xF0\x9F\x98" "a", u"", false, 8},  // cut short
+      {"\x80", u"", false, 8},  {"\xED\xA0\x80", u"", false, 8},  {"\xF4\x90\x80\x80", u"", false, 8},  // surrogate, > U+10FFFF
+      {"\xF8\x88\x80\x80\x80", u"", false, 8},  {"\xFF", u"", false, 8},  {"\xC1\xBF", u"", false, 8},
+  };
+  for (const auto& c : cases) {
+    Utf16Unit out[8] = {'x', 'x'};
+    EXPECT_EQ(c.ok ? c.utf16.size() : (size_t)-1, Utf8ToUtf16(c.utf8, out, c.room)) << c.utf8;
+    std::u16string text;  // out is left empty on a refusal
+    for (size_t i = 0; c.room > 0 && out[i]; ++i) text += (char16_t)out[i];
+    EXPECT_EQ(c.utf16, text) << c.utf8;
+  }
 }
 
 TEST(EntryNames, InsideFolder) {

@@ -1,5 +1,7 @@
 #include "tests/support/registry_win32.h"
 
+#include <string.h>
+
 const char* const kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -7,8 +9,13 @@ static bool SetRegistryText(HKEY root, const char* key, const char* name, const 
   HKEY handle;
   if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != 0)
     return false;
-  bool ok = RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)value.c_str(),
-                           (DWORD)value.size() + 1) == 0;
+  // UTF-8 when it is well-formed (folders in any language), else the code page.
+  std::wstring wide(value.size() + 1, L'\0'), wideName(strlen(name) + 1, L'\0');
+  if (!MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, value.c_str(), -1, &wide[0], (int)wide.size()))
+    MultiByteToWideChar(CP_ACP, 0, value.c_str(), -1, &wide[0], (int)wide.size());
+  MultiByteToWideChar(CP_ACP, 0, name, -1, &wideName[0], (int)wideName.size());
+  bool ok = RegSetValueExW(handle, wideName.c_str(), 0, REG_SZ, (const BYTE*)wide.c_str(),
+                           (DWORD)(wcslen(wide.c_str()) + 1) * sizeof(wchar_t)) == 0;
   RegCloseKey(handle);
   return ok;
 }

@@ -28,7 +28,24 @@ static std::vector<std::pair<std::string, bool>> Entries(const std::string& fold
   return entries;
 }
 
+#ifdef _WIN32
+// In UTF-16, so that names outside the code page go too.
+static void RemoveTreeW(const std::wstring& path) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data))
+    if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) RemoveTreeW(path + L"\\" + data.cFileName);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  if (!RemoveDirectoryW(path.c_str())) DeleteFileW(path.c_str());
+}
+#endif
+
 void RemoveTree(const std::string& path) {
+#ifdef _WIN32
+  wchar_t wide[VQ_PATH_SIZE];
+  int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, VQ_PATH_SIZE) - 1;
+  if (units > 0) return RemoveTreeW(std::wstring(wide, units - (wide[units - 1] == L'\\')));
+#endif
   PlatformFileInfo info;
   if (!PlatformGetFileInfo(path.c_str(), &info)) return;
   if (!info.isFolder) {
