@@ -148,9 +148,6 @@ enum PlatformRegistryRoot { PLATFORM_HKEY_CLASSES_ROOT, PLATFORM_HKEY_CURRENT_US
 // zero). Returns false on failure; POSIX has no registry and returns false.
 bool PlatformRegistrySetString(PlatformRegistryRoot root, const char* keyPath,
                                const char* valueName, const char* text);
-// Reads a REG_SZ value back (tests, shell folders). false when missing.
-bool PlatformRegistryGetString(PlatformRegistryRoot root, const char* keyPath,
-                               const char* valueName, char* out, size_t outSize);
 
 // ---------------------------------------------------------------- clock
 

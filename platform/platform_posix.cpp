@@ -315,12 +315,6 @@ bool PlatformRegistrySetString(PlatformRegistryRoot, const char*, const char*, c
   return false;
 }
 
-bool PlatformRegistryGetString(PlatformRegistryRoot, const char*, const char*, char* out,
-                               size_t outSize) {
-  if (outSize) out[0] = '\0';
-  return false;
-}
-
 // ---------------------------------------------------------------- clock
 
 void PlatformGetLocalTime(PlatformLocalTime* t) {

@@ -304,31 +304,6 @@ bool PlatformRegistrySetString(PlatformRegistryRoot root, const char* keyPath,
   return result == ERROR_SUCCESS;
 }
 
-bool PlatformRegistryGetString(PlatformRegistryRoot root, const char* keyPath,
-                               const char* valueName, char* out, size_t outSize) {
-  if (outSize == 0) return false;
-  out[0] = '\0';
-  HKEY key;
-  if (RegOpenKeyExA(RootKey(root), keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  DWORD type = 0;
-  DWORD size = outSize > 0x7FFFFFFF ? 0x7FFFFFFF : (DWORD)outSize;
-  LONG result = RegQueryValueExA(key, valueName, nullptr, &type, (BYTE*)out, &size);
-  RegCloseKey(key);
-  if (result != ERROR_SUCCESS || type != REG_SZ) {
-    out[0] = '\0';
-    return false;
-  }
-  // A value stored without its terminating zero still comes back as a text.
-  if (size == 0 || out[size - 1] != '\0') {
-    if (size >= outSize) {
-      out[0] = '\0';
-      return false;
-    }
-    out[size] = '\0';
-  }
-  return true;
-}
-
 // ---------------------------------------------------------------- clock
 
 void PlatformGetLocalTime(PlatformLocalTime* t) {
