@@ -3,7 +3,7 @@
 # (a missing libgcc_s_dw2-1.dll or libstdc++-6.dll stops it from starting).
 set -euo pipefail
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
-allowed=" kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll advapi32.dll msvcrt.dll ole32.dll oleaut32.dll shlwapi.dll version.dll "
+allowed=" kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll advapi32.dll msvcrt.dll ole32.dll oleaut32.dll shlwapi.dll version.dll bcrypt.dll "
 status=0
 for exe in "$@"; do
   dlls=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')

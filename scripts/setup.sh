@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on Debian 12: compilers,
-# Wine with 32-bit support, Xvfb, the test and packaging tools, and zlib's
+# OpenSSL's libcrypto (the native side of the cryptography), Wine with
+# 32-bit support, Xvfb, the test and packaging tools, and zlib's
 # source package (minizip is compiled from its contrib folder for both
 # configurations). Packages named as arguments are installed as well.
 # Idempotent: quick when everything is in place already.
@@ -12,7 +13,7 @@ ZLIB_DIR="$DEPS_DIR/zlib-1.2.13"
 
 PACKAGES=(cmake make g++ clang g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
           binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 zlib1g-dev googletest wine wine32 wine64 xvfb xauth
+          binutils-mingw-w64-x86-64 zlib1g-dev libssl-dev googletest wine wine32 wine64 xvfb xauth
           imagemagick x11-apps xdotool zip unzip p7zip-full python3
           help2man dpkg-dev file locales "$@")
 

@@ -168,6 +168,20 @@ std::string BoxSeen(const std::string& caption, const std::string& text, unsigne
   return caption + "|" + text + "|" + std::to_string(flags) + "|" + std::to_string(owner);
 }
 
+std::string HexOf(const void* data, size_t size) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (const unsigned char *p = (const unsigned char*)data, *end = p + size; p < end; p++)
+    out += {digits[*p >> 4], digits[*p & 15]};
+  return out;
+}
+
+std::string FromHex(const char* hex) {
+  std::string out;
+  for (; hex[0] && hex[1]; hex += 2) out += (char)std::stoi(std::string(hex, 2), nullptr, 16);
+  return out;
+}
+
 std::vector<std::string> LogLines() {
   std::vector<std::string> lines;
   for (size_t i = BuildLogLineCount(); i-- > 0;)

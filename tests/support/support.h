@@ -54,5 +54,10 @@ std::string Bytes(const char (&literal)[N]) {
   return std::string(literal, N - 1);
 }
 
+// Bytes as lower-case hexadecimal, and back (pairs of digits; a lone last
+// digit is dropped).
+std::string HexOf(const void* data, size_t size);
+std::string FromHex(const char* hex);
+
 // The build log's lines oldest first, each as "<mark>|<text>".
 std::vector<std::string> LogLines();
