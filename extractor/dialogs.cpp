@@ -143,7 +143,7 @@ void HideProgress() {
   HWND window = gRun.progress;
   if (!window) return;
   // The last percentage is seen before the window goes, however fast it came.
-  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.settings.unzipSize);
+  uint32_t position = ProgressPosition32(gRun.extractedBytes, gRun.settings.unzipSize);
   if (IsWindowVisible(window) && position + 1 != gShownPlusOne) ShowProgressAt(window, position);
   ShowWindow(window, SW_HIDE);
 }
@@ -171,7 +171,7 @@ void UpdateProgress() {
   // beside an old percentage), one that paints right after an empty queue
   // whole.
   DispatchPendingMessages();
-  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.settings.unzipSize);
+  uint32_t position = ProgressPosition32(gRun.extractedBytes, gRun.settings.unzipSize);
   if (!visible || position + 1 != gShownPlusOne) ShowProgressAt(window, position);
   DispatchPendingMessages();
 }
