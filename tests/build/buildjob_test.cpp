@@ -173,16 +173,14 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
     damaged[i / 8] ^= (char)(1 << i % 8);
     EXPECT_EQ(VerifyMetaCheck(damaged.data(), damaged.size()), META_CHECK_FAILED) << i;
   }
-  const std::string state = checked.substr(0, checked.rfind('=') + 1), entries = state.substr(0, state.rfind('W'));
-  const std::string over = parts.header.substr(0, parts.header.size() - 2);  // "...\nOverwrite="
+  const std::string state = checked.substr(0, checked.rfind('=') + 1), over = parts.header.substr(0, parts.header.size() - 2);
   const MetaCheck A = META_CHECK_ABSENT, F = META_CHECK_FAILED;
-  const std::pair<std::string, MetaCheck> kEnds[] = {
+  const std::pair<std::string, MetaCheck> kEnds[] = {  // over: up to "Overwrite=", state: up to "WinState3="
       {block, META_CHECK_PASSED}, {checked, A}, {parts.header, A}, {over + "-12\n", A}, {state + "\r", A},
       {block + "x", F}, {block.substr(0, block.size() - 1), F}, {parts.header + parts.check, F}, {checked + "\r", F},
       {state + "x=1\r", F}, {over + "2x" + parts.check, F}, {over + "x\n", F}, {over + "\n", F}, {over + "-\n", F},
-      {entries + "WinState=x\r", F}, {entries + "State0=x\r", F}, {entries + "WinState0x\r", F}};
-  for (const auto& end : kEnds)
-    EXPECT_EQ(VerifyMetaCheck(end.first.data(), end.first.size()), end.second) << end.first.substr(end.first.size() - 9);
+      {over + "0\nWinState=x\r", F}, {over + "0\nState0=x\r", F}, {over + "0\nWinState0x\r", F}};
+  for (const auto& e : kEnds) EXPECT_EQ(VerifyMetaCheck(e.first.data(), e.first.size()), e.second) << e.first;
 
   // Offsets inside the archive count from its own first byte.
   const std::string& zip = parts.archive;
