@@ -1,11 +1,9 @@
 #!/usr/bin/env python3
 """Draws the extractor's two icons and writes them as single-image icon files
-of 32 x 32 pixels:
+of 32 x 32 pixels with 256 colours (2238 bytes each):
 
-  stub-icon.ico      program icon (group 8001): a parcel with a down arrow,
-                     256 colours (2238 bytes)
-  password-icon.ico  password dialog icon (group 8002): a padlock, 16 colours
-                     (766 bytes): it uses fewer, and the stub is smaller so
+  stub-icon.ico      program icon (group 8001): a parcel with a down arrow
+  password-icon.ico  password dialog icon (group 8002): a padlock
 
 The program icon is also the builder's stub icon reference, so its directory
 follows the one kind of icon a build accepts: planes and bit count 0, image
@@ -106,36 +104,28 @@ def padlock():
     return img
 
 
-def icon_file(img, bits=8):
-    colours = palette()[:1 << bits]
-    row_size = SIZE * bits // 8  # rows already 4-byte aligned
-    xor_size = row_size * SIZE
+def icon_file(img):
+    colours = palette()
+    xor_size = SIZE * SIZE  # 8 bits per pixel, rows already 4-byte aligned
     and_size = SIZE * 4  # 1 bit per pixel, 4 bytes per row
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, bits, 0,
-                         xor_size + and_size, 0, 0, len(colours), 0)
+    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 8, 0,
+                         xor_size + and_size, 0, 0, 256, 0)
     table = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in colours)
     rows = img[::-1]  # bottom-up
-    pixels = bytearray()
-    for row in rows:
-        indices = [INDEX[c] for c in row]
-        if bits == 4:  # two pixels a byte, the left one in the high half
-            indices = [indices[x] << 4 | indices[x + 1] for x in range(0, SIZE, 2)]
-        pixels += bytes(indices)
+    pixels = bytes(INDEX[c] for row in rows for c in row)
     mask = bytearray()
     for row in rows:
-        bits_set = 0
+        bits = 0
         for x, c in enumerate(row):
             if c == "clear":
-                bits_set |= 1 << (31 - x)
-        mask += struct.pack(">I", bits_set)
-    image = header + table + bytes(pixels) + bytes(mask)
-    assert len(image) == 40 + 4 * len(colours) + xor_size + and_size
-    # The program icon's directory as the builder's reference has it: colour
-    # count, planes and bit count 0.
-    count, planes, bit_count = (0, 0, 0) if bits == 8 else (1 << bits, 1, bits)
+                bits |= 1 << (31 - x)
+        mask += struct.pack(">I", bits)
+    image = header + table + pixels + bytes(mask)
+    assert len(image) == 2216
     directory = struct.pack("<HHH", 0, 1, 1) + struct.pack(
-        "<BBBBHHII", SIZE, SIZE, count, 0, planes, bit_count, len(image), 22)
+        "<BBBBHHII", SIZE, SIZE, 0, 0, 0, 0, len(image), 22)
     data = directory + image
+    assert len(data) == 2238
     # The stub must never hold the meta data marker or a zip local header.
     for forbidden in (b"[VQ]", b"PK\x03\x04"):
         if forbidden in data:
@@ -145,9 +135,9 @@ def icon_file(img, bits=8):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    for name, img, bits in (("stub-icon.ico", parcel(), 8), ("password-icon.ico", padlock(), 4)):
+    for name, img in (("stub-icon.ico", parcel()), ("password-icon.ico", padlock())):
         with open(os.path.join(here, name), "wb") as f:
-            f.write(icon_file(img, bits))
+            f.write(icon_file(img))
 
 
 if __name__ == "__main__":
