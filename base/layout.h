@@ -19,7 +19,8 @@
 // No padding, length fields or trailer between the pieces. The stub reads the
 // block M..A through the profile services (section "VQ"), which take LF and
 // CR alike as line ends. Its values are UTF-8 when it ends with the check
-// line; a block without one (made by an older build) is read as before.
+// line; a block without one is read as before only when it ends as an older
+// build's did, with its Overwrite= line or its last WinState<i>= line.
 #pragma once
 
 #include "base/names.h"

@@ -127,8 +127,11 @@ const char* CommandTailOf(const char* commandLine) {
   return p;
 }
 
-uint32_t ProgressPosition(uint64_t done, uint64_t total) {
+uint32_t ProgressPosition32(uint32_t done, uint32_t total) {
   if (total == 0) return 100;
-  uint64_t position = total < 100 ? done * 100 / total : done / (total / 100);
-  return position > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)position;
+  if (total >= 100) return done / (total / 100);
+  // done * 100 / total in two parts: the whole multiples of total, then the
+  // rest, whose hundredfold stays below 10000.
+  uint32_t whole = done / total, rest = done % total * 100 / total;
+  return whole > (0xFFFFFFFFu - rest) / 100 ? 0xFFFFFFFFu : whole * 100 + rest;
 }

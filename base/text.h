@@ -62,5 +62,14 @@ const char* CommandTailOf(const char* commandLine);
 // A progress bar's position for done of total bytes: done / (total / 100),
 // both divisions truncating; done * 100 / total while total is below 100 (the
 // divisor would be 0); 100 for a total of 0. Passes 100 when more was done
-// than the total promised: a bar shows at most 100 by itself.
-uint32_t ProgressPosition(uint64_t done, uint64_t total);
+// than the total promised: a bar shows at most 100 by itself. Inline, so that
+// only the programs that call it link the 64-bit division (libgcc's
+// __udivdi3 on 32-bit Windows), which the extractor stub leaves out.
+inline uint32_t ProgressPosition(uint64_t done, uint64_t total) {
+  if (total == 0) return 100;
+  uint64_t position = total < 100 ? done * 100 / total : done / (total / 100);
+  return position > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)position;
+}
+// The same position for 32-bit counts, in 32-bit divisions only: the
+// extractor stub's.
+uint32_t ProgressPosition32(uint32_t done, uint32_t total);

@@ -122,6 +122,12 @@ int main(int argc, char** argv) {
 #endif
   PackOptions options;
   char error[VQ_TEXT_SIZE];
+  int bad = 0;
+  if (!PlatformSystemArguments(argc, argv, &bad)) {
+    fprintf(stderr, "vqpack: %s: this name holds characters the system's code page cannot show\n",
+            argv[bad]);
+    return 2;
+  }
   if (!ParsePackArguments(argc, argv, &options, error, sizeof error)) {
     fprintf(stderr, "vqpack: %s\n%s", error, kUsage);
     return 2;

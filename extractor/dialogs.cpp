@@ -105,7 +105,8 @@ static INT_PTR CALLBACK ProgressProcedure(HWND window, UINT message, WPARAM, LPA
       AddControl(window, "Static", "Extracting files...", 0, 0, 1, 32, 9, 40, 8);
       gRun.progressPercent = AddControl(window, "Static", "", SS_CENTER, 0, 1, 72, 9, 15, 8);
       HWND icon = AddIcon(window, 2, 7, 15, LoadStubIcon(ICON_PROGRAM, 24));
-      MoveWindow(icon, 8, 16, 48, 48, FALSE);
+      // SetWindowPos, not MoveWindow: one import less.
+      SetWindowPos(icon, nullptr, 8, 16, 48, 48, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
       gRun.progressBar = AddControl(window, PROGRESS_CLASSA, "", 0, 0, 3, 32, 19, 160, 12);
       SendMessageA(gRun.progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
       SendMessageA(gRun.progressBar, PBM_SETSTEP, 1, 0);
@@ -134,7 +135,7 @@ static void ShowProgressAt(HWND window, uint32_t position) {
   SendMessageA(gRun.progressBar, PBM_SETPOS, position, 0);
   char percent[16];
   FormatPercent(position, percent);
-  SetWindowTextA(gRun.progressPercent, percent);
+  SendMessageA(gRun.progressPercent, WM_SETTEXT, 0, (LPARAM)percent);  // as SetWindowTextA, one import less
   UpdateWindow(window);
   GdiFlush();  // on the screen whole before any message is answered
 }
@@ -143,7 +144,7 @@ void HideProgress() {
   HWND window = gRun.progress;
   if (!window) return;
   // The last percentage is seen before the window goes, however fast it came.
-  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.settings.unzipSize);
+  uint32_t position = ProgressPosition32(gRun.extractedBytes, gRun.settings.unzipSize);
   if (IsWindowVisible(window) && position + 1 != gShownPlusOne) ShowProgressAt(window, position);
   ShowWindow(window, SW_HIDE);
 }
@@ -171,7 +172,7 @@ void UpdateProgress() {
   // beside an old percentage), one that paints right after an empty queue
   // whole.
   DispatchPendingMessages();
-  uint32_t position = ProgressPosition(gRun.extractedBytes, gRun.settings.unzipSize);
+  uint32_t position = ProgressPosition32(gRun.extractedBytes, gRun.settings.unzipSize);
   if (!visible || position + 1 != gShownPlusOne) ShowProgressAt(window, position);
   DispatchPendingMessages();
 }

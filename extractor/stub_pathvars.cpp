@@ -88,7 +88,7 @@ static void ProgramFilesDir(char* out, size_t outSize) {
 static bool StubPathExists(const char* path) {
   WCHAR wide[VQ_PATH_SIZE];
   if (!WidenUtf8(path, wide, VQ_PATH_SIZE)) return false;
-  if (strpbrk(path, "*?")) {
+  if (strchr(path, '*') || strchr(path, '?')) {  // strchr, not strpbrk: one import less
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(wide, &data);
     if (find == INVALID_HANDLE_VALUE) return false;

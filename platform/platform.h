@@ -22,6 +22,14 @@ bool PlatformSystemPath(const char* path, char* out, size_t outSize);
 bool PlatformModuleFileName(char* out, size_t outSize);
 
 
+// The program's arguments (argv[1] on) as the code page calls take them.
+// Windows hands a program its arguments in the code page, so that a name
+// outside it arrives with "?" and names another file or none: such an
+// argument is replaced by the short form of the existing path it names.
+// Returns false, with *bad its index, for one that names no existing path
+// and has no code page form; true on POSIX, where arguments are bytes.
+bool PlatformSystemArguments(int argc, char** argv, int* bad);
+
 // ---------------------------------------------------------------- files
 
 struct PlatformFileInfo {
@@ -91,7 +99,8 @@ bool PlatformReplaceFile(const char* from, const char* to);
 
 // The process's current folder with a trailing backslash. false on failure.
 bool PlatformCurrentFolder(char* out, size_t outSize);
-// The system's temporary folder with a trailing backslash. false on failure.
+// The system's temporary folder with a trailing backslash; on Windows in its
+// short form when the code page cannot show its long one. false on failure.
 bool PlatformTempFolder(char* out, size_t outSize);
 // GetTempFileNameA(folder, prefix, 0): a unique name in `folder` from the
 // prefix's first three characters, created as an empty file. false on failure.

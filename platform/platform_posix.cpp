@@ -246,6 +246,8 @@ bool PlatformCurrentFolder(char* out, size_t outSize) {
   return ProgramPath(buffer, out, outSize);
 }
 
+bool PlatformSystemArguments(int, char**, int*) { return true; }
+
 bool PlatformTempFolder(char* out, size_t outSize) {
   const char* dir = getenv("TMPDIR");
   if (!dir || !*dir) dir = "/tmp";

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string.h>
 
@@ -160,11 +161,53 @@ bool PlatformCurrentFolder(char* out, size_t outSize) {
   return CopyOut(buffer, out, outSize);
 }
 
+// A wide path as the code page calls take it. One that the code page cannot
+// show exactly (a user folder named outside it) goes in its short form,
+// whose names the system makes from the code page; "?" in its place would
+// name another file. false when neither form fits (out then empty).
+static bool SystemFormOfWidePath(const wchar_t* path, char* out, size_t outSize) {
+  const int size = outSize > 0x7FFFFFFF ? 0x7FFFFFFF : (int)outSize;
+  const bool utf8 = GetACP() == CP_UTF8;  // takes neither the flag nor the question
+  wchar_t shortForm[MAX_PATH];
+  for (int pass = 0; pass < 2 && size > 0; ++pass) {
+    BOOL lossy = FALSE;
+    if (WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, path, -1, out, size,
+                            nullptr, utf8 ? nullptr : &lossy) > 0 && !lossy) {
+      return true;
+    }
+    DWORD n = GetShortPathNameW(path, shortForm, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) break;
+    path = shortForm;
+  }
+  if (size > 0) out[0] = '\0';
+  return false;
+}
+
+bool PlatformSystemArguments(int argc, char** argv, int* bad) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return true;
+  bool ok = true;
+  // The C runtime splits the line by the same rules; where the counts differ
+  // the arguments are left as it gave them.
+  for (int i = 1; ok && count == argc && i < argc; ++i) {
+    char form[VQ_TEXT_SIZE];
+    if (!SystemFormOfWidePath(wide[i], form, sizeof form)) {
+      *bad = i;
+      ok = false;
+    } else if (strcmp(form, argv[i]) != 0) {
+      char* kept = (char*)HeapAlloc(GetProcessHeap(), 0, strlen(form) + 1);
+      if (kept) argv[i] = strcpy(kept, form);  // for the rest of the program's life
+    }
+  }
+  LocalFree(wide);
+  return ok;
+}
+
 bool PlatformTempFolder(char* out, size_t outSize) {
-  char buffer[MAX_PATH + 1];
-  DWORD n = GetTempPathA(sizeof buffer, buffer);
-  if (n == 0 || n >= sizeof buffer) return false;
-  return CopyOut(buffer, out, outSize);
+  wchar_t buffer[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  return n != 0 && n <= MAX_PATH && SystemFormOfWidePath(buffer, out, outSize);
 }
 
 bool PlatformTempFileName(const char* folder, const char* prefix, char* out, size_t outSize) {
@@ -178,9 +221,20 @@ bool PlatformTempFileName(const char* folder, const char* prefix, char* out, siz
 // ---------------------------------------------------------------- UTF-8 paths
 
 // A UTF-8 path in UTF-16, which every program path fits. false when it is
-// not valid UTF-8.
+// not valid UTF-8. A long one takes the "\\?\" form, in which the wide calls
+// go past MAX_PATH, so that a deep source folder is listed and read whole
+// instead of seeming empty.
 static bool WidePath(const char* path, wchar_t (&wide)[VQ_TEXT_SIZE]) {
-  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, VQ_TEXT_SIZE) > 0;
+  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, VQ_TEXT_SIZE);
+  if (n == 0) return false;
+  if (n < MAX_PATH - 12 || wcsncmp(wide, L"\\\\?\\", 4) == 0) return true;  // 12: CreateDirectory's margin
+  wchar_t full[VQ_TEXT_SIZE];
+  DWORD got = GetFullPathNameW(wide, VQ_TEXT_SIZE, full, nullptr);
+  if (got == 0 || got >= VQ_TEXT_SIZE - 8) return false;
+  const bool unc = full[0] == L'\\' && full[1] == L'\\';
+  wcscpy(wide, unc ? L"\\\\?\\UNC" : L"\\\\?\\");
+  wcscat(wide, unc ? full + 1 : full);
+  return true;
 }
 
 static void FillFindDataW(const WIN32_FIND_DATAW& found, PlatformFindData* data) {

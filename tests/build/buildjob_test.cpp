@@ -77,10 +77,9 @@ const std::vector<std::pair<std::string, std::string>> kDemo = {
     {"setup.exe", "MZ setup"},
     {"readme.txt", std::string(5000, 'r')},
     {"bin\\tool.exe", "MZ tool"},
-    {"docs\\empty.txt", ""},
+    {"docs\\empty.txt", ""},         {u8"Café.txt", "é"}, {u8"папка\\日本語.txt", "ja"}, {u8"emoji😀.txt", "4"},
 #ifndef _WIN32
-    {"notes.", "n"}, {"..hidden", "h"}, {"sub.\\x", "x"},  // Windows cannot make these,
-    {u8"Café.txt", "é"}, {u8"папка\\日本語.txt", "ja"}, {u8"emoji😀.txt", "4"},  // nor MakeTree these
+    {"notes.", "n"}, {"..hidden", "h"}, {"sub.\\x", "x"},  // Windows cannot make these
 #endif
 };
 
@@ -163,21 +162,24 @@ TEST_F(BuildJobTest, TheStubFindsEveryPieceAndSetting) {
             "ExecFile1=bin\\tool.exe\rCmdLine1=/quiet \"*AppDir*\\x y\"\rWinState1=*HideWin*\r"
             "ExecFile2=D:\\Other\\tool.exe\rCmdLine2=\rWinState2=*MaximizeWin*\r"
             "ExecFile3=sub" + source + "x.exe\rCmdLine3=\rWinState3=*ShowWin*\r");
-  // The check line; one flipped bit fails the block but in the key or the line end before it (then absent).
+  // The check line: any one flipped bit fails the block. Without one (an older build's block), either end reads.
   const std::string checked = parts.header + parts.launch, block = checked + parts.check;
   char check[16];
   snprintf(check, sizeof check, "Check=%08lX\r", crc32(0, (const Bytef*)checked.data(), (uInt)checked.size()));
   EXPECT_EQ(parts.check, check);
-  for (size_t i = 0; i < block.size(); ++i) {
+  for (size_t i = 0; i < block.size() * 8; ++i) {
     std::string damaged = block;
-    damaged[i] ^= 1;
-    const bool inKey = i + 1 >= checked.size() && i < checked.size() + 6;
-    EXPECT_EQ(VerifyMetaCheck(damaged.data(), damaged.size()), inKey ? META_CHECK_ABSENT : META_CHECK_FAILED) << i;
+    damaged[i / 8] ^= (char)(1 << i % 8);
+    EXPECT_EQ(VerifyMetaCheck(damaged.data(), damaged.size()), META_CHECK_FAILED) << i;
   }
-  for (const std::string& other :
-       {block, checked, block + "x", block.substr(0, block.size() - 1), parts.header + parts.check})
-    EXPECT_EQ(VerifyMetaCheck(other.data(), other.size()),
-              other == block ? META_CHECK_PASSED : other == checked ? META_CHECK_ABSENT : META_CHECK_FAILED);
+  const std::string state = checked.substr(0, checked.rfind('=') + 1), over = parts.header.substr(0, parts.header.size() - 2);
+  const MetaCheck A = META_CHECK_ABSENT, F = META_CHECK_FAILED;
+  const std::pair<std::string, MetaCheck> kEnds[] = {  // over: up to "Overwrite=", state: up to "WinState3="
+      {block, META_CHECK_PASSED}, {checked, A}, {parts.header, A}, {over + "-12\n", A}, {state + "\r", A},
+      {block + "x", F}, {block.substr(0, block.size() - 1), F}, {parts.header + parts.check, F}, {checked + "\r", F},
+      {state + "x=1\r", F}, {over + "2x" + parts.check, F}, {over + "x\n", F}, {over + "\n", F}, {over + "-\n", F},
+      {over + "0\nWinState=x\r", F}, {over + "0\nState0=x\r", F}, {over + "0\nWinState0x\r", F}};
+  for (const auto& e : kEnds) EXPECT_EQ(VerifyMetaCheck(e.first.data(), e.first.size()), e.second) << e.first;
 
   // Offsets inside the archive count from its own first byte.
   const std::string& zip = parts.archive;

@@ -29,8 +29,10 @@ printf '%s\r\n' '[Varnoquist]' 'Version=1.2' 'ProjectName=vqTest' 'SourceFolder=
   'Checkbox1=1' 'Checkbox2=0' 'Checkbox3=0' 'CompressLevel=6' 'OverwriteMode=0' \
   'ExecFile0=bin\run.exe' 'CmdLine0=*Command*' 'WinState0=*ShowWin*' >"$work/demo.vqx"
 
-# A Windows project built here: lines as they happen, oldest first.
-run "$(arg "$work/demo.vqx")" --source "$(arg "$work/src")" --output "$(arg "$work/new/folder/Demo.exe")"
+# A Windows project built here: lines as they happen, oldest first. Its name
+# is outside the code page of the packer's system.
+cp "$work/demo.vqx" "$work/李 demo.vqx"
+run "$(arg "$work/李 demo.vqx")" --source "$(arg "$work/src")" --output "$(arg "$work/new/folder/Demo.exe")"
 check "exit code 0 (was $rc)" test "$rc" = 0
 tr -d '\r' <"$work/out.txt" >"$work/lines.txt"
 sep=/; [ $wine_mode = 1 ] && sep='\'  # paths as the system running the packer writes them
@@ -50,6 +52,8 @@ run "$(arg "$work/missing.vqx")"
 check "missing project: exit code 2 (was $rc), said so" refused 2 'project file not found'
 run "$(arg "$work/demo.vqx")" --bogus
 check "unknown option: exit code 2 (was $rc), usage" refused 2 '^Usage: vqpack'
+run "$(arg "$work/demo.vqx")" --source "$(arg "$work/src")" --output "$(arg "$work/李/Demo.exe")"
+check "output named outside the code page: exit code $rc" test "$rc" = "$((2 * wine_mode))"
 if [ $wine_mode = 0 ]; then  # names are UTF-16 on Windows; only POSIX has names of other bytes
   mkdir -p "$work/badname/sub" && printf x >"$work/badname/sub/b$(printf '\377')d.txt"
   TMPDIR="$work/tmp" run --source "$work/badname" --output "$work/bad.exe"

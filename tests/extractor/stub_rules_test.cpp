@@ -150,15 +150,15 @@ TEST(EntryNames, InsideFolder) {
 
 TEST(Progress, PositionAndText) {
   struct { uint32_t extracted, unzipSize, position; const char* text; } cases[] = {
-      {150, 200, 75, " 75%"},          {0, 200, 0, " 0%"},
-      {57, 100, 57, " 57%"},           {300, 200, 150, " 150%"},  // more than the total promised
-      {5, 50, 10, " 10%"},             {50, 50, 100, " 100%"},    // below 100 bytes: no division by 0
-      {0, 0, 100, " 100%"},            {99, 99, 100, " 100%"},
-      {4000000000u, 4294967295u, 93, " 93%"},                   // UnZipSize of 2 GiB and more
+      {150, 200, 75, " 75%"}, {0, 200, 0, " 0%"}, {57, 100, 57, " 57%"}, {300, 200, 150, " 150%"},  // more than promised
+      {5, 50, 10, " 10%"}, {50, 50, 100, " 100%"}, {0, 0, 100, " 100%"}, {99, 99, 100, " 100%"},  // below 100: no division by 0
+      {4000000000u, 4294967295u, 93, " 93%"},  {42949672, 97, 44278012, " 44278012%"},  // 2 GiB and more
+      {2147483647u, 50, 4294967294u, " 4294967294%"}, {2147483648u, 50, 4294967295u, " 4294967295%"},  // at most
   };
   for (const auto& c : cases) {
     uint32_t position = ProgressPosition(c.extracted, c.unzipSize);
     EXPECT_EQ(c.position, position) << c.extracted << "/" << c.unzipSize;
+    EXPECT_EQ(position, ProgressPosition32(c.extracted, c.unzipSize)) << c.extracted << "/" << c.unzipSize;
     char text[16];
     FormatPercent(position, text);
     EXPECT_STREQ(c.text, text);

@@ -111,13 +111,43 @@ void MakeFolder(const std::string& folder) {
   PlatformCreateFolder(folder.c_str());
 }
 
+#ifdef _WIN32
+std::wstring Utf8ToWide(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], (int)wide.size()) - 1);
+  return wide;
+}
+
+std::string Utf8Of(const wchar_t* wide) {
+  std::string text(4 * wcslen(wide) + 1, '\0');
+  text.resize(WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], (int)text.size(), nullptr, nullptr) - 1);
+  return text;
+}
+
+// In UTF-16, so that the names reach the disk exactly.
+static bool WriteTreeFile(const std::string& path, const std::string& bytes) {
+  const std::wstring wide = Utf8ToWide(path);
+  for (size_t i = 1; i < wide.size(); ++i)
+    if (wide[i] == L'\\') CreateDirectoryW(wide.substr(0, i).c_str(), nullptr);
+  HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD wrote = 0;
+  bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &wrote, nullptr) &&
+            wrote == bytes.size();
+  return h != INVALID_HANDLE_VALUE && CloseHandle(h) && ok;
+}
+#else
+static bool WriteTreeFile(const std::string& path, const std::string& bytes) {
+  MakeFolder(path.substr(0, path.rfind('\\') + 1));
+  return WriteRawFile(path, bytes);
+}
+#endif
+
 void MakeTree(const std::string& folder,
               const std::vector<std::pair<std::string, std::string>>& files) {
   MakeFolder(folder);
   for (const auto& file : files) {
     std::string path = folder + file.first;
-    MakeFolder(path.substr(0, path.rfind('\\') + 1));
-    if (!WriteRawFile(path, file.second)) {  // a test on a tree that is not there proves nothing
+    if (!WriteTreeFile(path, file.second)) {  // a test on a tree that is not there proves nothing
       fprintf(stderr, "cannot write %s\n", path.c_str());
       abort();
     }

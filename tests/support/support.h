@@ -28,12 +28,17 @@ bool FileExists(const std::string& path);
 // Creates the folder and its missing parents.
 void MakeFolder(const std::string& folder);
 // Creates folder (with a trailing backslash) holding the files given as
-// (relative path with backslashes, content); subfolders as needed.
+// (relative path with backslashes, content); subfolders as needed. Paths are
+// UTF-8 (on Windows written through the wide-character calls).
 void MakeTree(const std::string& folder,
               const std::vector<std::pair<std::string, std::string>>& files);
 // A new folder (with a trailing backslash) holding Setup.exe (1234 bytes),
 // readme.txt ("hello") and an empty "Sub Folder".
 std::string SampleFolder();
+#ifdef _WIN32
+std::wstring Utf8ToWide(const std::string& text);
+std::string Utf8Of(const wchar_t* wide);
+#endif
 // Removes a file, or a folder and everything in it.
 void RemoveTree(const std::string& path);
 
