@@ -1,7 +1,7 @@
 // Writing the archive's entries below the extraction folder: names checked,
 // overwrite policy, missing folders, chunked copy with progress, file times.
 // An entry counts as written only when its whole declared size came out and
-// the zip reader's CRC check passed.
+// the zip reader's CRC check (or an AE-2 entry's authentication code) passed.
 #include <stdlib.h>
 #include <string.h>
 
@@ -10,6 +10,7 @@
 #include "extractor/stub.h"
 #include "base/text.h"
 #include "base/utf8.h"
+#include "services/zip_aes.h"
 
 static char* gChunk;  // one read buffer for the whole run
 // One entry at a time: its name as the checks see it, its target before and
@@ -65,12 +66,12 @@ static StubResult FailEntry(HANDLE target, const WCHAR* path, StubError code) {
 // The reader takes an entry's name from the central directory alone. The
 // copy in the local header must agree: a damaged name would otherwise write
 // a file the archive does not hold, and no CRC covers names.
-static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length) {
-  // Behind the name: the local extra field and, with a password, the 12
-  // bytes of the encryption header the reader has taken already.
+static bool LocalNameAgrees(unzFile archive, const char* name, DWORD length, bool headerTaken) {
+  // Behind the name: the local extra field and, for a traditionally
+  // encrypted entry, the 12 bytes of its header the reader has taken already.
   int extra = unzGetLocalExtrafield(archive, nullptr, 0);
   ZPOS64_T at = unzGetCurrentFileZStreamPos64(archive);
-  ZPOS64_T behind = (ZPOS64_T)extra + length + (gRun.settings.passwordFlag ? 12 : 0);
+  ZPOS64_T behind = (ZPOS64_T)extra + length + (headerTaken ? 12 : 0);
   if (extra < 0 || at < behind) return false;
   char local[VQ_UTF8_PATH_SIZE];
   return ReadArchiveFile((DWORD)(at - behind), local, length) == length &&
@@ -96,14 +97,18 @@ static StubResult ExtractEntry(unzFile archive) {
   lstrcpyW(gTarget, gRun.folder);
   lstrcpyW(gTarget + lstrlenW(gTarget), wideName);
 
-  // Only stored and deflated entries: the reader hands out the raw bytes of
-  // some other methods (bzip2) as if they were stored.
-  if (info.compression_method != 0 && info.compression_method != Z_DEFLATED)
+  // Only stored, deflated and AE-2 entries: the reader hands out the raw
+  // bytes of some other methods (bzip2) as if they were stored.
+  bool aes = info.compression_method == ZIP_AES_METHOD;
+  if (info.compression_method != 0 && info.compression_method != Z_DEFLATED && !aes)
     return StubFailure(STUB_ERROR_ENTRY_OPEN);
-  int opened = gRun.settings.passwordFlag ? unzOpenCurrentFilePassword(archive, gRun.password)
-                                          : unzOpenCurrentFile(archive);
+  bool traditional = gRun.settings.passwordFlag && !aes;
+  int opened = aes ? unzOpenCurrentFile2(archive, nullptr, nullptr, 1)
+               : traditional ? unzOpenCurrentFilePassword(archive, gRun.password)
+                             : unzOpenCurrentFile(archive);
   if (opened != UNZ_OK) return StubFailure(STUB_ERROR_ENTRY_OPEN);
-  if (!LocalNameAgrees(archive, name, info.size_filename)) return StubFailure(STUB_ERROR_ENTRY_INFO);
+  if (!LocalNameAgrees(archive, name, info.size_filename, traditional))
+    return StubFailure(STUB_ERROR_ENTRY_INFO);
 
   WCHAR path[VQ_PATH_SIZE];
   DWORD got = GetFullPathNameW(gTarget, VQ_PATH_SIZE, path, nullptr);
@@ -128,6 +133,9 @@ static StubResult ExtractEntry(unzFile archive) {
     }
   }
 
+  // A wrong password shows at the verifier, before anything is written.
+  StubError begun = aes ? BeginAesEntry(archive, &info) : STUB_ERROR_NONE;
+  if (begun) return StubFailure(begun);
   HANDLE file = CreateTarget(path);
   if (file != INVALID_HANDLE_VALUE) {
     RecordItem(path);
@@ -158,7 +166,8 @@ static StubResult ExtractEntry(unzFile archive) {
       gRun.settings.passwordFlag ? STUB_ERROR_WRONG_PASSWORD : STUB_ERROR_ENTRY_READ;
   uint32_t total = 0;
   for (;;) {
-    int n = unzReadCurrentFile(archive, gChunk, STUB_CHUNK_SIZE);
+    int n = aes ? ReadAesEntry(archive, gChunk, STUB_CHUNK_SIZE)
+                : unzReadCurrentFile(archive, gChunk, STUB_CHUNK_SIZE);
     if (n < 0) return FailEntry(file, path, damaged);
     if (n == 0) break;
     DWORD written = 0;

@@ -8,6 +8,7 @@
 //   stub_main.cpp      the run in order, its one report, the exit
 //   meta.cpp           the meta data block, its copy, the settings
 //   extract.cpp        the entries
+//   aes_entry.cpp      the data of AE-2 entries
 //   archive_file.cpp   the zip reader's file access
 //   launch.cpp         the launch entries, the wait
 //   stub_pathvars.cpp  the computer as the path variables see it
@@ -91,6 +92,16 @@ extern const struct ProfileReader kStubProfileReader;
 
 // Checks the open archive's directory and extracts every entry.
 StubResult ExtractAll();
+
+// An AE-2 entry (method 99), opened raw: checks its extra field (else
+// STUB_ERROR_ENTRY_OPEN), reads the salt and compares the verifier
+// (STUB_ERROR_WRONG_PASSWORD: a wrong password, or a short entry), and makes
+// ready to decrypt (STUB_ERROR_EXTRACT when the system refuses).
+StubError BeginAesEntry(unzFile archive, const unz_file_info* info);
+// Then as unzReadCurrentFile: up to size bytes of the entry's real data,
+// 0 at its end once the authentication code matched, -1 when it does not,
+// when the data is damaged or the system fails.
+int ReadAesEntry(unzFile archive, void* out, unsigned size);
 
 // Reads up to size bytes of the open archive's file at offset, through the
 // zip reader's buffer: the count read (less at the end of the file or on a

@@ -4,11 +4,8 @@
 // -mem=AES256 -mx0 -pVarnoquist), taken apart into salt, verifier, data and
 // code with Python, which also gave the keys (hashlib.pbkdf2_hmac('sha1',
 // password, salt, 1000, 66)) and checked the codes (hmac, sha1).
-#include "platform/platform.h"
 #include "services/zip_aes.h"
 #include "tests/support/support.h"
-#include "zip.h"
-#include "zlib.h"
 
 #include <gtest/gtest.h>
 
@@ -98,52 +95,5 @@ TEST(ZipAes, ExtraField) {
     EXPECT_TRUE(!c.found || (found.version == 2 && found.strength == 3 && found.method == c.method));
   }
 }
-
-#ifndef _WIN32
-// An entry written through minizip's zip.c the way the builder writes its entries (deflated
-// beforehand, raw) is one 7-Zip tests and extracts with the password and refuses without.
-// zip.c takes methods 0 and 8 only: the entry goes in as 8 and both headers get 99 after.
-TEST(ZipAes, SevenZipReadsAnEntryWrittenThroughZipC) {
-  std::string plain, packed(1 << 18, '\0');
-  for (int i = 0; i < 20000; i++) plain += "line " + std::to_string(i * 7919 % 1000) + "\n";
-  z_stream z = {};
-  ASSERT_EQ(deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  z.next_in = (Bytef*)plain.data(), z.avail_in = (uInt)plain.size();
-  z.next_out = (Bytef*)&packed[0], z.avail_out = (uInt)packed.size();
-  ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  packed.resize(z.total_out);
-  deflateEnd(&z);
-  uint8_t salt[ZIP_AES_SALT_SIZE], code[ZIP_AES_CODE_SIZE], extra[ZIP_AES_EXTRA_SIZE];
-  ZipAesKeys keys;
-  ZipAesCoder coder;
-  ASSERT_TRUE(CryptoRandom(salt, sizeof salt) && ZipAesDeriveKeys("pw AE", 5, salt, &keys) &&
-              ZipAesBegin(&coder, &keys) && ZipAesEncrypt(&coder, &packed[0], packed.size()) &&
-              ZipAesEnd(&coder, code));
-  ZipAesWriteExtra(Z_DEFLATED, extra);
-  char path[2048], expected[2048];
-  ASSERT_TRUE(PlatformSystemPath(ScratchName("ae2.zip").c_str(), path, sizeof path) &&
-              PlatformSystemPath(ScratchName("lines").c_str(), expected, sizeof expected));
-  zipFile zip = zipOpen64(path, APPEND_STATUS_CREATE);
-  zip_fileinfo info = {};
-  info.dosDate = 44u << 25 | 6u << 21 | 15u << 16;  // 2024-06-15: 7-Zip warns of a zero date
-  ASSERT_EQ(zipOpenNewFileInZip4(zip, "lines.txt", &info, extra, sizeof extra, extra, sizeof extra,
-                                 nullptr, Z_DEFLATED, 6, 1, -15, 8, 0, nullptr, 0, 0, 1), ZIP_OK);
-  ASSERT_TRUE(zipWriteInFileInZip(zip, salt, sizeof salt) == ZIP_OK &&
-              zipWriteInFileInZip(zip, keys.verifier, 2) == ZIP_OK &&
-              zipWriteInFileInZip(zip, packed.data(), (unsigned)packed.size()) == ZIP_OK &&
-              zipWriteInFileInZip(zip, code, sizeof code) == ZIP_OK &&
-              zipCloseFileInZipRaw(zip, plain.size(), 0) == ZIP_OK);  // AE-2 stores no CRC
-  ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
-  std::string file = ReadRawFile(path);
-  file[8] = file[file.rfind("PK\1\2") + 10] = ZIP_AES_METHOD;
-  ASSERT_TRUE(WriteRawFile(path, file) && WriteRawFile(expected, plain));
-  const std::string archive = std::string(" '") + path + "'", commands[] = {
-      "out=$(7z t '-ppw AE'" + archive + ") && echo \"$out\" | grep -qx 'Everything is Ok' && "
-          "! echo \"$out\" | grep -q WARNING",
-      "7z x -so '-ppw AE'" + archive + " 2>/dev/null | cmp -s - '" + expected + "'",
-      "! 7z t '-ppw AF'" + archive + " >/dev/null 2>&1"};
-  for (const auto& command : commands) EXPECT_EQ(system(command.c_str()), 0) << command;
-}
-#endif
 
 }  // namespace
