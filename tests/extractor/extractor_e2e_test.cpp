@@ -611,7 +611,7 @@ TEST(PackedRun, ProgressWindowShowsWhileWriting) {
 // ---------------------------------------------------------------- campaign
 
 unsigned gSeed = 1;
-int gCount = 58;
+int gCount = 60;
 const char kPassword[] = "campaign secret";
 
 // Every file below folder by relative path, lower case; folders as "name\\".
@@ -680,43 +680,47 @@ TEST(Campaign, DamagedExecutablesEndInAnErrorOrInTheOriginalFiles) {
     originals[f.first] = f.second;
     for (size_t at = 0; (at = f.first.find('\\', at + 1)) != std::string::npos;) originals[f.first.substr(0, at + 1)] = "<missing>";
   }
-  const std::string good[2] = {Packed(MetaData(), MakeZip(source), source),
-                               Packed({.password = 1}, MakeZip(source, kPassword), source)};
+  const std::string good[] = {Packed(MetaData(), MakeZip(source), source),
+                              Packed({.password = 1}, MakeZip(source, kPassword), source),
+                              Packed({.password = 1}, MakeZip(source, kPassword, 6, true, true), source)};
+  static const char* kKinds[] = {"plain ", "secret ", "aes "};
+  const int kinds = 3;  // the first variant of each kind stays good
   std::string report;
   std::map<std::string, int> counts;
   uint32_t random = gSeed * 2654435761u | 1;
-  static const char* kParts[] = {"cut", "meta data", "local header", "entry data", "central directory", "end record"};
-  for (int i = 0; i < gCount + 2; ++i) {
-    const std::string& bytes = good[i % 2];
+  static const char* kParts[] = {"cut", "meta data", "local header", "entry data", "central directory", "end record",
+                                 "salt", "verifier", "code"};
+  for (int i = 0; i < gCount + kinds; ++i) {
+    const std::string& bytes = good[i % kinds];
     size_t m = bytes.find("[VQ"), p = bytes.find(std::string("PK\3\4", 4), m);
     ZipLayout layout = ReadZipLayout(bytes.substr(p));
     ASSERT_TRUE(layout.ok);
     const ZipLayout::Entry& e = layout.entries[Next(&random) % layout.entries.size()];
-    int part = i < 2 ? 0 : (i - 2) / 2 % 6;  // the first two stay good
-    size_t ranges[6][2] = {{m, bytes.size()}, {m, p}, {p + e.local, p + e.data},
-                           {p + e.data, p + e.data + e.compressedSize}, {p + layout.central, p + layout.end},
-                           {p + layout.end, bytes.size()}};
+    int part = i < kinds ? 0 : (i - kinds) / kinds % (i % kinds == 2 ? 9 : 6);  // AE-2 adds its salt, verifier, code
+    size_t d = p + e.data, ranges[9][2] = {{m, bytes.size()}, {m, p}, {p + e.local, d}, {d, d + e.compressedSize},
+                                           {p + layout.central, p + layout.end}, {p + layout.end, bytes.size()},
+                                           {d, d + 16}, {d + 16, d + 18}, {d + e.compressedSize - 10, d + e.compressedSize}};
     size_t at = ranges[part][0] + Next(&random) % std::max<size_t>(1, ranges[part][1] - ranges[part][0]);
     int bit = (int)(Next(&random) % 8);
-    std::string variant = bytes, name = (i % 2 ? "secret " : "plain ") + std::string(i < 2 ? "good" : kParts[part]);
-    if (i >= 2 && part == 0) {
+    std::string variant = bytes, name = kKinds[i % kinds] + std::string(i < kinds ? "good" : kParts[part]);
+    if (i >= kinds && part == 0) {
       variant.resize(at);
       name += " at byte " + std::to_string(at);
-    } else if (i >= 2) {
+    } else if (i >= kinds) {
       variant[at] ^= (char)(1 << bit);
       name += ": bit " + std::to_string(bit) + " of byte " + std::to_string(at);
     }
     std::string dir = RunFolder("e2e\\campaign\\v" + std::to_string(i));
-    std::string verdict = Verdict(dir, variant, originals, i >= 2 && part == 1);
-    counts[(i < 2 ? "good" : kParts[part]) + std::string(": ") + verdict.substr(0, verdict.find(':', 7))]++;
+    std::string verdict = Verdict(dir, variant, originals, i >= kinds && part == 1);
+    counts[(i < kinds ? "good" : kParts[part]) + std::string(": ") + verdict.substr(0, verdict.find(':', 7))]++;
     if (verdict.compare(0, 6, "FAULT:")) RemoveTree(dir);
     else ADD_FAILURE() << name << " -> " << verdict;
     report += "v" + std::to_string(i) + "\t" + name + "\t" + verdict + "\n";
   }
   WriteRawFile(root + "\\report.txt", report);
-  printf("campaign: seed %u, %d variants\n", gSeed, gCount + 2);
+  printf("campaign: seed %u, %d variants\n", gSeed, gCount + kinds);
   for (const auto& c : counts) printf("  %4d  %s\n", c.second, c.first.c_str());
-  EXPECT_EQ(2, counts["good: complete"]) << "the good ones must extract, or the campaign proves nothing";
+  EXPECT_EQ(kinds, counts["good: complete"]) << "the good ones must extract, or the campaign proves nothing";
 }
 
 }  // namespace
