@@ -29,7 +29,7 @@ static void RecordItem(const WCHAR* path) {
 // Failures are left to the caller's next step to notice.
 static void CreateFolderTree(const WCHAR* path) {
   WCHAR folder[VQ_PATH_SIZE];
-  lstrcpyW(folder, path);
+  CopyUtf16(folder, path);
   for (WCHAR* p = folder;; ++p) {
     if (*p && (*p != '\\' || p == folder || p[-1] == ':' || p[-1] == '\\')) continue;
     WCHAR end = *p;
@@ -93,8 +93,7 @@ static StubResult ExtractEntry(unzFile archive) {
       !NarrowToUtf8(wideName, gCheckedName, sizeof gCheckedName) || !IsEntryNameSafe(gCheckedName))
     return {STUB_ERROR_ENTRY_INFO, ERROR_INVALID_NAME};
 
-  lstrcpyW(gTarget, gRun.folder);
-  lstrcpyW(gTarget + lstrlenW(gTarget), wideName);
+  CopyUtf16(CopyUtf16(gTarget, gRun.folder), wideName);
 
   // Only stored and deflated entries: the reader hands out the raw bytes of
   // some other methods (bzip2) as if they were stored.
@@ -133,7 +132,7 @@ static StubResult ExtractEntry(unzFile archive) {
     RecordItem(path);
   } else {
     WCHAR parent[VQ_PATH_SIZE];
-    lstrcpyW(parent, path);
+    CopyUtf16(parent, path);
     for (WCHAR* p = parent + got; p > parent;)
       if (*--p == '\\') {
         *p = 0;
