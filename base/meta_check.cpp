@@ -31,7 +31,10 @@ static bool EndsAsOlderBlock(const char* block, size_t length) {
   // (printf's %d), '*' any text without "=", other characters themselves.
   for (const char* shape = *end == '\n' ? VQ_META_OVERWRITE "=-#" : VQ_KEY_WIN_STATE "#=*";
        *shape; ++shape) {
-    if (*shape == '*') return memchr(at, '=', (size_t)(end - at)) == nullptr;
+    if (*shape == '*') {  // a plain loop: one import less for the stub
+      while (at < end && *at != '=') ++at;
+      return at == end;
+    }
     if (*shape == '-') {
       at += at < end && *at == '-';
     } else if (*shape == '#') {

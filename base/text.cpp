@@ -37,9 +37,18 @@ bool AddTrailingBackslash(char* out, size_t outSize) {
   return true;
 }
 
+// strrchr(path, '\\'), written out: the stub links this file, and an
+// imported function stays in its import table even where nothing calls it.
+static const char* LastBackslash(const char* path) {
+  const char* last = nullptr;
+  for (; *path; ++path)
+    if (*path == '\\') last = path;
+  return last;
+}
+
 bool FolderOfPath(const char* path, char* out, size_t outSize) {
   if (outSize == 0) return false;
-  const char* slash = strrchr(path, '\\');
+  const char* slash = LastBackslash(path);
   size_t length = slash ? (size_t)(slash - path) + 1 : 0;
   bool fits = length < outSize;
   if (!fits) length = outSize - 1;
@@ -76,7 +85,7 @@ bool NormalisePath(const char* text, char* out, size_t outSize) {
 }
 
 bool ForceExtension(const char* path, const char* extension, char* out, size_t outSize) {
-  const char* slash = strrchr(path, '\\');
+  const char* slash = LastBackslash(path);
   const char* name = slash ? slash + 1 : path;
   const char* dot = strchr(name, '.');
   size_t keep = dot ? (size_t)(dot - path) : strlen(path);

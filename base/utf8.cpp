@@ -71,3 +71,8 @@ size_t Utf8ToUtf16(const char* text, Utf16Unit* out, size_t outUnits) {
   out[units] = 0;
   return units;
 }
+
+Utf16Unit* CopyUtf16(Utf16Unit* to, const Utf16Unit* text) {
+  while ((*to = *text++) != 0) ++to;
+  return to;
+}

@@ -24,6 +24,10 @@ typedef wchar_t Utf16Unit;
 typedef char16_t Utf16Unit;
 #endif
 
+// Copies the zero-ended text to `to` with its zero; returns where that zero
+// went, for appending. The caller sees that it fits.
+Utf16Unit* CopyUtf16(Utf16Unit* to, const Utf16Unit* text);
+
 // Converts the well-formed UTF-8 text into UTF-16 with a terminating zero
 // (a value above U+FFFF becomes a surrogate pair). Returns the units written
 // without the zero; 0 for an empty text; (size_t)-1 when the text is not

@@ -30,7 +30,7 @@ static void RecordItem(const WCHAR* path) {
 // Failures are left to the caller's next step to notice.
 static void CreateFolderTree(const WCHAR* path) {
   WCHAR folder[VQ_PATH_SIZE];
-  lstrcpyW(folder, path);
+  CopyUtf16(folder, path);
   for (WCHAR* p = folder;; ++p) {
     if (*p && (*p != '\\' || p == folder || p[-1] == ':' || p[-1] == '\\')) continue;
     WCHAR end = *p;
@@ -94,8 +94,7 @@ static StubResult ExtractEntry(unzFile archive) {
       !NarrowToUtf8(wideName, gCheckedName, sizeof gCheckedName) || !IsEntryNameSafe(gCheckedName))
     return {STUB_ERROR_ENTRY_INFO, ERROR_INVALID_NAME};
 
-  lstrcpyW(gTarget, gRun.folder);
-  lstrcpyW(gTarget + lstrlenW(gTarget), wideName);
+  CopyUtf16(CopyUtf16(gTarget, gRun.folder), wideName);
 
   // Only stored, deflated and AE-2 entries: the reader hands out the raw
   // bytes of some other methods (bzip2) as if they were stored.
@@ -141,7 +140,7 @@ static StubResult ExtractEntry(unzFile archive) {
     RecordItem(path);
   } else {
     WCHAR parent[VQ_PATH_SIZE];
-    lstrcpyW(parent, path);
+    CopyUtf16(parent, path);
     for (WCHAR* p = parent + got; p > parent;)
       if (*--p == '\\') {
         *p = 0;

@@ -5,6 +5,7 @@
 
 #include "extractor/errors.h"
 #include "extractor/meta_settings.h"
+#include "base/utf8.h"
 #include "extractor/stub.h"
 #include "pathvars/pathvars.h"
 #include "base/text.h"
@@ -18,12 +19,10 @@ static WCHAR gFile[VQ_TEXT_SIZE], gWideParameters[VQ_TEXT_SIZE], gDirectory[VQ_T
 // The entry's file below the extraction folder and its folder; false when
 // a value does not fit whole.
 static bool PrepareFile() {
-  lstrcpyW(gFile, gRun.folder);
-  size_t folderUnits = (size_t)lstrlenW(gFile);
+  size_t folderUnits = (size_t)(CopyUtf16(gFile, gRun.folder) - gFile);
   if (gEntry.cut || !WidenUtf8(gEntry.execFile, gFile + folderUnits, VQ_TEXT_SIZE - folderUnits))
     return false;
-  lstrcpyW(gDirectory, gFile);
-  for (WCHAR* p = gDirectory + lstrlenW(gDirectory); p > gDirectory;)
+  for (WCHAR* p = CopyUtf16(gDirectory, gFile); p > gDirectory;)
     if (*--p == '\\') {
       *p = 0;
       break;
@@ -57,9 +56,9 @@ StubResult LaunchEntries() {
     start.lpParameters = gWideParameters;
     start.lpDirectory = gDirectory;
     start.nShow = ShowCommandOf(gEntry.winState);
-    if (!ready) SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    if (!ready || !ShellExecuteExW(&start)) {
-      ShowErrorBox(StubFailure(STUB_ERROR_LAUNCH));  // a warning: the others still start
+    if (!ready || !ShellExecuteExW(&start)) {  // a warning: the others still start
+      StubResult failure = {STUB_ERROR_LAUNCH, ERROR_FILENAME_EXCED_RANGE};
+      ShowErrorBox(ready ? StubFailure(STUB_ERROR_LAUNCH) : failure);
       continue;
     }
     // A start handed to a program that was running already gives no process

@@ -49,8 +49,9 @@ static bool FindValue(const char* block, const char* section, const char* key,
       sectionSeen = sectionSeen || inSection;
       continue;
     }
-    const char* equals = (const char*)memchr(start, '=', (size_t)(end - start));
-    if (!inSection || !equals) continue;
+    const char* equals = start;
+    while (equals < end && *equals != '=') ++equals;
+    if (!inSection || equals == end) continue;
     const char* nameEnd = equals;
     while (nameEnd > start && IsBlank(nameEnd[-1])) --nameEnd;
     if (!SameName(start, nameEnd, key)) continue;

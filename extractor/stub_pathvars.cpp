@@ -70,7 +70,9 @@ static void RegistryFolder(HKEY root, const char* keyPath, const char* valueName
   }
   if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) size = 0;
   path[size / sizeof(WCHAR)] = 0;  // a stored value need not end in a zero
-  KeepIfFits((DWORD)lstrlenW(path), path, out, outSize);
+  WCHAR* end = path;
+  while (*end) ++end;
+  KeepIfFits((DWORD)(end - path), path, out, outSize);
 }
 
 static void ShellFolder(const char* valueName, char* out, size_t outSize) {
