@@ -1,5 +1,5 @@
 // The source archive: every file below the source folder as one deflated
-// entry (traditionally encrypted with a password), named by its path below
+// entry (with a password, encrypted traditionally or as AE-2), named by its path below
 // the source folder with backslashes, in UTF-8. The walk reports each file in
 // the build log (in the system code page) and moves its progress bar. Its
 // parts: the walk (folder_walk.h), the files in flight through the deflate
@@ -12,6 +12,7 @@
 #include <atomic>
 
 #include "platform/platform.h"
+#include "services/zip_aes.h"
 
 // Failure texts of the walk beyond the build job's own.
 extern const char* const kFileTooLargeText;     // a file of 4 GB or more
@@ -25,6 +26,7 @@ struct ArchiveJob {
   const char* sourceFolder;  // UTF-8, ends with a backslash; the top of every entry name
   const char* archivePath;   // must not exist when the walk starts
   const char* password;      // empty: no encryption
+  bool aes256;               // with a password: AE-2 entries, else traditional ones
   int level;                 // deflate level 0..9
   bool showProgress;         // move the build log's progress bar
   void (*clock)(PlatformLocalTime* now);  // entry times; null: the local time
@@ -43,6 +45,7 @@ struct ArchiveJob {
   uint32_t total;               // SumFolderSize of the source folder (folder_size.h)
   uint32_t done;                // listed sizes of the files added
   uint64_t centralSize;         // what the central directory will take for the entries so far
+  ZipAesCoder aes;              // the open AE-2 entry's keys and code
   const char* failureText;      // set when a failure has its own message
 };
 

@@ -88,6 +88,9 @@ void EntryTime(const ArchiveJob* job, zip_fileinfo* info) {
 
 bool ArchiveEncrypted(const ArchiveJob* job) { return job->password && job->password[0] != '\0'; }
 
+// AE-2: the salt and the verifier open the entry's data, the code closes it.
+static bool UsesAes(const ArchiveJob* job) { return job->aes256 && ArchiveEncrypted(job); }
+
 bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned long crc) {
   char name[VQ_TEXT_SIZE];
   if (!CopyText(name, sizeof name, PathBelowFolder(path, job->sourceFolder)) ||
@@ -99,21 +102,48 @@ bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned 
   // In raw mode the library cannot tell text; the first block's guess is
   // what it would have noted.
   if (dataType == Z_TEXT) zipInfo.internal_fa = Z_TEXT;
-  job->centralSize += kCentralHeaderSize + strlen(name);
-  const bool plain = IsPlainAscii(name);
-  return zipOpenNewFileInZip4(job->zip, name, &zipInfo, nullptr, 0, nullptr, 0, nullptr,
-                              Z_DEFLATED, job->level, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-                              ArchiveEncrypted(job) ? job->password : nullptr, (uLong)crc,
-                              plain ? kPlainMadeBy : kUtf8MadeBy,
-                              plain ? 0 : kUtf8NameFlag) == ZIP_OK;
+  const bool aes = UsesAes(job), plain = IsPlainAscii(name);
+  uint8_t extra[ZIP_AES_EXTRA_SIZE], salt[ZIP_AES_SALT_SIZE];
+  ZipAesWriteExtra(Z_DEFLATED, extra);
+  job->centralSize += kCentralHeaderSize + strlen(name) + (aes ? sizeof extra : 0);
+  // An AE-2 entry carries method 99 and bit 0 in its headers; the library
+  // writes it raw, its password left to the codec.
+  if (zipOpenNewFileInZip4(job->zip, name, &zipInfo, aes ? extra : nullptr, aes ? sizeof extra : 0,
+                           aes ? extra : nullptr, aes ? sizeof extra : 0, nullptr,
+                           aes ? ZIP_AES_METHOD : Z_DEFLATED, job->level, 1, -MAX_WBITS, 8,
+                           Z_DEFAULT_STRATEGY, ArchiveEncrypted(job) && !aes ? job->password : nullptr,
+                           (uLong)crc, plain ? kPlainMadeBy : kUtf8MadeBy,
+                           (plain ? 0 : kUtf8NameFlag) | (aes ? 1 : 0)) != ZIP_OK)
+    return false;
+  if (!aes) return true;
+  ZipAesKeys keys;
+  return CryptoRandom(salt, sizeof salt) &&
+         ZipAesDeriveKeys(job->password, strlen(job->password), salt, &keys) &&
+         ZipAesBegin(&job->aes, &keys) && zipWriteInFileInZip(job->zip, salt, sizeof salt) == ZIP_OK &&
+         zipWriteInFileInZip(job->zip, keys.verifier, sizeof keys.verifier) == ZIP_OK;
 }
 
 bool WriteArchiveEntry(ArchiveJob* job, const unsigned char* data, size_t size) {
-  return zipWriteInFileInZip(job->zip, data, (unsigned)size) == ZIP_OK && !ArchivePassesLimit(job);
+  if (!UsesAes(job))
+    return zipWriteInFileInZip(job->zip, data, (unsigned)size) == ZIP_OK && !ArchivePassesLimit(job);
+  unsigned char piece[65536];  // the data is the caller's: encrypted in a copy
+  for (size_t at = 0, n; at < size; at += n) {
+    n = size - at < sizeof piece ? size - at : sizeof piece;
+    memcpy(piece, data + at, n);
+    if (!ZipAesEncrypt(&job->aes, piece, n) ||
+        zipWriteInFileInZip(job->zip, piece, (unsigned)n) != ZIP_OK)
+      return false;
+  }
+  return !ArchivePassesLimit(job);
 }
 
 bool CloseArchiveEntry(ArchiveJob* job, uint64_t size, unsigned long crc) {
-  return zipCloseFileInZipRaw(job->zip, (uLong)size, (uLong)crc) == ZIP_OK &&
+  uint8_t code[ZIP_AES_CODE_SIZE];
+  // AE-2 stores no CRC: the code stands for it.
+  if (UsesAes(job) && (!ZipAesEnd(&job->aes, code) ||
+                       zipWriteInFileInZip(job->zip, code, sizeof code) != ZIP_OK))
+    return false;
+  return zipCloseFileInZipRaw(job->zip, (uLong)size, UsesAes(job) ? 0 : (uLong)crc) == ZIP_OK &&
          !ArchivePassesLimit(job);
 }
 

@@ -12,7 +12,8 @@
 // every size and offset must stay below this.
 const uint64_t kZip32Limit = 0xFFFFFFFFu;
 
-// Whether the job's entries are encrypted (its password is not empty).
+// Whether the job's entries are encrypted (its password is not empty),
+// traditionally or, with job->aes256, as AE-2 entries.
 bool ArchiveEncrypted(const ArchiveJob* job);
 
 // Opens the entry of the file at path (UTF-8; named by its path below the

@@ -201,6 +201,7 @@ const char* WritePackedExecutable(const ProjectRecord* record, const char* archi
   job.sourceFolder = sourceFolder;
   job.archivePath = archivePath;
   job.password = record->Checkbox3 == 1 ? record->Password : "";
+  job.aes256 = UsesAes256(record);
   job.level = record->CompressLevel;
   job.showProgress = true;
   job.clock = gBuildEntryClock;

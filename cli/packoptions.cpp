@@ -144,6 +144,12 @@ bool ApplySettingOptions(const PackOptions* options, ProjectRecord* record, char
     return Refuse(error, errorSize, "extraction folder too long: ", options->extractTo);
   if (options->icon && !NormalisePath(options->icon, record->IconFile, VQ_TEXT_SIZE))
     return Refuse(error, errorSize, "icon path too long: ", options->icon);
+  if (options->encryption) {
+    bool aes = strcmp(options->encryption, "aes256") == 0;
+    if (!aes && strcmp(options->encryption, "zipcrypto") != 0)
+      return Refuse(error, errorSize, "--encryption takes aes256 or zipcrypto: ", options->encryption);
+    CopyText(record->Encryption, sizeof record->Encryption, aes ? kEncryptionAes256 : "");
+  }
   if (options->passwordFile || options->passwordEnv) {
     if (!ReadPassword(options, record->Password, VQ_TEXT_SIZE, error, errorSize)) return false;
     record->Checkbox3 = 1;
@@ -165,7 +171,7 @@ bool ParsePackArguments(int argc, char** argv, PackOptions* options, char* error
       {"--delete-files", &options->deleteFiles}, {"--overwrite", &options->overwrite},
       {"--extract-to", &options->extractTo},    {"--icon", &options->icon},
       {"--password-file", &options->passwordFile}, {"--password-env", &options->passwordEnv},
-      {"--save-project", &options->saveProject},
+      {"--save-project", &options->saveProject}, {"--encryption", &options->encryption},
   };
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];

@@ -25,6 +25,7 @@ struct PackOptions {
   const char* icon;         // --icon FILE
   const char* passwordFile; // --password-file FILE: its first line
   const char* passwordEnv;  // --password-env NAME: that environment variable
+  const char* encryption;   // --encryption aes256|zipcrypto
   const char* saveProject;  // --save-project FILE
   PackLaunch launch[VQ_MAX_LAUNCH];
   int launchCount;          // --launch given: these replace the project's entries

@@ -53,6 +53,8 @@ const char* const kUsage =
     "    --window show|hide|max|min  its window (default show)\n"
     "  --password-file FILE  protect with the password on FILE's first line\n"
     "  --password-env NAME   protect with the password in environment variable NAME\n"
+    "  --encryption aes256|zipcrypto  with a password: AES-256 (WinZip AE-2) or\n"
+    "                        traditional zip encryption (default zipcrypto)\n"
     "  --save-project FILE   also write the project file the wizard opens\n"
     "  -h, --help            print this text\n"
     "  --version             print the version\n"

@@ -36,8 +36,18 @@ if(_unzip_crypt STREQUAL _unzip)
   message(FATAL_ERROR "minizip's unzip.c no longer has the NOUNCRYPT switch this build removes")
 endif()
 file(WRITE "${CMAKE_BINARY_DIR}/deps/unzip.c" "${_unzip_crypt}")
+# Its zip.c takes methods 0 and 8 only. AE-2 entries (services/zip_aes.h)
+# carry 99 in both headers; the builder writes them raw, encrypted already,
+# so the copy lets 99 through for raw entries and changes nothing else.
+file(READ "${VQ_MINIZIP_DIR}/zip.c" _zip)
+string(REPLACE "#else\n    if ((method!=0) && (method!=Z_DEFLATED))\n"
+  "#else\n    if ((method!=0) && (method!=Z_DEFLATED) && (method!=99 || !raw))\n" _zip_aes "${_zip}")
+if(_zip_aes STREQUAL _zip)
+  message(FATAL_ERROR "minizip's zip.c no longer checks the method as this build expects")
+endif()
+file(WRITE "${CMAKE_BINARY_DIR}/deps/zip.c" "${_zip_aes}")
 add_library(vq_minizip STATIC
-  "${VQ_MINIZIP_DIR}/zip.c" "${CMAKE_BINARY_DIR}/deps/unzip.c" "${VQ_MINIZIP_DIR}/ioapi.c")
+  "${CMAKE_BINARY_DIR}/deps/zip.c" "${CMAKE_BINARY_DIR}/deps/unzip.c" "${VQ_MINIZIP_DIR}/ioapi.c")
 target_include_directories(vq_minizip SYSTEM PUBLIC "${VQ_MINIZIP_DIR}")
 target_link_libraries(vq_minizip PUBLIC ZLIB::ZLIB)
 if(WIN32)

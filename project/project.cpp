@@ -81,7 +81,14 @@ static const struct {
     {"Checkbox3", nullptr, &ProjectRecord::Checkbox3},
     {"CompressLevel", nullptr, &ProjectRecord::CompressLevel},
     {"OverwriteMode", nullptr, &ProjectRecord::OverwriteMode},
+    {"Encryption", &ProjectRecord::Encryption, nullptr},
 };
+
+const char kEncryptionAes256[] = "AES256";
+
+bool UsesAes256(const ProjectRecord* record) {
+  return EqualIgnoringCase(record->Encryption, kEncryptionAes256, sizeof kEncryptionAes256);
+}
 
 static void LaunchKey(const char* stem, int i, char* out, size_t outSize) {
   snprintf(out, outSize, "%s%d", stem, i);

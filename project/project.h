@@ -17,7 +17,16 @@ struct ProjectRecord {
   int Checkbox3;      // password protection
   int CompressLevel;  // 0..9
   int OverwriteMode;  // 0 overwrite all, 1 ask, 2 skip existing
+  // With a password: "AES256" (any case) for AES-256 entries (WinZip AE-2);
+  // empty or anything else for traditional zip encryption.
+  char Encryption[VQ_TEXT_SIZE];
 };
+
+// The value of Encryption that asks for AES-256.
+extern const char kEncryptionAes256[];
+// Whether the record's entries are AES-256 rather than traditional ones
+// (when it has a password at all).
+bool UsesAes256(const ProjectRecord* record);
 
 // The launch list: three tables of 64 slots; the list ends at the first entry
 // whose file text is empty.

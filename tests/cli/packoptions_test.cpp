@@ -81,12 +81,14 @@ TEST(PackOptions, SettingsFromOptions) {
   putenv((char*)"VQ_TEST_PASSWORD=from env");
   const struct {
     std::vector<const char*> args;
-    std::string expected;  // level|progress|delete|overwrite|extract-to|protected:password|launch
+    std::string expected;  // level|progress|delete|overwrite|extract-to|protected:password (" AES-256")|launch
   } cases[] = {
       {{}, "0|0|0|0|*AppDir*\\SubDirectory|0:|"},
       {{"--level", "9", "--progress", "on", "--delete-files", "on", "--overwrite", "skip",
-        "--extract-to", "*TempDir*//x", "--password-env", "VQ_TEST_PASSWORD"},
-       "9|1|1|2|*TempDir*\\x|1:from env|"},
+        "--extract-to", "*TempDir*//x", "--password-env", "VQ_TEST_PASSWORD", "--encryption", "aes256"},
+       "9|1|1|2|*TempDir*\\x|1:from env AES-256|"},
+      {{"--password-env", "VQ_TEST_PASSWORD", "--encryption", "zipcrypto"}, "0|0|0|0|*AppDir*\\SubDirectory|1:from env|"},
+      {{"--encryption", "aes"}, "!--encryption takes aes256 or zipcrypto: aes"},
       {{"--launch", "bin/a.exe", "--cmdline", "/S", "--window", "hide", "--launch", "b.exe"},
        "0|0|0|0|*AppDir*\\SubDirectory|0:|C:\\S\\bin\\a.exe,/S,*HideWin*;"
        "C:\\S\\b.exe,*Command*,*ShowWin*;"},
@@ -115,7 +117,7 @@ TEST(PackOptions, SettingsFromOptions) {
       result = std::to_string(r.CompressLevel) + "|" + std::to_string(r.Checkbox1) + "|" +
                std::to_string(r.Checkbox2) + "|" + std::to_string(r.OverwriteMode) + "|" +
                r.ExtractionFolder + "|" + std::to_string(r.Checkbox3) + ":" +
-               (r.Checkbox3 ? r.Password : "") + "|";
+               (r.Checkbox3 ? r.Password : "") + (UsesAes256(&r) ? " AES-256|" : "|");
       for (int i = 0; i < LaunchCount(&gLaunch); ++i)
         result += std::string(gLaunch.ExecFile[i]) + "," + gLaunch.CmdLine[i] + "," +
                   gLaunch.WinState[i] + ";";

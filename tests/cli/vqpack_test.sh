@@ -75,6 +75,9 @@ check "pipeline: entries dated SOURCE_DATE_EPOCH" bash -c "unzip -l '$work/pipe1
 run "$(arg "$work/pipe.vqx")" --output "$(arg "$work/pipe2.exe")"
 check "pipeline: the saved project builds the same bytes" cmp -s "$work/pipe1.exe" "$work/pipe2.exe"
 unset SOURCE_DATE_EPOCH
+# AE-2 entries: 7-Zip tests them with the password, and refuses a wrong one.
+VQ_TEST_PASSWORD='open sesame' run "${pipe[@]}" --output "$(arg "$work/aes.exe")" --password-env VQ_TEST_PASSWORD --encryption aes256
+check "AES-256: exit code 0 (was $rc), 7-Zip tests it" bash -c "test $rc = 0 && 7z t -tzip '-popen sesame' '$work/aes.exe' >/dev/null && ! 7z t -tzip -pwrong '$work/aes.exe' >/dev/null 2>&1"
 # Launch entries that name no file of the source folder (what options refuse: packoptions_test's).
 for bad in "--launch nothing.exe" "--launch bin --window hide"; do
   run --source "$(arg "$work/src")" --output "$(arg "$work/bad.exe")" $bad

@@ -46,6 +46,7 @@ TEST(Project, SavesEveryFieldInOrder) {
   saved.record->Checkbox3 = 2;
   saved.record->CompressLevel = 7;
   saved.record->OverwriteMode = 3;
+  CopyText(saved.record->Encryption, VQ_TEXT_SIZE, "AES256");
   const char* states[] = {"*ShowWin*", "*HideWin*", "*MaximizeWin*", "*MinimizeWin*"};
   for (int i = 0; i < VQ_MAX_LAUNCH; i++) {
     char file[64], cmd[32];
@@ -64,7 +65,7 @@ TEST(Project, SavesEveryFieldInOrder) {
       "[Varnoquist]\r\nVersion=1.2\r\nProjectName=My Demo \xe9\r\nSourceFolder=C:\\Work\\Demo\\\r\n"
       "Password=se=cret\r\nExtractionFolder=*ProgramFiles*\\Demo\r\nIconFile=C:\\Icons\\demo.ico\r\n"
       "OutputFile=C:\\Out\\Demo.exe\r\nCheckbox1=1\r\nCheckbox2=0\r\nCheckbox3=2\r\n"
-      "CompressLevel=7\r\nOverwriteMode=3\r\nExecFile0=dir0\\prog0.exe\r\nCmdLine0=\r\n"
+      "CompressLevel=7\r\nOverwriteMode=3\r\nEncryption=AES256\r\nExecFile0=dir0\\prog0.exe\r\nCmdLine0=\r\n"
       "WinState0=*ShowWin*\r\nExecFile1=dir1\\prog1.exe\r\nCmdLine1=-n 1\r\nWinState1=*HideWin*\r\n"
       "ExecFile2=D:\\Other\\tool.exe\r\n",
       text.substr(0, text.find("CmdLine2")));
@@ -93,7 +94,7 @@ TEST(Project, Loads) {
   const std::string v = "[Varnoquist]\nVersion=1.2\n", kept = "\"Old\" |5|1|";
   const struct {
     std::string file;
-    std::string loaded;  // name|level|overwrite|password|other version|launch entries as file,cmd,state
+    std::string loaded;  // name|level|overwrite|password (" AES-256")|other version|launch entries as file,cmd,state
   } cases[] = {
       {v, kept + "|0"},
       {"[Varnoquist]\nVersion=1.20\n", kept + "|1"},
@@ -102,6 +103,8 @@ TEST(Project, Loads) {
       {"[Other]\nVersion=1.2\n", kept + "|1"},
       {"[Varnoquist]\nVersion=0.9\nProjectName=New\nCompressLevel=3\n", "New|3|1||1"},
       {v + "Password=new\nOverwriteMode=\n", kept + "new|0"},  // an empty number counts as missing
+      {v + "Password=new\nEncryption=aes256\n", kept + "new AES-256|0"},  // in any case
+      {v + "Encryption=AES-256\n", kept + "|0"},  // unknown: traditional
       {v + "SourceFolder=C:\\W\\\r\nExecFile0=a.exe\r\nExecFile1=sub/b.exe\r\nCmdLine1=-x\r\n"
            "ExecFile3=d.exe\r\n",  // missing keys of an entry get defaults
        kept + "|0|C:\\W\\a.exe,*Command*,*ShowWin*|C:\\W\\sub\\b.exe,-x,*ShowWin*"},
@@ -122,7 +125,7 @@ TEST(Project, Loads) {
     p.AddEntry("C:\\old2.exe", "", "*ShowWin*");
     ProjectLoad result = LoadText(&p, c.file);
     std::string loaded = std::string(p.record->ProjectName) + "|" + std::to_string(p.record->CompressLevel) +
-                         "|" + std::to_string(p.record->OverwriteMode) + "|" + p.record->Password + "|" +
+                         "|" + std::to_string(p.record->OverwriteMode) + "|" + p.record->Password + (UsesAes256(p.record.get()) ? " AES-256|" : "|") +
                          std::to_string(result == PROJECT_OTHER_VERSION);
     for (int i = 0; i < LaunchCount(p.launch.get()); i++)
       loaded += std::string("|") + p.launch->ExecFile[i] + "," + p.launch->CmdLine[i] + "," +
