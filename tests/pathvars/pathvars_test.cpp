@@ -23,12 +23,8 @@ struct FakeComputer {
 FakeComputer gFake;
 
 void Put(const std::string& value, char* out, size_t n) { snprintf(out, n, "%s", value.c_str()); }
-void Module(char* out, size_t n) { Put(gFake.module, out, n); }
-void Current(char* out, size_t n) { Put(gFake.current, out, n); }
-void Windows(char* out, size_t n) { Put(gFake.windows, out, n); }
-void System(char* out, size_t n) { Put(gFake.system, out, n); }
-void Temp(char* out, size_t n) { Put(gFake.temp, out, n); }
-void ProgramFiles(char* out, size_t n) { Put(gFake.programFiles, out, n); }
+template <std::string FakeComputer::*folder>
+void Folder(char* out, size_t n) { Put(gFake.*folder, out, n); }
 void Shell(const char* name, char* out, size_t n) {
   Put("", out, n);
   for (auto& entry : gFake.shellFolders)
@@ -45,8 +41,10 @@ const char* Tail() { return gFake.tail.c_str(); }
 void Browse(char* out, size_t n) { Put("", out, n); }
 bool Quit() { return true; }
 
-const PathVarSystem kFake = {Module, Current, Windows, System, Temp,  Shell,
-                             ProgramFiles, Exists, Tail, Browse, Quit};
+const PathVarSystem kFake = {Folder<&FakeComputer::module>, Folder<&FakeComputer::current>,
+                             Folder<&FakeComputer::windows>, Folder<&FakeComputer::system>,
+                             Folder<&FakeComputer::temp>, Shell, Folder<&FakeComputer::programFiles>,
+                             Exists, Tail, Browse, Quit};
 
 class PathVarsTest : public ::testing::Test {
  protected:
