@@ -439,16 +439,22 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
                         "CmdLine1=/S *TempDir*log.txt\rWinState1=*ShowWin*\rExecFile2=a.exe\rCmdLine2=*Command*\r"
                         "WinState2=*HideWin*\rCheck="), std::string::npos);
 
-  // Opened again from its file (quoted, with a blank in the path), b.exe's window state in lower
+  // Opened again from its file (quoted, with blanks in the path), b.exe's window state in lower
   // case as a hand-made file may have it: every value on its page.
   std::string saved = ReadRawFile(project);
   size_t state = saved.find("WinState0=*ShowWin*");  // b.exe, the first ticked
   ASSERT_NE(state, std::string::npos);
   ASSERT_TRUE(WriteRawFile(project, saved.replace(state + 10, 9, "*minimizewin*")));
+  // A copy named outside every code page: the builder takes its short form.
+  const std::wstring named = Utf8ToWide(folder + "\\my projects\\demo 李 😀.vqx");
+  wchar_t shortForm[MAX_PATH] = L"";
+  ASSERT_TRUE(CopyFileW(Utf8ToWide(project).c_str(), named.c_str(), FALSE) &&
+              GetShortPathNameW(named.c_str(), shortForm, MAX_PATH));
+  const std::string reopened = Utf8Of(shortForm);
   Builder again;
-  ASSERT_TRUE(again.Start("\"" + project + "\"", folder));
+  ASSERT_TRUE(again.Start("\"" + folder + "\\my projects\\demo 李 😀.vqx\"", folder));
   const struct { int page; std::vector<std::pair<int, std::string>> texts; } kReopened[] = {
-      {2, {{4010, "Demo Project"}, {4012, project}}}, {3, {{4007, source + "\\"}}}, {4, {}},
+      {2, {{4010, "Demo Project"}, {4012, reopened}}}, {3, {{4007, source + "\\"}}}, {4, {}},
       {5, {{4010, "BEST"}, {4017, "open sesame"}, {4018, "Ask before overwrite."}}},
       {6, {{4016, "*AppDir*\\extracted"}, {4018, out + "\\demo.exe"}}}};
   for (const auto& p : kReopened) {
@@ -484,7 +490,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   Shot(again.page, "page7-failed");
   again.CancelSave(IDNO);
   ASSERT_TRUE(again.Ended());
-  EXPECT_NE(ReadRawFile(project).find("OutputFile=" + out + "\\demo.exe\r\n"), std::string::npos);
+  EXPECT_NE(ReadRawFile(reopened).find("OutputFile=" + out + "\\demo.exe\r\n"), std::string::npos);
 
   // Opened through the file dialog, which leaves the current folder alone: the source folder typed
   // relative to it is the walk's. A Cancel during the build of a large folder (four letters take
