@@ -461,6 +461,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
     ASSERT_EQ(again.Go(4002), p.page);
     for (const auto& t : p.texts) EXPECT_EQ(again.Text(t.first), t.second) << p.page;
     EXPECT_TRUE(p.page != 5 || again.Enabled(4017));
+    if (p.page == 2) Shot(again.page, "page2-reopened");
     if (p.page != 4) continue;
     EXPECT_EQ(TreeLines(again.Control(4006)), (Lines{"0:" + source + "\\:0", "1:a.exe:2", "1:b.exe:2",
                                                      "1:readme.txt:1", "1:tools:0", "1:Zeta:0"}));
