@@ -29,6 +29,11 @@ bool PlatformModuleFileName(char* out, size_t outSize);
 // Returns false, with *bad its index, for one that names no existing path
 // and has no code page form; true on POSIX, where arguments are bytes.
 bool PlatformSystemArguments(int argc, char** argv, int* bad);
+// The process's command line by the same rule: as it is when the code page
+// shows it exactly, else each argument anew, quoted, in its code page form
+// (a short form where it names an existing path, "?" for the rest). false
+// when it does not fit outSize, and on POSIX, whose programs take argv.
+bool PlatformSystemCommandLine(char* out, size_t outSize);
 
 // ---------------------------------------------------------------- files
 

@@ -248,6 +248,11 @@ bool PlatformCurrentFolder(char* out, size_t outSize) {
 
 bool PlatformSystemArguments(int, char**, int*) { return true; }
 
+bool PlatformSystemCommandLine(char* out, size_t outSize) {
+  if (outSize) out[0] = '\0';
+  return false;
+}
+
 bool PlatformTempFolder(char* out, size_t outSize) {
   const char* dir = getenv("TMPDIR");
   if (!dir || !*dir) dir = "/tmp";

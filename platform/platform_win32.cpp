@@ -204,6 +204,32 @@ bool PlatformSystemArguments(int argc, char** argv, int* bad) {
   return ok;
 }
 
+bool PlatformSystemCommandLine(char* out, size_t outSize) {
+  if (SystemFormOfWidePath(GetCommandLineW(), out, outSize)) return true;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  size_t used = 0;
+  bool ok = wide && count > 0;
+  for (int i = 0; ok && i < count; ++i) {
+    char form[VQ_TEXT_SIZE];
+    if (!SystemFormOfWidePath(wide[i], form, sizeof form) &&
+        !WideCharToMultiByte(CP_ACP, 0, wide[i], -1, form, sizeof form, nullptr, nullptr)) {
+      form[0] = '\0';
+    }
+    size_t n = strlen(form);
+    ok = used + n + 3 <= outSize;
+    if (!ok) break;
+    out[used++] = '"';
+    memcpy(out + used, form, n);
+    used += n;
+    out[used++] = '"';
+    out[used++] = i + 1 < count ? ' ' : '\0';
+  }
+  if (wide) LocalFree(wide);
+  if (!ok && outSize) out[0] = '\0';
+  return ok;
+}
+
 bool PlatformTempFolder(char* out, size_t outSize) {
   wchar_t buffer[MAX_PATH + 1];
   DWORD n = GetTempPathW(MAX_PATH + 1, buffer);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/platform.h"
 #include "project/project.h"
 #include "resources/builder_resources.h"
 #include "services/cmdline.h"
@@ -106,7 +107,10 @@ void RunWizard() {
   char builder[VQ_TEXT_SIZE] = "";
   PlatformModuleFileName(builder, sizeof builder);
   RegisterProjectType(".vqx", builder, "vqx_ext", "Varnoquist Project File.", builder);
-  WarnOfOtherVersion(ProjectPathFromCommandLine(CommandTailOf(GetCommandLineA()), &gProject, &gLaunch));
+  // A project file named outside the code page comes in its short form.
+  char line[VQ_TEXT_SIZE];
+  const char* command = PlatformSystemCommandLine(line, sizeof line) ? line : GetCommandLineA();
+  WarnOfOtherVersion(ProjectPathFromCommandLine(CommandTailOf(command), &gProject, &gLaunch));
   // Held for the whole run; whether another builder holds it too is never
   // looked at.
   CreateMutexA(nullptr, FALSE, "Varnoquist");

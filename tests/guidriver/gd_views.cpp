@@ -94,13 +94,6 @@ std::vector<std::string> GuiListViewRows(HWND list, int columns, bool images) {
   return rows;
 }
 
-bool GuiSelectListViewItem(HWND list, int item) {
-  LVITEMA request = {};
-  request.stateMask = request.state = LVIS_SELECTED | LVIS_FOCUSED;
-  DWORD_PTR done = 0;
-  return AskRemote(list, LVM_SETITEMSTATE, item, &request, sizeof request, &done) && done;
-}
-
 bool GuiListViewItemRect(HWND list, int item, int subItem, RECT* rect) {
   // LVM_GETSUBITEMRECT takes the sub-item in top and the part in left.
   *rect = RECT{subItem == 0 ? LVIR_LABEL : LVIR_BOUNDS, subItem, 0, 0};
@@ -113,11 +106,6 @@ std::vector<GuiTreeItem> GuiReadTreeView(HWND tree) {
   DWORD_PTR root = 0;
   if (!GuiAsk(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, &root) || !ReadTreeItems(tree, root, 0, &items)) items.clear();
   return items;
-}
-
-bool GuiSelectTreeItem(HWND tree, HTREEITEM item) {
-  DWORD_PTR done = 0;
-  return GuiAsk(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), &done) && done;
 }
 
 bool GuiTreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect) {

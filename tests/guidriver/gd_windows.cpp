@@ -66,16 +66,10 @@ HWND FindChild(HWND parent, const char* text, int id, const char* className) {
 
 }  // namespace
 
-HWND GuiFindWindow(const char* caption, bool prefix, DWORD pid) {
+HWND GuiFindWindow(const char* caption, bool prefix, DWORD pid, DWORD timeoutMs) {
   Search search = {caption, prefix, NULL, pid, NULL};
-  EnumWindows(CheckTopWindow, reinterpret_cast<LPARAM>(&search));
+  Poll(timeoutMs, [&] { return EnumWindows(CheckTopWindow, reinterpret_cast<LPARAM>(&search)), search.found; });
   return search.found;
-}
-
-HWND GuiWaitWindow(const char* caption, DWORD pid, DWORD timeoutMs) {
-  HWND window = NULL;
-  Poll(timeoutMs, [&] { return (window = GuiFindWindow(caption, false, pid)) != NULL; });
-  return window;
 }
 
 bool GuiWaitWindowGone(HWND window, DWORD timeoutMs) {

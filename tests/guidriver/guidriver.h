@@ -40,10 +40,9 @@ std::string GuiBuildTreePath(const std::string& relative);
 
 // ------------------------------------------------------------------ windows
 
-// The first visible dialog ("#32770") of process pid whose caption is caption (or starts with it).
-HWND GuiFindWindow(const char* caption, bool prefix, DWORD pid);
-// GuiFindWindow for an exact caption, polled for up to timeoutMs.
-HWND GuiWaitWindow(const char* caption, DWORD pid, DWORD timeoutMs);
+// The first visible dialog ("#32770") of process pid whose caption is caption (or starts with it),
+// polled for up to timeoutMs.
+HWND GuiFindWindow(const char* caption, bool prefix, DWORD pid, DWORD timeoutMs = 0);
 // True when the window is destroyed within timeoutMs.
 bool GuiWaitWindowGone(HWND window, DWORD timeoutMs);
 
@@ -96,8 +95,6 @@ bool GuiPostClickAt(HWND window, int x, int y, bool twice);
 // A list view's rows from the top, their first `columns` cells joined by "|" ("?" for a cell that
 // cannot be read), each after its image index and "|" when images is set.
 std::vector<std::string> GuiListViewRows(HWND list, int columns, bool images = false);
-// Selects and focuses one item as a user would (the view sends LVN_ITEMCHANGED).
-bool GuiSelectListViewItem(HWND list, int item);
 // A cell's client rectangle (LVM_GETSUBITEMRECT): the label of column 0, the whole cell of later ones.
 bool GuiListViewItemRect(HWND list, int item, int subItem, RECT* rect);
 
@@ -109,8 +106,6 @@ struct GuiTreeItem {
 };
 // Every item, depth first, collapsed branches too; none when the view cannot be read.
 std::vector<GuiTreeItem> GuiReadTreeView(HWND tree);
-// Selects an item (TVM_SELECTITEM, with the view's notifications).
-bool GuiSelectTreeItem(HWND tree, HTREEITEM item);
 // An item's client rectangle, its text only or the whole row; false for an item in a collapsed branch.
 bool GuiTreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect);
 

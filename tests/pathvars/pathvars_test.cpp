@@ -10,26 +10,21 @@
 
 namespace {
 
-// Folder values, the paths that exist, the arguments, the answers to the browse and quit questions.
+// Folder values, the paths that exist, the arguments. The browse dialog and the quit question are
+// extractor_e2e_test's (path-browse-cancelled), on the real dialogs.
 struct FakeComputer {
   std::string module = "C:\\Downloads\\", current = "C:\\Work", temp = "C:\\Temp\\";
   std::string windows = "C:\\WINDOWS", system = "C:\\WINDOWS\\system32";
   std::string programFiles = "C:\\Program Files";
   std::vector<std::pair<std::string, std::string>> shellFolders;
-  std::vector<std::string> existing, browseAnswers;  // a browse answer "" is a cancel
+  std::vector<std::string> existing;
   std::string tail;
-  std::vector<bool> quitAnswers;
-  int browseCount = 0, quitCount = 0;
 };
 FakeComputer gFake;
 
 void Put(const std::string& value, char* out, size_t n) { snprintf(out, n, "%s", value.c_str()); }
-void Module(char* out, size_t n) { Put(gFake.module, out, n); }
-void Current(char* out, size_t n) { Put(gFake.current, out, n); }
-void Windows(char* out, size_t n) { Put(gFake.windows, out, n); }
-void System(char* out, size_t n) { Put(gFake.system, out, n); }
-void Temp(char* out, size_t n) { Put(gFake.temp, out, n); }
-void ProgramFiles(char* out, size_t n) { Put(gFake.programFiles, out, n); }
+template <std::string FakeComputer::*folder>
+void Folder(char* out, size_t n) { Put(gFake.*folder, out, n); }
 void Shell(const char* name, char* out, size_t n) {
   Put("", out, n);
   for (auto& entry : gFake.shellFolders)
@@ -43,17 +38,13 @@ bool Exists(const char* path) {
   return false;
 }
 const char* Tail() { return gFake.tail.c_str(); }
-void Browse(char* out, size_t n) {
-  size_t i = gFake.browseCount++;
-  Put(i < gFake.browseAnswers.size() ? gFake.browseAnswers[i] : "", out, n);
-}
-bool Quit() {
-  size_t i = gFake.quitCount++;
-  return i < gFake.quitAnswers.size() ? gFake.quitAnswers[i] : true;
-}
+void Browse(char* out, size_t n) { Put("", out, n); }
+bool Quit() { return true; }
 
-const PathVarSystem kFake = {Module, Current, Windows, System, Temp,  Shell,
-                             ProgramFiles, Exists, Tail, Browse, Quit};
+const PathVarSystem kFake = {Folder<&FakeComputer::module>, Folder<&FakeComputer::current>,
+                             Folder<&FakeComputer::windows>, Folder<&FakeComputer::system>,
+                             Folder<&FakeComputer::temp>, Shell, Folder<&FakeComputer::programFiles>,
+                             Exists, Tail, Browse, Quit};
 
 class PathVarsTest : public ::testing::Test {
  protected:
@@ -111,9 +102,14 @@ TEST_F(PathVarsTest, Resolution) {
   }
 }
 
-TEST_F(PathVarsTest, MissingFoldersGiveTheTemporaryFolder) {
+// Resolved, a missing folder gives the temporary folder; shown, it is missing.
+TEST_F(PathVarsTest, MissingFolders) {
+  const std::string kUnable = "Unable to find the path on this system!";
   gFake.shellFolders.clear();  // no Shell Folders values at all
   gFake.programFiles = "";
+  EXPECT_EQ(kUnable, Local("*Desktop*"));
+  EXPECT_EQ(kUnable, Local("*QuickLaunch*"));
+  EXPECT_EQ("C:\\Program Files", Local("*ProgramFiles*"));
   EXPECT_EQ("C:\\Temp\\", Resolve("*Desktop*"));
   EXPECT_EQ("C:\\Temp\\x", Resolve("*ProgramFiles*\\x"));
   // The suffix goes on even to an empty AppData, and that folder is missing.
@@ -155,12 +151,6 @@ TEST_F(PathVarsTest, LocalDisplayValues) {
       {"*Nope*", kUnable},  {"AppDir", kUnable},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, Local(c.variable)) << c.variable;
-
-  gFake.shellFolders.clear();
-  gFake.programFiles = "";
-  EXPECT_EQ(kUnable, Local("*Desktop*"));
-  EXPECT_EQ(kUnable, Local("*QuickLaunch*"));
-  EXPECT_EQ("C:\\Program Files", Local("*ProgramFiles*"));
 }
 
 }  // namespace

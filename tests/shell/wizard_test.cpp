@@ -49,7 +49,7 @@ struct Builder {
   // Starts the builder with tail as its command line's tail in folder; true once page 1 shows.
   bool Start(const std::string& tail, const std::string& folder) {
     if (!app.Start("\"" + GuiBuildTreePath("shell\\vqbuilder.exe") + "\" " + tail, folder.c_str())) return false;
-    page = GuiWaitWindow(kBuilderCaption, app.pid, 20000);
+    page = GuiFindWindow(kBuilderCaption, false, app.pid, 20000);
     return page && PageNumber(page) == 1;
   }
   HWND Control(int id) { return GuiFindControl(page, id); }
@@ -77,13 +77,13 @@ struct Builder {
   // Waits for the page to give way to the next; returns the next one's number.
   int Arrive() {
     if (!GuiWaitWindowGone(page, 10000)) return 0;
-    page = GuiWaitWindow(kBuilderCaption, app.pid, 10000);
+    page = GuiFindWindow(kBuilderCaption, false, app.pid, 10000);
     return page ? PageNumber(page) : 0;
   }
   // Clicks button id (0: none) and waits for the builder's dialog caption.
   HWND Open(int id, const char* caption, DWORD timeoutMs = 10000) {
     if (id) GuiClickButton(page, id);
-    HWND dialog = GuiWaitWindow(caption, app.pid, timeoutMs);
+    HWND dialog = GuiFindWindow(caption, false, app.pid, timeoutMs);
     EXPECT_NE(dialog, nullptr) << caption;
     return dialog;
   }
@@ -139,14 +139,15 @@ HTREEITEM FindItem(HWND tree, const char* text) {
   return nullptr;
 }
 
-// Clicks an item's check box or expand button, the way a user's click reaches the tree: button,
-// state image, icon, text in a row.
-void ClickTreeItem(HWND tree, const char* text, int level, bool button) {
+enum TreePart { kBox, kButton, kLabel };
+// Clicks an item's check box, expand button or label, the way a user's click reaches the tree:
+// button, state image, icon, text in a row.
+void ClickTreeItem(HWND tree, const char* text, int level, TreePart part = kBox) {
   RECT r = {};
   ASSERT_TRUE(GuiTreeItemRect(tree, FindItem(tree, text), true, &r)) << text;
   DWORD_PTR indent = 19;
   GuiAsk(tree, TVM_GETINDENT, 0, 0, &indent);
-  int x = button ? level * (int)indent + (int)indent / 2 : r.left - 16 - 3 - 7;
+  int x = part == kButton ? level * (int)indent + (int)indent / 2 : part == kLabel ? r.left + 2 : r.left - 16 - 3 - 7;
   GuiPostClickAt(tree, x, (r.top + r.bottom) / 2, false);
   Sleep(200);
 }
@@ -252,19 +253,16 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(b.Focused(), tree);  // no button: Enter does nothing
   EXPECT_EQ(TreeLines(tree), (Lines{"0:" + source + "\\:0", "1:a.exe:1", "1:b.exe:1", "1:readme.txt:1", "1:tools:0",
                                     "1:Zeta:0"}));
-  ClickTreeItem(tree, "b.exe", 1, false);
-  ClickTreeItem(tree, "tools", 1, true);
-  ClickTreeItem(tree, "c.exe", 2, false);
-  ClickTreeItem(tree, "c.exe", 2, false);  // out again
-  EXPECT_EQ(GuiListViewRows(list, 1), Lines{"b.exe"});
-  ClickTreeItem(tree, "c.exe", 2, false);
-  GuiSelectTreeItem(tree, FindItem(tree, "Zeta"));
+  ClickTreeItem(tree, "b.exe", 1);
+  ClickTreeItem(tree, "tools", 1, kButton);
+  ClickTreeItem(tree, "c.exe", 2);
+  ClickTreeItem(tree, "Zeta", 1, kLabel);  // selected, not ticked
   GuiPostKey(tree, VK_SPACE);  // a folder: nothing
   // In a list two rows high the third brings the scroll bar; its repaint leaves the focus in the tree.
   HWND panes = GetParent(tree);
   RECT place = WindowRect(panes);
   SetWindowPos(panes, nullptr, 0, 0, place.right - place.left, 90, SWP_NOMOVE | SWP_NOZORDER);
-  GuiSelectTreeItem(tree, FindItem(tree, "a.exe"));
+  ClickTreeItem(tree, "a.exe", 1, kLabel);
   GuiPostKey(tree, VK_SPACE);
   Sleep(200);
   EXPECT_EQ(b.Focused(), tree);
@@ -277,7 +275,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_EQ(b.Go(4003), 3);
   ASSERT_EQ(b.Go(4002), 4);
   tree = b.Control(4006), list = b.Control(4008);
-  for (int i = 0; i < 3; ++i) ClickTreeItem(tree, "tools", 1, true);  // opened, closed, opened: read once
+  for (int i = 0; i < 3; ++i) ClickTreeItem(tree, "tools", 1, kButton);  // opened, closed, opened: read once
   EXPECT_EQ(TreeLines(tree), (Lines{"0:" + source + "\\:0", "1:a.exe:2", "1:b.exe:2", "1:readme.txt:1", "1:tools:0",
                                     "2:c.exe:2", "2:deep:0", "1:Zeta:0"}));
 
@@ -329,11 +327,11 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_NE(edit, nullptr);
   EXPECT_EQ(GuiReadText(edit), "scrolled");
   GuiSetText(edit, "ticked");
-  ClickTreeItem(tree, "readme.txt", 1, false);
+  ClickTreeItem(tree, "readme.txt", 1);
   EXPECT_TRUE(GuiWaitWindowGone(edit, 5000));
   EXPECT_EQ(GuiListViewRows(list, 2),
             (Lines{"readme.txt|*Command*", "a.exe|*Command*", "c.exe|/S *TempDir*log.txt", "b.exe|ticked"}));
-  ClickTreeItem(tree, "readme.txt", 1, false);  // out again
+  ClickTreeItem(tree, "readme.txt", 1);  // out again
   Lines edited = {"a.exe|*Command*|*HideWin*", "c.exe|/S *TempDir*log.txt|*ShowWin*", "b.exe|ticked|*ShowWin*"};
   EXPECT_EQ(GuiListViewRows(list, 3), edited);
 
@@ -387,8 +385,8 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_TRUE(GuiWaitWindowGone(vars, 10000));
   EXPECT_EQ(b.Text(4016), "*Desktop*");
   vars = b.Open(4013, "Variables");
-  GuiSelectListViewItem(GuiFindControl(vars, 4002), 19);
-  GuiPostKey(GuiFindControl(vars, 4002), VK_RETURN);
+  list = GuiFindControl(vars, 4002);
+  for (WORD key : {VK_END, VK_UP, VK_RETURN}) GuiPostKey(list, key);  // *TempDir*, last but one
   EXPECT_TRUE(GuiWaitWindowGone(vars, 10000));
   EXPECT_EQ(b.Text(4016), "*TempDir*");
   // The icon's Browse: a sizable file dialog (the system's style) centred on the desktop; cancelled,
@@ -441,22 +439,29 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
                         "CmdLine1=/S *TempDir*log.txt\rWinState1=*ShowWin*\rExecFile2=a.exe\rCmdLine2=*Command*\r"
                         "WinState2=*HideWin*\rCheck="), std::string::npos);
 
-  // Opened again from its file (quoted, with a blank in the path), b.exe's window state in lower
+  // Opened again from its file (quoted, with blanks in the path), b.exe's window state in lower
   // case as a hand-made file may have it: every value on its page.
   std::string saved = ReadRawFile(project);
   size_t state = saved.find("WinState0=*ShowWin*");  // b.exe, the first ticked
   ASSERT_NE(state, std::string::npos);
   ASSERT_TRUE(WriteRawFile(project, saved.replace(state + 10, 9, "*minimizewin*")));
+  // A copy named outside every code page: the builder takes its short form.
+  const std::wstring named = Utf8ToWide(folder + "\\my projects\\demo 李 😀.vqx");
+  wchar_t shortForm[MAX_PATH] = L"";
+  ASSERT_TRUE(CopyFileW(Utf8ToWide(project).c_str(), named.c_str(), FALSE) &&
+              GetShortPathNameW(named.c_str(), shortForm, MAX_PATH));
+  const std::string reopened = Utf8Of(shortForm);
   Builder again;
-  ASSERT_TRUE(again.Start("\"" + project + "\"", folder));
+  ASSERT_TRUE(again.Start("\"" + folder + "\\my projects\\demo 李 😀.vqx\"", folder));
   const struct { int page; std::vector<std::pair<int, std::string>> texts; } kReopened[] = {
-      {2, {{4010, "Demo Project"}, {4012, project}}}, {3, {{4007, source + "\\"}}}, {4, {}},
+      {2, {{4010, "Demo Project"}, {4012, reopened}}}, {3, {{4007, source + "\\"}}}, {4, {}},
       {5, {{4010, "BEST"}, {4017, "open sesame"}, {4018, "Ask before overwrite."}}},
       {6, {{4016, "*AppDir*\\extracted"}, {4018, out + "\\demo.exe"}}}};
   for (const auto& p : kReopened) {
     ASSERT_EQ(again.Go(4002), p.page);
     for (const auto& t : p.texts) EXPECT_EQ(again.Text(t.first), t.second) << p.page;
     EXPECT_TRUE(p.page != 5 || again.Enabled(4017));
+    if (p.page == 2) Shot(again.page, "page2-reopened");
     if (p.page != 4) continue;
     EXPECT_EQ(TreeLines(again.Control(4006)), (Lines{"0:" + source + "\\:0", "1:a.exe:2", "1:b.exe:2",
                                                      "1:readme.txt:1", "1:tools:0", "1:Zeta:0"}));
@@ -486,7 +491,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   Shot(again.page, "page7-failed");
   again.CancelSave(IDNO);
   ASSERT_TRUE(again.Ended());
-  EXPECT_NE(ReadRawFile(project).find("OutputFile=" + out + "\\demo.exe\r\n"), std::string::npos);
+  EXPECT_NE(ReadRawFile(reopened).find("OutputFile=" + out + "\\demo.exe\r\n"), std::string::npos);
 
   // Opened through the file dialog, which leaves the current folder alone: the source folder typed
   // relative to it is the walk's. A Cancel during the build of a large folder (four letters take
