@@ -88,6 +88,7 @@ bool LeaveOptionsPage(ProjectRecord* record, const OptionsPageControls* controls
   record->CompressLevel = controls->level;
   record->OverwriteMode = controls->overwrite;
   CopyText(record->Password, sizeof record->Password, controls->password);
+  CopyText(record->Encryption, sizeof record->Encryption, controls->aes256 ? kEncryptionAes256 : "");
   OptionCheck check = next ? CheckOptionsPage(record) : OPTION_OK;
   if (check == OPTION_OK) return true;
   Warn(OptionCheckText(check), OptionCheckTitle(check));

@@ -53,9 +53,11 @@ struct OptionsPageControls {
   int level;           // trackbar position
   int overwrite;       // selected entry, -1 for none
   const char* password;
+  bool aes256;         // 4019: AE-2 entries instead of traditional encryption
 };
 
-// Next or Back of the options page: stores the controls in their order;
+// Next or Back of the options page: stores the controls in their order
+// (the strong encryption box as Encryption "AES256" or empty);
 // Next refuses protection without a password. Returns true when the page
 // may be left.
 bool LeaveOptionsPage(ProjectRecord* record, const OptionsPageControls* controls, bool next);

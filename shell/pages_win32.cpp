@@ -127,7 +127,7 @@ bool SourcePageMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
 // ---------------------------------------------------------------- page 5
 enum { OPTIONS_PROGRESS = 4006, OPTIONS_DELETE = 4007, OPTIONS_PROTECT = 4008,
        OPTIONS_LEVEL_LABEL = 4010, OPTIONS_LEVEL = 4016, OPTIONS_PASSWORD = 4017,
-       OPTIONS_OVERWRITE = 4018 };
+       OPTIONS_OVERWRITE = 4018, OPTIONS_AES256 = 4019 };
 
 void ShowLevelLabel(HWND page, int level) {
   char label[16];
@@ -149,10 +149,12 @@ HWND FillOptionsPage(HWND page) {
   SetDlgItemTextA(page, OPTIONS_PASSWORD, gProject.Password);
   CheckDlgButton(page, OPTIONS_PROGRESS, gProject.Checkbox1 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(page, OPTIONS_DELETE, gProject.Checkbox2 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(page, OPTIONS_AES256, UsesAes256(&gProject) ? BST_CHECKED : BST_UNCHECKED);
   // Without a password box the first check box takes the focus, so that no button takes Enter.
   if (!gProject.Checkbox3) return GetDlgItem(page, OPTIONS_PROGRESS);
   CheckDlgButton(page, OPTIONS_PROTECT, BST_CHECKED);
   Enable(page, OPTIONS_PASSWORD, true);
+  Enable(page, OPTIONS_AES256, true);
   return GetDlgItem(page, OPTIONS_PASSWORD);
 }
 
@@ -166,6 +168,7 @@ bool OptionsPageLeave(HWND page, bool next) {
       (int)SendDlgItemMessageA(page, OPTIONS_LEVEL, TBM_GETPOS, 0, 0),
       (int)SendDlgItemMessageA(page, OPTIONS_OVERWRITE, CB_GETCURSEL, 0, 0),
       password,
+      Checked(page, OPTIONS_AES256),
   };
   return LeaveOptionsPage(&gProject, &controls, next);
 }
@@ -179,6 +182,7 @@ bool OptionsPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!Clicked(message, wParam, OPTIONS_PROTECT)) return false;
   bool protect = Checked(page, OPTIONS_PROTECT);
   Enable(page, OPTIONS_PASSWORD, protect);
+  Enable(page, OPTIONS_AES256, protect);
   if (protect) SetFocus(GetDlgItem(page, OPTIONS_PASSWORD));
   return true;
 }

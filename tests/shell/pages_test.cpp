@@ -126,20 +126,21 @@ TEST(Pages, NextChecksAndBackStores) {
 }
 
 TEST(Pages, OptionsPageStoresEveryControlAndWantsAPassword) {
-  const struct { bool protect; const char* password; int level, overwrite; bool next, leaves; } cases[] = {
-      {true, " \t\r\n", 9, 1, true, false}, {true, "", 0, 2, false, true},
-      {false, "", 4, -1, true, true},       {true, "a/b\\\\c", 4, 0, true, true},
+  const struct { bool protect; const char* password; int level, overwrite; bool next, leaves, aes; } cases[] = {
+      {true, " \t\r\n", 9, 1, true, false, false}, {true, "", 0, 2, false, true, false},
+      {false, "", 4, -1, true, true, false},       {true, "a/b\\\\c", 4, 0, true, true, true},
   };
   for (const auto& c : cases) {
     Wizard w;
     RecordedMessageBoxes boxes;
-    OptionsPageControls controls = {true, false, c.protect, c.level, c.overwrite, c.password};
+    OptionsPageControls controls = {true, false, c.protect, c.level, c.overwrite, c.password, c.aes};
     EXPECT_EQ(LeaveOptionsPage(w.record.get(), &controls, c.next), c.leaves) << c.password;
     const ProjectRecord& r = *w.record;
     EXPECT_EQ(r.Checkbox1 * 100 + r.Checkbox2 * 10 + r.Checkbox3, 100 + (c.protect ? 1 : 0));
     EXPECT_EQ(r.CompressLevel, c.level);
     EXPECT_EQ(r.OverwriteMode, c.overwrite);
     EXPECT_STREQ(r.Password, c.password);
+    EXPECT_STREQ(r.Encryption, c.aes ? "AES256" : "");
     ExpectShown(boxes, c.leaves ? "" : "No Password.");
   }
   EXPECT_EQ(TrackbarPositionOf(-3), 0);

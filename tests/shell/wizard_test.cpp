@@ -347,8 +347,9 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(b.Text(4010), "OFF");
   EXPECT_EQ(b.Focused(), b.Control(4006));  // no button: Enter does nothing
   EXPECT_EQ(b.Text(4018), "Overwrite all files.");
-  EXPECT_FALSE(b.Enabled(4017));
-  EXPECT_TRUE(b.ClickUntil(4008, 4017, true));
+  EXPECT_FALSE(b.Enabled(4017) || b.Enabled(4019));
+  EXPECT_TRUE(b.ClickUntil(4008, 4017, true) && b.Enabled(4019));
+  GuiClickButton(b.page, 4019);  // AES-256
   b.Expect(4002, "No Password.", "Please select a password.");
   b.Type(4017, "open sesame");
   GuiPostKey(b.Control(4016), VK_END);
@@ -435,6 +436,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   // The packed executable holds the options chosen and the three to start, in that order, as edited
   // (how the extractor starts them: extractor_e2e_test's; the password: build_test's).
   std::string packed = ReadRawFile(out + "\\demo.exe");
+  EXPECT_NE(packed.find(Bytes("\x01\x99\x07\x00\x02\x00" "AE\x03\x08\x00")), std::string::npos);  // AE-2 entries
   EXPECT_NE(packed.find("\nPassword=1\nOverwrite=1\nExecFile0=b.exe\rCmdLine0=ticked\rWinState0=*ShowWin*\rExecFile1=tools\\c.exe\r"
                         "CmdLine1=/S *TempDir*log.txt\rWinState1=*ShowWin*\rExecFile2=a.exe\rCmdLine2=*Command*\r"
                         "WinState2=*HideWin*\rCheck="), std::string::npos);
@@ -460,7 +462,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   for (const auto& p : kReopened) {
     ASSERT_EQ(again.Go(4002), p.page);
     for (const auto& t : p.texts) EXPECT_EQ(again.Text(t.first), t.second) << p.page;
-    EXPECT_TRUE(p.page != 5 || again.Enabled(4017));
+    EXPECT_TRUE(p.page != 5 || (again.Enabled(4017) && IsDlgButtonChecked(again.page, 4019)));
     if (p.page == 2) Shot(again.page, "page2-reopened");
     if (p.page != 4) continue;
     EXPECT_EQ(TreeLines(again.Control(4006)), (Lines{"0:" + source + "\\:0", "1:a.exe:2", "1:b.exe:2",
