@@ -12,6 +12,8 @@
 
 #include "guidriver.h"
 #include "tests/support/registry_win32.h"
+#include "build/archive.h"
+#include "services/buildlog.h"
 #include "services/zip_aes.h"
 #include "tests/support/support.h"
 #include "zip.h"
@@ -152,6 +154,19 @@ std::string MakeZip(const Files& entries, const std::string& password = "", int 
   for (const ZipLayout::Entry& e : aes && ok ? ReadZipLayout(bytes).entries : std::vector<ZipLayout::Entry>())
     PutLe(&bytes, e.local + ZIP_METHOD, ZIP_AES_METHOD, 2), PutLe(&bytes, e.central + ZIP_METHOD + 2, ZIP_AES_METHOD, 2);
   return ok ? bytes : "";
+}
+
+// The entries as the builder's archive writer makes them (AE-2 with a password), dated kEntryDosTime.
+std::string BuiltZip(Files entries, const char* password) {
+  std::string folder = ScratchName("built") + "\\", path = ScratchName("built.zip");
+  for (auto& e : entries) std::replace(e.first.begin(), e.first.end(), '/', '\\');  // the tree's own names
+  MakeTree(folder, entries);
+  ArchiveJob job;
+  InitArchiveJob(&job);
+  job.sourceFolder = folder.c_str(), job.archivePath = path.c_str(), job.password = password, job.aes256 = true;
+  job.clock = [](PlatformLocalTime* now) { *now = {2021, 6, 15, 10, 20, 30}; };
+  ResetBuildLog(nullptr);
+  return BuildSourceArchive(&job) ? ReadRawFile(path) : "";
 }
 
 // The build tree's tests\extractor\NAME, emptied, with "cwd", "tmp" and "logs".
@@ -424,8 +439,8 @@ TEST(PackedRun, DamagedHostileAndSignedArchives) {
 TEST(PackedRun, Password) {
   MetaData secret = {.password = 1};
   std::string wrong = "ERROR #0027 Wrong password|The password that you typed is not correct.";
-  // AE-2: deflated; stored with a byte of tool.dat flipped, which only the authentication code shows.
-  std::string aes = Packed(secret, MakeZip(kTree, "open sesame", 6, true, true), kTree),
+  // AE-2: as the builder writes them; stored with a byte of tool.dat flipped, which only the code shows.
+  std::string aes = Packed(secret, BuiltZip(kTree, "open sesame"), kTree),
               flipped = MakeZip(kTree, "open sesame", 0, true, true);
   flipped[ReadZipLayout(flipped).entries.at(1).data + 1000] ^= 1;
   const Row rows[] = {
