@@ -28,6 +28,43 @@ const char kMissing[] = "<missing>";
 // Path and contents; in an archive, the name as stored (the builder writes backslashes).
 typedef std::vector<std::pair<std::string, std::string>> Files;
 
+// aes: AE-2 entries, deflated here (at level 0 stored: real method 0), encrypted with the codec and
+// written raw with method 99 and CRC 0 (the build's zip.c takes 99 for raw entries).
+std::string MakeZip(const Files& entries, const std::string& password = "", int level = 6, bool utf8Names = true,
+                    bool aes = false) {
+  std::string path = ScratchName("zip");
+  zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
+  bool ok = zip != nullptr;
+  for (const auto& e : entries) {
+    zip_fileinfo info = {{0, 0, 0, 0, 0, 0}, kEntryDosTime, 0, 0};
+    uLong crc = crc32(0, (const Bytef*)e.second.data(), (uInt)e.second.size());
+    // As the builder stores them: a name that is not plain ASCII is UTF-8, flagged by bit 11.
+    uLong utf8 = utf8Names && std::any_of(e.first.begin(), e.first.end(), [](char c) { return c & 0x80; }) ? 0x800 : 0;
+    std::string data = e.second, packed(compressBound((uLong)data.size()), '\0');
+    uLongf size = (uLongf)packed.size();
+    uint8_t salt[ZIP_AES_SALT_SIZE], code[ZIP_AES_CODE_SIZE], extra[ZIP_AES_EXTRA_SIZE];
+    ZipAesKeys keys; ZipAesCoder coder;
+    ZipAesWriteExtra(level ? Z_DEFLATED : 0, extra);
+    if (aes) {  // a zlib stream's raw deflate data lies between its 2-byte head and 4-byte tail
+      ok = ok && (!level || (!compress2((Bytef*)&packed[0], &size, (const Bytef*)data.data(), data.size(), level) &&
+                             (data = packed.substr(2, size - 6), true))) &&
+           CryptoRandom(salt, sizeof salt) && ZipAesDeriveKeys(password.data(), password.size(), salt, &keys) &&
+           ZipAesBegin(&coder, &keys) && ZipAesEncrypt(&coder, &data[0], data.size()) && ZipAesEnd(&coder, code);
+      data = std::string((char*)salt, 16) + std::string((char*)keys.verifier, 2) + data + std::string((char*)code, 10);
+    }
+    ok = ok && !zipOpenNewFileInZip4(zip, e.first.c_str(), &info, aes ? extra : nullptr, aes ? sizeof extra : 0,
+                                     aes ? extra : nullptr, aes ? sizeof extra : 0, nullptr, aes ? ZIP_AES_METHOD : Z_DEFLATED,
+                                     level, aes, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
+                                     password.empty() || aes ? nullptr : password.c_str(), crc, 0, utf8 | aes) &&
+         !zipWriteInFileInZip(zip, data.data(), (unsigned)data.size()) &&
+         !(aes ? zipCloseFileInZipRaw(zip, e.second.size(), 0) : zipCloseFileInZip(zip));
+  }
+  ok = ok && !zipClose(zip, nullptr);
+  std::string bytes = ReadRawFile(path);
+  RemoveTree(path);
+  return ok ? bytes : "";
+}
+
 // Deterministic from the seed, the same on every machine.
 uint32_t Next(uint32_t* state) {
   *state ^= *state << 13;
@@ -115,45 +152,6 @@ std::string Patched(std::string zip, ZipField field, uint32_t value) {
   PutLe(&zip, e.local + field, value, field == ZIP_METHOD ? 2 : 4);
   PutLe(&zip, e.central + field + 2, value, field == ZIP_METHOD ? 2 : 4);
   return zip;
-}
-
-// aes: AE-2 entries as the builder writes them: deflated here (stored at level 0), encrypted, written
-// raw under method 8 or 0 with CRC 0, and given method 99 in both headers afterwards (zip.c takes 0 and 8).
-std::string MakeZip(const Files& entries, const std::string& password = "", int level = 6, bool utf8Names = true,
-                    bool aes = false) {
-  std::string path = ScratchName("zip");
-  zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
-  bool ok = zip != nullptr;
-  for (const auto& e : entries) {
-    zip_fileinfo info = {{0, 0, 0, 0, 0, 0}, kEntryDosTime, 0, 0};
-    uLong crc = crc32(0, (const Bytef*)e.second.data(), (uInt)e.second.size());
-    // As the builder stores them: a name that is not plain ASCII is UTF-8, flagged by bit 11.
-    uLong utf8 = utf8Names && std::any_of(e.first.begin(), e.first.end(), [](char c) { return c & 0x80; }) ? 0x800 : 0;
-    std::string data = e.second, packed(compressBound((uLong)data.size()), '\0');
-    uLongf size = (uLongf)packed.size();
-    uint8_t salt[ZIP_AES_SALT_SIZE], code[ZIP_AES_CODE_SIZE], extra[ZIP_AES_EXTRA_SIZE];
-    ZipAesKeys keys; ZipAesCoder coder;
-    ZipAesWriteExtra(level ? Z_DEFLATED : 0, extra);
-    if (aes) {  // a zlib stream's raw deflate data lies between its 2-byte head and 4-byte tail
-      ok = ok && (!level || (!compress2((Bytef*)&packed[0], &size, (const Bytef*)data.data(), data.size(), level) &&
-                             (data = packed.substr(2, size - 6), true))) &&
-           CryptoRandom(salt, sizeof salt) && ZipAesDeriveKeys(password.data(), password.size(), salt, &keys) &&
-           ZipAesBegin(&coder, &keys) && ZipAesEncrypt(&coder, &data[0], data.size()) && ZipAesEnd(&coder, code);
-      data = std::string((char*)salt, 16) + std::string((char*)keys.verifier, 2) + data + std::string((char*)code, 10);
-    }
-    ok = ok && !zipOpenNewFileInZip4(zip, e.first.c_str(), &info, aes ? extra : nullptr, aes ? sizeof extra : 0,
-                                     aes ? extra : nullptr, aes ? sizeof extra : 0, nullptr, aes && !level ? 0 : Z_DEFLATED,
-                                     level, aes, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-                                     password.empty() || aes ? nullptr : password.c_str(), crc, 0, utf8 | aes) &&
-         !zipWriteInFileInZip(zip, data.data(), (unsigned)data.size()) &&
-         !(aes ? zipCloseFileInZipRaw(zip, e.second.size(), 0) : zipCloseFileInZip(zip));
-  }
-  ok = ok && !zipClose(zip, nullptr);
-  std::string bytes = ReadRawFile(path);
-  RemoveTree(path);
-  for (const ZipLayout::Entry& e : aes && ok ? ReadZipLayout(bytes).entries : std::vector<ZipLayout::Entry>())
-    PutLe(&bytes, e.local + ZIP_METHOD, ZIP_AES_METHOD, 2), PutLe(&bytes, e.central + ZIP_METHOD + 2, ZIP_AES_METHOD, 2);
-  return ok ? bytes : "";
 }
 
 // The entries as the builder's archive writer makes them (AE-2 with a password), dated kEntryDosTime.
