@@ -148,6 +148,9 @@ bool CloseArchiveEntry(ArchiveJob* job, uint64_t size, unsigned long crc) {
 }
 
 bool CloseArchive(ArchiveJob* job) {
+  // An entry whose writing failed still holds its keys; releasing an ended
+  // or never begun coder does nothing.
+  if (UsesAes(job)) ZipAesEnd(&job->aes, nullptr);
   if (!job->zip) return true;
   int result = zipClose(job->zip, nullptr);
   job->zip = nullptr;
