@@ -127,9 +127,11 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}'; 
 rate() { awk -v m="$1" -v s="$2" 'BEGIN {printf "%.1f", (s > 0 ? m / s : 0)}'; }
 size_mb() { awk -v b="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", b / 1048576}'; }
 
-printf '\n%-6s %-5s | %8s %8s %9s %8s | %8s %8s %9s %8s | %8s %8s %9s %8s | %6s %6s\n' corpus level \
+aes_head=""
+[ -z "$password" ] || aes_head=$(printf ' | %8s %7s' "aes s" "aes/zc")
+printf '\n%-6s %-5s | %8s %8s %9s %8s | %8s %8s %9s %8s | %8s %8s %9s %8s | %6s %6s%s\n' corpus level \
   "vq s" "vq MB/s" "vq MB" "vq RSS" "zip s" "zip MB/s" "zip MB" "zip RSS" \
-  "pigz s" "pigz MB/s" "pigz MB" "pigz RSS" "vq/zip" "vq/pigz"${password:+$(printf ' | %8s %7s' "aes s" "aes/zc")}
+  "pigz s" "pigz MB/s" "pigz MB" "pigz RSS" "vq/zip" "vq/pigz" "$aes_head"
 for corpus in $corpora; do
   source="$bench/$corpus"
   bytes=$(find "$source" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
@@ -146,6 +148,7 @@ for corpus in $corpora; do
     run_timed "$vqpack" "$project"
     vq_secs=$secs vq_peak=$peak
     check "$packed"
+    vq_size=$(size_mb "$packed")
     zip_pw=""
     [ -z "$password" ] || zip_pw="-P '$password'"
     run_timed bash -c "cd '$source' && zip -r -q -$level $zip_pw '$zipped' ."
@@ -164,10 +167,10 @@ for corpus in $corpora; do
       pigz_cols=$(printf '%8.2f %9s %9s %7dK' "$secs" "$(rate "$mb" "$secs")" "$(size_mb "$gzipped")" "$peak")
       pigz_ratio=$(ratio "$vq_secs" "$secs")
     fi
-    printf '%-6s %-5s | %8.2f %8s %9s %7dK | %8.2f %8s %9s %7dK | %s | %6s %6s\n' "$corpus" "$level" \
-      "$vq_secs" "$(rate "$mb" "$vq_secs")" "$(size_mb "$packed")" "$vq_peak" \
+    printf '%-6s %-5s | %8.2f %8s %9s %7dK | %8.2f %8s %9s %7dK | %s | %6s %6s%s\n' "$corpus" "$level" \
+      "$vq_secs" "$(rate "$mb" "$vq_secs")" "$vq_size" "$vq_peak" \
       "$zip_secs" "$(rate "$mb" "$zip_secs")" "$(size_mb "$zipped")" "$zip_peak" \
-      "$pigz_cols" "$(ratio "$vq_secs" "$zip_secs")" "$pigz_ratio$aes_cols"
+      "$pigz_cols" "$(ratio "$vq_secs" "$zip_secs")" "$pigz_ratio" "$aes_cols"
     rm -f "$packed" "$zipped" "$gzipped"
   done
   echo "($corpus: $mb MB in $(find "$source" -type f | wc -l) files)"

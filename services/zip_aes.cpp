@@ -35,10 +35,17 @@ static bool RefillKeyStream(ZipAesCoder* coder) {
                                    ZIP_AES_STREAM_BLOCKS);
 }
 
+// In runs up to the key stream's end, a loop the compiler can widen.
 static bool XorKeyStream(ZipAesCoder* coder, uint8_t* data, size_t size) {
-  for (size_t i = 0; i < size; i++) {
+  while (size > 0) {
     if (coder->used == sizeof coder->keyStream && !RefillKeyStream(coder)) return false;
-    data[i] ^= coder->keyStream[coder->used++];
+    size_t run = sizeof coder->keyStream - coder->used;
+    if (run > size) run = size;
+    const uint8_t* key = coder->keyStream + coder->used;
+    for (size_t i = 0; i < run; i++) data[i] ^= key[i];
+    data += run;
+    size -= run;
+    coder->used += run;
   }
   return true;
 }

@@ -43,8 +43,8 @@ bool ZipAesDeriveKeys(const void* password, size_t passwordSize,
                       const uint8_t salt[ZIP_AES_SALT_SIZE], ZipAesKeys* keys);
 
 // One entry's data on its way in or out, in pieces of any size: the counter
-// runs on across pieces, and the key stream is made 32 blocks at a time.
-enum { ZIP_AES_STREAM_BLOCKS = 32 };
+// runs on across pieces, and the key stream is made 256 blocks at a time.
+enum { ZIP_AES_STREAM_BLOCKS = 256 };
 struct ZipAesCoder {
   CryptoAes256 aes;
   CryptoHmacSha1 hmac;
