@@ -89,9 +89,11 @@ void EntryTime(const ArchiveJob* job, zip_fileinfo* info) {
 bool ArchiveEncrypted(const ArchiveJob* job) { return job->password && job->password[0] != '\0'; }
 
 // AE-2: the salt and the verifier open the entry's data, the code closes it.
-static bool UsesAes(const ArchiveJob* job) { return job->aes256 && ArchiveEncrypted(job); }
+bool ArchiveUsesAes(const ArchiveJob* job) { return job->aes256 && ArchiveEncrypted(job); }
+static bool UsesAes(const ArchiveJob* job) { return ArchiveUsesAes(job); }
 
-bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned long crc) {
+bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned long crc,
+                      const uint8_t* aesSalt, const ZipAesKeys* aesKeys) {
   char name[VQ_TEXT_SIZE];
   if (!CopyText(name, sizeof name, PathBelowFolder(path, job->sourceFolder)) ||
       !OpenArchive(job)) {
@@ -117,9 +119,14 @@ bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned 
     return false;
   if (!aes) return true;
   ZipAesKeys keys;
-  return CryptoRandom(salt, sizeof salt) &&
-         ZipAesDeriveKeys(job->password, strlen(job->password), salt, &keys) &&
-         ZipAesBegin(&job->aes, &keys) && zipWriteInFileInZip(job->zip, salt, sizeof salt) == ZIP_OK &&
+  if (aesSalt && aesKeys) {
+    memcpy(salt, aesSalt, sizeof salt);
+    keys = *aesKeys;
+  } else if (!CryptoRandom(salt, sizeof salt) ||
+             !ZipAesDeriveKeys(job->password, strlen(job->password), salt, &keys)) {
+    return false;
+  }
+  return ZipAesBegin(&job->aes, &keys) && zipWriteInFileInZip(job->zip, salt, sizeof salt) == ZIP_OK &&
          zipWriteInFileInZip(job->zip, keys.verifier, sizeof keys.verifier) == ZIP_OK;
 }
 

@@ -20,9 +20,14 @@ bool ArchiveEncrypted(const ArchiveJob* job);
 // job's source folder, flagged as UTF-8 unless plain ASCII) for raw deflate
 // data, creating the archive first when no entry came before. dataType is
 // zlib's guess at the data (Z_TEXT marks the entry as text); crc is the
-// whole file's CRC-32, which encryption needs before the first byte.
+// whole file's CRC-32, which encryption needs before the first byte. An
+// AES-256 entry takes salt and keys as a worker derived them (nullptr: drawn
+// and derived here).
 // Returns false when the name does not fit or the zip library failed.
-bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned long crc);
+bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned long crc,
+                      const uint8_t* aesSalt = nullptr, const ZipAesKeys* aesKeys = nullptr);
+// Whether the job's entries are AES-256 (AE-2) ones.
+bool ArchiveUsesAes(const ArchiveJob* job);
 
 // Appends raw deflate data to the open entry. Returns false when the zip
 // library failed, or when the archive would pass job->sizeLimit (failureText

@@ -81,7 +81,9 @@ bool FailEntry(ArchiveJob* job, const PendingEntry* entry) {
 bool OpenEntry(ArchiveJob* job, PendingEntry* entry, const DeflatePiece* first) {
   if (ArchiveEncrypted(job) && !first->last && !entry->passCrcKnown) return false;
   unsigned long crc = entry->passCrcKnown ? entry->passCrc : first->crc;
-  entry->opened = OpenArchiveEntry(job, entry->path.c_str(), first->dataType, crc);
+  const bool keys = first->aesPassword && first->aesReady;
+  entry->opened = OpenArchiveEntry(job, entry->path.c_str(), first->dataType, crc,
+                                   keys ? first->aesSalt : nullptr, keys ? &first->aesKeys : nullptr);
   return entry->opened;
 }
 
@@ -164,6 +166,8 @@ bool SubmitToEntry(ArchiveJob* job, PendingEntry* entry, DeflatePiece* piece, si
     FreeDeflatePiece(piece);
     return false;
   }
+  // The entry's first piece: its worker derives the entry's keys too.
+  if (ArchiveUsesAes(job) && !entry->opened && entry->pieces.empty()) piece->aesPassword = job->password;
   entry->pieces.push_back(piece);
   job->flight->bytes += piece->reserved;
   SubmitPiece(job->flight->pool, piece);

@@ -95,6 +95,11 @@ bool ReadSmallFile(DeflatePiece* piece, unsigned char* buffer) {
 }
 
 bool RunPiece(int level, DeflatePiece* piece, unsigned char* buffer) {
+  if (piece->aesPassword) {
+    piece->aesReady = CryptoRandom(piece->aesSalt, sizeof piece->aesSalt) &&
+                      ZipAesDeriveKeys(piece->aesPassword, strlen(piece->aesPassword),
+                                       piece->aesSalt, &piece->aesKeys);
+  }
   if (!piece->path) return DeflateOnePiece(level, piece, piece->input + piece->dictionarySize);
   if (!buffer || !ReadSmallFile(piece, buffer)) return false;
   return piece->grown || DeflateOnePiece(level, piece, buffer);

@@ -9,6 +9,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "services/zip_aes.h"
+
 enum {
   VQ_DEFLATE_PIECE_SIZE = 1 << 20,    // data bytes a piece takes from a file
   VQ_DEFLATE_DICTIONARY_SIZE = 32768  // deflate's whole window
@@ -26,6 +28,10 @@ struct DeflatePiece {
   const char* path;
   size_t reserved;        // the caller's count of the piece's memory, also its weight
                           // when the pool gathers pieces before waking workers
+  // Set on an AES-256 entry's first piece: the worker also draws the entry's
+  // salt and derives its keys, a thousand rounds of PBKDF2 that would hold
+  // up the writing of every entry if the writer did them.
+  const char* aesPassword;
 
   // Valid once WaitForPiece returned.
   unsigned char* output;  // raw deflate data, outputSize bytes
@@ -35,6 +41,9 @@ struct DeflatePiece {
   bool failed;            // deflate could not run (out of memory), or path could not be read
   bool grown;             // path holds a piece or more by now: not read, not deflated
   bool done;              // set under the pool's lock
+  bool aesReady;          // with aesPassword: aesSalt and aesKeys hold the entry's
+  uint8_t aesSalt[ZIP_AES_SALT_SIZE];
+  ZipAesKeys aesKeys;
 };
 
 struct DeflatePool;
