@@ -8,6 +8,9 @@
 # WORK_DIR defaults to /dev/shm when it has room: on a virtual machine's disk
 # the write budget ran out within a few runs and doubled the times, which
 # buried the window's cost.
+# On the mixed corpus, when the linux tree has vqpack (VQ_LINUX_DIR, default
+# out/linux), the same pairs also compare the traditional encryption with
+# AES-256, the password typed into the dialog by tests/extractor/password_run.
 # Environment: VQ_BENCH_PAIRS, the runs per corpus (default 5, at least 5):
 # each pair runs the packed executable once without and once with the
 # progress window, the order turning from pair to pair, so that a machine
@@ -32,6 +35,8 @@ pairs=${VQ_BENCH_PAIRS:-5}
 [ "$pairs" -ge 5 ] || { echo "bench-extract: VQ_BENCH_PAIRS must be 5 or more" >&2; exit 2; }
 here=$(cd "$(dirname "$0")/.." && pwd)
 stub="$build/extractor/vqstub.exe"
+answer="$build/tests/extractor/password_run.exe"  # types the password of the protected runs
+vqpack=$(realpath -m "${VQ_LINUX_DIR:-$here/out/linux}")/cli/vqpack
 [ -f "$stub" ] || { echo "no $stub: build vqstub first" >&2; exit 1; }
 
 make_corpus() {  # name folder
@@ -66,24 +71,14 @@ finish() {
 }
 trap finish EXIT
 
-echo "bench-extract: $pairs pairs per corpus in $work, $(stat -c %s "$stub")-byte stub, load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
-for corpus in mixed small; do
-  rm -rf "$work" && mkdir -p "$work"
-  make_corpus "$corpus" "$work/corpus"
-  (cd "$work/corpus" && zip -q -r -6 "$work/corpus.zip" .)
-  unzip_size=$(du -sb --apparent-size "$work/corpus" | cut -f1)
-  zip_size=$(stat -c %s "$work/corpus.zip")
-  for progress in 0 1; do
-    {
-      cat "$stub"
-      printf '[VQ]\nExtractionPath=*AppDir*\\out%d\nZipSize=%d\nUnZipSize=%d\nProgressBar=%d\nDeleteFiles=0\nPassword=0\nOverwrite=0\n' \
-        "$progress" "$zip_size" "$unzip_size" "$progress"
-      cat "$work/corpus.zip"
-    } >"$work/packed$progress.exe"
-  done
-  python3 - "$corpus" "$unzip_size" "$pairs" "$work" "$build/wine" "$VQ_WINE" <<'PY'
-import os, statistics, subprocess, sys, time
-name, size, pairs, work, bench, wine = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), *sys.argv[4:]
+# compare CORPUS SIZE WITH_UNZIP: VQ_BENCH_VARIANTS (JSON) names two ways to
+# extract, each [label, folder below $work, command...]; they run in $pairs
+# alternating pairs, and the second one's cost over the first is printed.
+compare() {
+  python3 - "$1" "$2" "$pairs" "$work" "$build/wine" "$3" <<'PY'
+import json, os, statistics, subprocess, sys, time
+name, size, pairs, work, bench, with_unzip = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), *sys.argv[4:]
+variants = json.loads(os.environ["VQ_BENCH_VARIANTS"])
 tick = os.sysconf("SC_CLK_TCK")
 
 def cpu_of(pid):  # user and system seconds of a process so far
@@ -107,28 +102,61 @@ def run(command):  # wall seconds, and CPU seconds of the program and of the hel
         sys.exit(f"bench-extract: {command[-1]} failed")
     return wall, usage.ru_utime + usage.ru_stime + sum(map(cpu_of, watched)) - before
 
-plain, progress, unzip = [], [], []
+times, unzip = ([], []), []
 for pair in range(pairs):
-    for shown in ((0, 1) if pair % 2 == 0 else (1, 0)):
-        subprocess.run(["rm", "-rf", f"{work}/out{shown}"], check=True)
-        (progress if shown else plain).append(run([wine, f"{work}/packed{shown}.exe"]))
+    for v in ((0, 1) if pair % 2 == 0 else (1, 0)):
+        label, folder, *command = variants[v]
+        subprocess.run(["rm", "-rf", f"{work}/{folder}"], check=True)
+        times[v].append(run(command))
         # Every run extracts into an empty folder; the first pair's trees are compared.
-        if pair == 0 and subprocess.run(["diff", "-r", f"{work}/corpus", f"{work}/out{shown}"],
+        if pair == 0 and subprocess.run(["diff", "-r", f"{work}/corpus", f"{work}/{folder}"],
                                         stdout=subprocess.DEVNULL).returncode:
-            sys.exit(f"bench-extract: the tree extracted with ProgressBar={shown} differs")
-    subprocess.run(["rm", "-rf", f"{work}/unzipped"], check=True)
-    unzip.append(run(["unzip", "-q", f"{work}/corpus.zip", "-d", f"{work}/unzipped"]))
+            sys.exit(f"bench-extract: the tree extracted {label} differs")
+    if with_unzip == "1":
+        subprocess.run(["rm", "-rf", f"{work}/unzipped"], check=True)
+        unzip.append(run(["unzip", "-q", f"{work}/corpus.zip", "-d", f"{work}/unzipped"]))
 
 def spread(xs):
     return f"median {statistics.median(xs):5.2f} s (range {min(xs):.2f} to {max(xs):.2f})"
 def cost(i):
-    costs = [100 * (w[i] / p[i] - 1) for p, w in zip(plain, progress)]
+    costs = [100 * (b[i] / a[i] - 1) for a, b in zip(*times)]
     return f"median {statistics.median(costs):+.0f} % (range {min(costs):+.0f} % to {max(costs):+.0f} %)"
 print(f"{name} corpus, {size / 1e6:.0f} MB; wall time, and CPU time with Wine's helpers:")
-print(f"  Info-ZIP unzip               {spread([u[0] for u in unzip])}")
-for label, runs in (("without the progress window", plain), ("with the progress window", progress)):
+if unzip:
+    print(f"  {'Info-ZIP unzip':28s} {spread([u[0] for u in unzip])}")
+for (label, *_), runs in zip(variants, times):
     print(f"  {label:28s} {spread([r[0] for r in runs])}; CPU {spread([r[1] for r in runs])}")
-print(f"  the window's cost, pair by pair: wall {cost(0)}; CPU {cost(1)}")
+print(f"  the cost of {variants[1][0]}, pair by pair: wall {cost(0)}; CPU {cost(1)}")
 PY
+}
+
+echo "bench-extract: $pairs pairs per corpus in $work, $(stat -c %s "$stub")-byte stub, load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+for corpus in mixed small; do
+  rm -rf "$work" && mkdir -p "$work"
+  make_corpus "$corpus" "$work/corpus"
+  (cd "$work/corpus" && zip -q -r -6 "$work/corpus.zip" .)
+  unzip_size=$(du -sb --apparent-size "$work/corpus" | cut -f1)
+  zip_size=$(stat -c %s "$work/corpus.zip")
+  for progress in 0 1; do
+    {
+      cat "$stub"
+      printf '[VQ]\nExtractionPath=*AppDir*\\out%d\nZipSize=%d\nUnZipSize=%d\nProgressBar=%d\nDeleteFiles=0\nPassword=0\nOverwrite=0\n' \
+        "$progress" "$zip_size" "$unzip_size" "$progress"
+      cat "$work/corpus.zip"
+    } >"$work/packed$progress.exe"
+  done
+  VQ_BENCH_VARIANTS=$(printf '[["without the progress window", "out0", "%s", "%s"], ["with the progress window", "out1", "%s", "%s"]]' \
+    "$VQ_WINE" "$work/packed0.exe" "$VQ_WINE" "$work/packed1.exe") compare "$corpus" "$unzip_size" 1
+  # Protected by password, typed into the dialog by password_run: traditional
+  # encryption against AES-256, both packed by vqpack at level 6.
+  if [ "$corpus" = mixed ] && [ -x "$vqpack" ] && [ -f "$answer" ]; then
+    for enc in zipcrypto aes256; do
+      VQ_BENCH_PW=bench "$vqpack" --source "$work/corpus" --output "$work/packed-$enc.exe" --level 6 \
+        --extract-to "*AppDir*\\out-$enc" --password-env VQ_BENCH_PW --encryption "$enc" >/dev/null
+    done
+    VQ_BENCH_VARIANTS=$(printf '[["traditional encryption", "out-zipcrypto", "%s", "%s", "%s", "bench"], ["AES-256", "out-aes256", "%s", "%s", "%s", "bench"]]' \
+      "$VQ_WINE" "$answer" "$work/packed-zipcrypto.exe" "$VQ_WINE" "$answer" "$work/packed-aes256.exe") \
+      compare "$corpus" "$unzip_size" 0
+  fi
 done
 echo "bench-extract: load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
