@@ -45,7 +45,23 @@ TEST(ZipAes, EntryWrittenBy7Zip) {
     EXPECT_EQ(c.codeMatches, code == std::string((char*)got, sizeof got)) << c.password << c.flip;
     EXPECT_TRUE(!c.codeMatches || bytes == "Pieces of AE-2, read back from 7-Zip.\n") << bytes;
   }
-  // The layer below: no PBKDF2 without rounds; salts from the system's random generator differ.
+  // The layer below: RFC 6070's PBKDF2-HMAC-SHA1 vectors (bar 16,777,216 rounds), none without
+  // rounds; salts from the system's random generator differ.
+  const struct { std::string password, salt; uint32_t rounds; const char* key; } vectors[] = {
+      {"password", "salt", 1, "0c60c80f961f0e71f3a9b524af6012062fe037a6"},
+      {"password", "salt", 2, "ea6c014dc72d6f8ccd1ed92ace1d41f0d8de8957"},
+      {"password", "salt", 4096, "4b007901b765489abead49d926f721d065a429c1"},
+      {"passwordPASSWORDpassword", "saltSALTsaltSALTsaltSALTsaltSALTsalt", 4096,
+       "3d2eec4fe41c849b80c8d83662c0e44a8b291a964cf2f07038"},
+      {Bytes("pass\0word"), Bytes("sa\0lt"), 4096, "56fa6aa75548099dcc37d7f03425e0c3"},
+  };
+  for (const auto& v : vectors) {
+    uint8_t key[32];
+    const size_t size = strlen(v.key) / 2;
+    ASSERT_TRUE(CryptoPbkdf2HmacSha1(v.password.data(), v.password.size(), v.salt.data(), v.salt.size(),
+                                     v.rounds, key, size));
+    EXPECT_EQ(v.key, HexOf(key, size)) << v.password << " " << v.rounds;
+  }
   uint8_t a[16] = {}, b[16] = {};
   EXPECT_FALSE(CryptoPbkdf2HmacSha1("password", 8, "salt", 4, 0, a, sizeof a));
   EXPECT_TRUE(CryptoRandom(a, sizeof a) && CryptoRandom(b, sizeof b) && memcmp(a, b, sizeof a));
