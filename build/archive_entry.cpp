@@ -90,7 +90,6 @@ bool ArchiveEncrypted(const ArchiveJob* job) { return job->password && job->pass
 
 // AE-2: the salt and the verifier open the entry's data, the code closes it.
 bool ArchiveUsesAes(const ArchiveJob* job) { return job->aes256 && ArchiveEncrypted(job); }
-static bool UsesAes(const ArchiveJob* job) { return ArchiveUsesAes(job); }
 
 bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned long crc,
                       const uint8_t* aesSalt, const ZipAesKeys* aesKeys) {
@@ -104,7 +103,7 @@ bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned 
   // In raw mode the library cannot tell text; the first block's guess is
   // what it would have noted.
   if (dataType == Z_TEXT) zipInfo.internal_fa = Z_TEXT;
-  const bool aes = UsesAes(job), plain = IsPlainAscii(name);
+  const bool aes = ArchiveUsesAes(job), plain = IsPlainAscii(name);
   uint8_t extra[ZIP_AES_EXTRA_SIZE], salt[ZIP_AES_SALT_SIZE];
   ZipAesWriteExtra(Z_DEFLATED, extra);
   job->centralSize += kCentralHeaderSize + strlen(name) + (aes ? sizeof extra : 0);
@@ -131,7 +130,7 @@ bool OpenArchiveEntry(ArchiveJob* job, const char* path, int dataType, unsigned 
 }
 
 bool WriteArchiveEntry(ArchiveJob* job, const unsigned char* data, size_t size) {
-  if (!UsesAes(job))
+  if (!ArchiveUsesAes(job))
     return zipWriteInFileInZip(job->zip, data, (unsigned)size) == ZIP_OK && !ArchivePassesLimit(job);
   unsigned char piece[65536];  // the data is the caller's: encrypted in a copy
   for (size_t at = 0, n; at < size; at += n) {
@@ -147,17 +146,17 @@ bool WriteArchiveEntry(ArchiveJob* job, const unsigned char* data, size_t size) 
 bool CloseArchiveEntry(ArchiveJob* job, uint64_t size, unsigned long crc) {
   uint8_t code[ZIP_AES_CODE_SIZE];
   // AE-2 stores no CRC: the code stands for it.
-  if (UsesAes(job) && (!ZipAesEnd(&job->aes, code) ||
+  if (ArchiveUsesAes(job) && (!ZipAesEnd(&job->aes, code) ||
                        zipWriteInFileInZip(job->zip, code, sizeof code) != ZIP_OK))
     return false;
-  return zipCloseFileInZipRaw(job->zip, (uLong)size, UsesAes(job) ? 0 : (uLong)crc) == ZIP_OK &&
+  return zipCloseFileInZipRaw(job->zip, (uLong)size, ArchiveUsesAes(job) ? 0 : (uLong)crc) == ZIP_OK &&
          !ArchivePassesLimit(job);
 }
 
 bool CloseArchive(ArchiveJob* job) {
   // An entry whose writing failed still holds its keys; releasing an ended
   // or never begun coder does nothing.
-  if (UsesAes(job)) ZipAesEnd(&job->aes, nullptr);
+  if (ArchiveUsesAes(job)) ZipAesEnd(&job->aes, nullptr);
   if (!job->zip) return true;
   int result = zipClose(job->zip, nullptr);
   job->zip = nullptr;

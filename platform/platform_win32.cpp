@@ -161,25 +161,30 @@ bool PlatformCurrentFolder(char* out, size_t outSize) {
   return CopyOut(buffer, out, outSize);
 }
 
+static int OutSize(size_t outSize) { return outSize > 0x7FFFFFFF ? 0x7FFFFFFF : (int)outSize; }
+
+// The wide text in the code page, when it shows every character exactly
+// (no look-alikes). A system whose code page is UTF-8 takes neither the flag
+// nor the question, and shows everything.
+static bool ExactlyInCodePage(const wchar_t* text, char* out, size_t outSize) {
+  const bool utf8 = GetACP() == CP_UTF8;
+  BOOL lossy = FALSE;
+  return outSize > 0 &&
+         WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, text, -1, out,
+                             OutSize(outSize), nullptr, utf8 ? nullptr : &lossy) > 0 &&
+         !lossy;
+}
+
 // A wide path as the code page calls take it. One that the code page cannot
 // show exactly (a user folder named outside it) goes in its short form,
 // whose names the system makes from the code page; "?" in its place would
 // name another file. false when neither form fits (out then empty).
 static bool SystemFormOfWidePath(const wchar_t* path, char* out, size_t outSize) {
-  const int size = outSize > 0x7FFFFFFF ? 0x7FFFFFFF : (int)outSize;
-  const bool utf8 = GetACP() == CP_UTF8;  // takes neither the flag nor the question
   wchar_t shortForm[MAX_PATH];
-  for (int pass = 0; pass < 2 && size > 0; ++pass) {
-    BOOL lossy = FALSE;
-    if (WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, path, -1, out, size,
-                            nullptr, utf8 ? nullptr : &lossy) > 0 && !lossy) {
-      return true;
-    }
-    DWORD n = GetShortPathNameW(path, shortForm, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) break;
-    path = shortForm;
-  }
-  if (size > 0) out[0] = '\0';
+  if (ExactlyInCodePage(path, out, outSize)) return true;
+  DWORD n = GetShortPathNameW(path, shortForm, MAX_PATH);
+  if (n > 0 && n < MAX_PATH && ExactlyInCodePage(shortForm, out, outSize)) return true;
+  if (outSize > 0) out[0] = '\0';
   return false;
 }
 
@@ -205,7 +210,7 @@ bool PlatformSystemArguments(int argc, char** argv, int* bad) {
 }
 
 bool PlatformSystemCommandLine(char* out, size_t outSize) {
-  if (SystemFormOfWidePath(GetCommandLineW(), out, outSize)) return true;
+  if (ExactlyInCodePage(GetCommandLineW(), out, outSize)) return true;
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   size_t used = 0;
@@ -316,7 +321,6 @@ PlatformFile* PlatformOpenReadUtf8(const char* path) {
   return new PlatformFile{h};
 }
 
-static int OutSize(size_t outSize) { return outSize > 0x7FFFFFFF ? 0x7FFFFFFF : (int)outSize; }
 
 bool PlatformSystemToUtf8(const char* text, char* out, size_t outSize) {
   if (outSize == 0) return false;
