@@ -60,14 +60,21 @@ void RemoveTree(const std::string& path) {
 const std::string& ScratchFolder() {
   if (!gFolder.empty()) return gFolder;
   char temp[VQ_PATH_SIZE], name[VQ_PATH_SIZE];
-  // The empty file reserves the name; the folder beside it is ours.
-  bool named = PlatformTempFolder(temp, sizeof temp) && PlatformTempFileName(temp, "vqc", name, sizeof name);
-  std::string folder = std::string(name) + ".d";
-  if (!named || !PlatformDeleteFile(name) || !PlatformCreateFolder(folder.c_str())) {
+  // The empty file reserves the name; the folder beside it is ours, unless a
+  // run that was killed left one there: its file then stays until another
+  // name is found, so that the next try gets another.
+  std::vector<std::string> taken;
+  for (int tries = 0; gFolder.empty() && tries < 100 && PlatformTempFolder(temp, sizeof temp) &&
+                      PlatformTempFileName(temp, "vqc", name, sizeof name);
+       ++tries) {
+    taken.push_back(name);
+    if (PlatformCreateFolder((taken.back() + ".d").c_str())) gFolder = taken.back() + ".d\\";
+  }
+  for (const std::string& file : taken) PlatformDeleteFile(file.c_str());
+  if (gFolder.empty()) {
     fprintf(stderr, "no scratch folder in the temporary folder\n");
     abort();
   }
-  gFolder = folder + "\\";
   atexit([] { RemoveTree(gFolder); });
   return gFolder;
 }
