@@ -167,11 +167,16 @@ HWND DoubleClickCell(HWND list, int row, int column) {
   return GuiFindControl(list, column == 2 ? 5002 : 5001);
 }
 
-bool Outlined(HWND list, int row, int column) {  // the red outline on the cell's top edge
-  RECT r = {};
-  COLORREF colour = 0;
-  return GuiListViewItemRect(list, row, column, &r) && GuiPixelAt(list, (r.left + r.right) / 2, r.top, &colour) &&
-         colour == RGB(255, 0, 0);
+// The red outline on the cell's top edge, within 2 s: a posted key or click repaints the list later.
+bool Outlined(HWND list, int row, int column) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(50)) {
+    RECT r = {};
+    COLORREF colour = 0;
+    if (GuiListViewItemRect(list, row, column, &r) && GuiPixelAt(list, (r.left + r.right) / 2, r.top, &colour) &&
+        colour == RGB(255, 0, 0))
+      return true;
+  }
+  return false;
 }
 
 // Chooses state in a window-state drop-down list and waits for it to close.
