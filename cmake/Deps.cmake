@@ -35,7 +35,17 @@ string(REPLACE "#ifndef NOUNCRYPT\n        #define NOUNCRYPT\n#endif" "" _unzip_
 if(_unzip_crypt STREQUAL _unzip)
   message(FATAL_ERROR "minizip's unzip.c no longer has the NOUNCRYPT switch this build removes")
 endif()
-file(WRITE "${CMAKE_BINARY_DIR}/deps/unzip.c" "${_unzip_crypt}")
+# AE-2 entries carry method 99, which the reader's local header check refuses
+# even for a raw open; the stub opens them raw and decrypts them itself
+# (extractor/aes_entry.cpp).
+set(_methods_checked "(s->cur_file_info.compression_method!=Z_DEFLATED))\n        err=UNZ_BADZIPFILE;")
+string(REPLACE "${_methods_checked}"
+  "(s->cur_file_info.compression_method!=Z_DEFLATED) && (s->cur_file_info.compression_method!=99))\n        err=UNZ_BADZIPFILE;"
+  _unzip_aes "${_unzip_crypt}")
+if(_unzip_aes STREQUAL _unzip_crypt)
+  message(FATAL_ERROR "minizip's unzip.c no longer checks the local header's method as this build expects")
+endif()
+file(WRITE "${CMAKE_BINARY_DIR}/deps/unzip.c" "${_unzip_aes}")
 # Its zip.c takes methods 0 and 8 only. AE-2 entries (services/zip_aes.h)
 # carry 99 in both headers; the builder writes them raw, encrypted already,
 # so the copy lets 99 through for raw entries and changes nothing else.

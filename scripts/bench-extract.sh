@@ -10,7 +10,10 @@
 # buried the window's cost.
 # On the mixed corpus, when the linux tree has vqpack (VQ_LINUX_DIR, default
 # out/linux), the same pairs also compare the traditional encryption with
-# AES-256, the password typed into the dialog by tests/extractor/password_run.
+# AES-256, the password typed into the dialog by tests/extractor/password_run,
+# and both files read natively by the linux tree's vq_bench_read
+# (scripts/bench-read.cpp), which decrypts and checks every entry as the stub
+# does but writes nothing: the cost of the encryption without Wine's.
 # Environment: VQ_BENCH_PAIRS, the runs per corpus (default 5, at least 5):
 # each pair runs the packed executable once without and once with the
 # progress window, the order turning from pair to pair, so that a machine
@@ -37,6 +40,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 stub="$build/extractor/vqstub.exe"
 answer="$build/tests/extractor/password_run.exe"  # types the password of the protected runs
 vqpack=$(realpath -m "${VQ_LINUX_DIR:-$here/out/linux}")/cli/vqpack
+reader=$(dirname "$(dirname "$vqpack")")/vq_bench_read
 [ -f "$stub" ] || { echo "no $stub: build vqstub first" >&2; exit 1; }
 
 make_corpus() {  # name folder
@@ -71,13 +75,16 @@ finish() {
 }
 trap finish EXIT
 
-# compare CORPUS SIZE WITH_UNZIP: VQ_BENCH_VARIANTS (JSON) names two ways to
-# extract, each [label, folder below $work, command...]; they run in $pairs
-# alternating pairs, and the second one's cost over the first is printed.
+# compare CORPUS SIZE WITH_UNZIP WITH_CPU: VQ_BENCH_VARIANTS (JSON) names two
+# ways to extract, each [label, folder below $work ("": none to compare),
+# command...]; they run in $pairs alternating pairs, and the second one's
+# cost over the first is printed. WITH_CPU 0 prints wall times only: the
+# protected runs' packed executables are password_run's children under
+# Wine, whose CPU time the bench cannot see.
 compare() {
-  python3 - "$1" "$2" "$pairs" "$work" "$build/wine" "$3" <<'PY'
+  python3 - "$1" "$2" "$pairs" "$work" "$build/wine" "$3" "$4" <<'PY'
 import json, os, statistics, subprocess, sys, time
-name, size, pairs, work, bench, with_unzip = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), *sys.argv[4:]
+name, size, pairs, work, bench, with_unzip, with_cpu = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), *sys.argv[4:]
 variants = json.loads(os.environ["VQ_BENCH_VARIANTS"])
 tick = os.sysconf("SC_CLK_TCK")
 
@@ -106,11 +113,12 @@ times, unzip = ([], []), []
 for pair in range(pairs):
     for v in ((0, 1) if pair % 2 == 0 else (1, 0)):
         label, folder, *command = variants[v]
-        subprocess.run(["rm", "-rf", f"{work}/{folder}"], check=True)
+        if folder:
+            subprocess.run(["rm", "-rf", f"{work}/{folder}"], check=True)
         times[v].append(run(command))
         # Every run extracts into an empty folder; the first pair's trees are compared.
-        if pair == 0 and subprocess.run(["diff", "-r", f"{work}/corpus", f"{work}/{folder}"],
-                                        stdout=subprocess.DEVNULL).returncode:
+        if folder and pair == 0 and subprocess.run(["diff", "-r", f"{work}/corpus", f"{work}/{folder}"],
+                                                   stdout=subprocess.DEVNULL).returncode:
             sys.exit(f"bench-extract: the tree extracted {label} differs")
     if with_unzip == "1":
         subprocess.run(["rm", "-rf", f"{work}/unzipped"], check=True)
@@ -121,12 +129,13 @@ def spread(xs):
 def cost(i):
     costs = [100 * (b[i] / a[i] - 1) for a, b in zip(*times)]
     return f"median {statistics.median(costs):+.0f} % (range {min(costs):+.0f} % to {max(costs):+.0f} %)"
-print(f"{name} corpus, {size / 1e6:.0f} MB; wall time, and CPU time with Wine's helpers:")
+cpu = with_cpu == "1"
+print(f"{name} corpus, {size / 1e6:.0f} MB; wall time" + (", and CPU time with Wine's helpers:" if cpu else ":"))
 if unzip:
     print(f"  {'Info-ZIP unzip':28s} {spread([u[0] for u in unzip])}")
 for (label, *_), runs in zip(variants, times):
-    print(f"  {label:28s} {spread([r[0] for r in runs])}; CPU {spread([r[1] for r in runs])}")
-print(f"  the cost of {variants[1][0]}, pair by pair: wall {cost(0)}; CPU {cost(1)}")
+    print(f"  {label:28s} {spread([r[0] for r in runs])}" + (f"; CPU {spread([r[1] for r in runs])}" if cpu else ""))
+print(f"  the cost of {variants[1][0]}, pair by pair: wall {cost(0)}" + (f"; CPU {cost(1)}" if cpu else ""))
 PY
 }
 
@@ -146,7 +155,7 @@ for corpus in mixed small; do
     } >"$work/packed$progress.exe"
   done
   VQ_BENCH_VARIANTS=$(printf '[["without the progress window", "out0", "%s", "%s"], ["with the progress window", "out1", "%s", "%s"]]' \
-    "$VQ_WINE" "$work/packed0.exe" "$VQ_WINE" "$work/packed1.exe") compare "$corpus" "$unzip_size" 1
+    "$VQ_WINE" "$work/packed0.exe" "$VQ_WINE" "$work/packed1.exe") compare "$corpus" "$unzip_size" 1 1
   # Protected by password, typed into the dialog by password_run: traditional
   # encryption against AES-256, both packed by vqpack at level 6.
   if [ "$corpus" = mixed ] && [ -x "$vqpack" ] && [ -f "$answer" ]; then
@@ -156,7 +165,15 @@ for corpus in mixed small; do
     done
     VQ_BENCH_VARIANTS=$(printf '[["traditional encryption", "out-zipcrypto", "%s", "%s", "%s", "bench"], ["AES-256", "out-aes256", "%s", "%s", "%s", "bench"]]' \
       "$VQ_WINE" "$answer" "$work/packed-zipcrypto.exe" "$VQ_WINE" "$answer" "$work/packed-aes256.exe") \
-      compare "$corpus" "$unzip_size" 0
+      compare "$corpus" "$unzip_size" 0 0
+    # The same two files read natively by vq_bench_read: the codec over
+    # OpenSSL instead of Wine's CNG, which hands each 16-byte block to the
+    # host's crypto library on its own (its ECB mode is a loop of single
+    # blocks), so that under Wine AES-256 costs what the calls cost.
+    if [ -x "$reader" ]; then
+      VQ_BENCH_VARIANTS=$(printf '[["traditional, read natively", "", "%s", "%s", "bench"], ["AES-256, read natively", "", "%s", "%s", "bench"]]' \
+        "$reader" "$work/packed-zipcrypto.exe" "$reader" "$work/packed-aes256.exe") compare "$corpus" "$unzip_size" 0 0
+    fi
   fi
 done
 echo "bench-extract: load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
