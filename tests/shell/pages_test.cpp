@@ -106,20 +106,14 @@ TEST(Pages, NextChecksAndBackStores) {
     ProjectRecord* r = w.record.get();
     CopyText(r->SourceFolder, VQ_TEXT_SIZE, slashed.c_str());
     RecordedMessageBoxes boxes(c.answer ? c.answer : PLATFORM_IDOK);
-    bool left = false;
-    const char* fields[3] = {};
-    if (c.page == 2) {
-      left = LeaveProjectPage(r, c.boxes[0], c.boxes[1], c.next);
-      fields[0] = r->ProjectName, fields[1] = r->ProjectFilePath;
-    } else if (c.page == 3) {
-      left = LeaveSourcePage(r, c.boxes[0], c.next);
-      fields[0] = r->SourceFolder;
-    } else {
-      OutputPageBoxes typed = {c.boxes[0], c.boxes[1], c.boxes[2]};
-      left = LeaveOutputPage(r, &typed, c.next);
-      fields[0] = r->ExtractionFolder, fields[1] = r->IconFile, fields[2] = r->OutputFile;
-    }
-    EXPECT_EQ(left, c.leaves);
+    const OutputPageBoxes typed = {c.boxes[0], c.boxes[1], c.boxes[2]};
+    EXPECT_EQ(c.page == 2   ? LeaveProjectPage(r, c.boxes[0], c.boxes[1], c.next)
+              : c.page == 3 ? LeaveSourcePage(r, c.boxes[0], c.next)
+                            : LeaveOutputPage(r, &typed, c.next),
+              c.leaves);
+    const char* const kFields[][3] = {  // each page's fields, in the order of its boxes
+        {r->ProjectName, r->ProjectFilePath}, {r->SourceFolder}, {r->ExtractionFolder, r->IconFile, r->OutputFile}};
+    const char* const* fields = kFields[c.page == 6 ? 2 : c.page - 2];
     for (int i = 0; i < 3 && fields[i]; ++i) EXPECT_STREQ(fields[i], c.stored[i]) << i;
     ExpectShown(boxes, c.caption);
   }
@@ -184,7 +178,8 @@ void ChooseSavePath(char* out, size_t outSize) { CopyText(out, outSize, gSavePat
 TEST(Pages, SaveQuestionOnTheWayOut) {
   std::string existing = ScratchName("existing") + ".vqx", folder = ScratchName("saves") + "\\";
   MakeTree(folder, {{"notes.vqx", "mine"}});
-  enum Opened { kNew, kProject, kOther, kBlocked };  // kBlocked: a project file no save can replace
+  // kBlocked: a project file no save can replace; kFailedBefore: the project file of that failed save.
+  enum Opened { kNew, kProject, kOther, kBlocked, kFailedBefore };
   const struct {
     Opened opened;        // what ProjectFilePath names
     int answer;
@@ -204,7 +199,8 @@ TEST(Pages, SaveQuestionOnTheWayOut) {
       {kOther, PLATFORM_IDYES, "demo", true, "demo.vqx"},
       {kNew, PLATFORM_IDYES, "notes.txt", false, ""},
       {kNew, PLATFORM_IDYES, "gone\\demo", false, ""},
-      {kBlocked, PLATFORM_IDYES, "", false, ""},  // last: the next way out asks for a place
+      {kBlocked, PLATFORM_IDYES, "", false, ""},
+      {kFailedBefore, PLATFORM_IDNO, "", true, ""},  // the way out after it asks for a place
   };
   MakeFolder(folder + "My.Projects");
   for (const auto& c : cases) {
@@ -237,11 +233,6 @@ TEST(Pages, SaveQuestionOnTheWayOut) {
     EXPECT_EQ(ListFolder(folder) + ListFolder(folder + "My.Projects\\"), listed);
     EXPECT_EQ(ReadRawFile(folder + "notes.vqx"), "mine");
   }
-  Wizard w;
-  CopyText(w.record->ProjectFilePath, VQ_TEXT_SIZE, existing.c_str());
-  RecordedMessageBoxes again(PLATFORM_IDNO);
-  EXPECT_TRUE(AskToSaveProject(w.record.get(), w.launch.get(), ChooseSavePath));
-  ExpectShown(again, "Save Project.");
 }
 
 // Help opens the help file where it is, else the help page in the browser, else says it is missing.
