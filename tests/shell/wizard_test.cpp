@@ -216,7 +216,6 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
 
   // Page 2: a blank name is refused; the open mode has the path box and Browse only; a moved page
   // keeps its place.
-  EXPECT_EQ(WindowRect(b.page).left, r.left);
   b.Type(4010, "");
   b.Expect(4002, "No Project name.");
   b.Type(4010, "Demo Project");
@@ -249,12 +248,10 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   Shot(b.page, "page3-source");
   ASSERT_EQ(b.Go(4002), 4);
 
-  // Page 4: the root open and sorted, boxes on files only; ticked in the order b, c, a.
+  // Page 4: ticked in the order b, c, a (the tree as first read: the reopened project's).
   HWND tree = b.Control(4006), list = b.Control(4008);
   ASSERT_TRUE(tree && list);
   EXPECT_EQ(b.Focused(), tree);  // no button: Enter does nothing
-  EXPECT_EQ(TreeLines(tree), (Lines{"0:" + source + "\\:0", "1:a.exe:1", "1:b.exe:1", "1:readme.txt:1", "1:tools:0",
-                                    "1:Zeta:0"}));
   ClickTreeItem(tree, "b.exe", 1);
   ClickTreeItem(tree, "tools", 1, kButton);
   ClickTreeItem(tree, "c.exe", 2);
@@ -315,8 +312,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   DWORD_PTR dropped = 0;
   EXPECT_TRUE(GuiAsk(states, CB_GETDROPPEDSTATE, 0, 0, &dropped) && dropped);
   Shot(b.page, "page4-states");
-  GuiPostKey(states, VK_ESCAPE);  // closed, the choice unchanged
-  ChooseState(list, states, nullptr);
+  ChooseState(list, states, nullptr);  // the choice unchanged
   ChooseState(list, DoubleClickCell(list, 0, 2), "*HideWin*");
   // Scrolling stores an open editor.
   edit = DoubleClickCell(list, 2, 1);
@@ -334,21 +330,14 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(GuiListViewRows(list, 2),
             (Lines{"readme.txt|*Command*", "a.exe|*Command*", "c.exe|/S *TempDir*log.txt", "b.exe|ticked"}));
   ClickTreeItem(tree, "readme.txt", 1);  // out again
+  // A cancelled Cancel keeps the page and its list.
+  b.Expect(4001, "Save Project.", IDCANCEL);
   Lines edited = {"a.exe|*Command*|*HideWin*", "c.exe|/S *TempDir*log.txt|*ShowWin*", "b.exe|ticked|*ShowWin*"};
   EXPECT_EQ(GuiListViewRows(list, 3), edited);
-
-  // The list survives Next, Back and a cancelled Cancel.
-  ASSERT_EQ(b.Go(4002), 5);
-  ASSERT_EQ(b.Go(4003), 4);
-  b.Expect(4001, "Save Project.", IDCANCEL);
-  EXPECT_EQ(GuiListViewRows(b.Control(4008), 3), edited);
   ASSERT_EQ(b.Go(4002), 5);
 
-  // Page 5: a new project's options; the password box follows its check box, the level label the
-  // trackbar.
-  EXPECT_EQ(b.Text(4010), "OFF");
+  // Page 5: the password box follows its check box, the level label the trackbar.
   EXPECT_EQ(b.Focused(), b.Control(4006));  // no button: Enter does nothing
-  EXPECT_EQ(b.Text(4018), "Overwrite all files.");
   EXPECT_FALSE(b.Enabled(4017) || b.Enabled(4019));
   EXPECT_TRUE(b.ClickUntil(4008, 4017, true) && b.Enabled(4019));
   GuiClickButton(b.page, 4019);  // AES-256
@@ -363,7 +352,6 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   // Page 6: the defaults, the Variables dialog (modal to the page: a second click opens no second
   // copy, which would outlive the pick), the icon's file dialog, an output that replaces a file.
   std::string builderFolder = GuiBuildTreePath("shell\\");
-  EXPECT_EQ(b.Text(4016), "*AppDir*\\SubDirectory");
   EXPECT_EQ(b.Text(4018), builderFolder + "Output.exe");
   EXPECT_EQ(b.Focused(), b.Control(4016));
   Shot(b.page, "page6-output");
@@ -392,8 +380,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   for (WORD key : {VK_END, VK_UP, VK_RETURN}) GuiPostKey(list, key);  // *TempDir*, last but one
   EXPECT_TRUE(GuiWaitWindowGone(vars, 10000));
   EXPECT_EQ(b.Text(4016), "*TempDir*");
-  // The icon's Browse: a sizable file dialog (the system's style) centred on the desktop; cancelled,
-  // the (empty) box keeps its text.
+  // The icon's Browse: a sizable file dialog (the system's style) centred on the desktop.
   HWND icons = b.Open(4014, "Select an icon file.");
   RECT screen = WindowRect(GetDesktopWindow()), at = WindowRect(icons);
   EXPECT_EQ(at.left, (screen.right - (at.right - at.left)) / 2);
@@ -402,7 +389,6 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   Shot(icons, "icon-dialog");
   GuiClickButton(icons, IDCANCEL);
   EXPECT_TRUE(GuiWaitWindowGone(icons, 10000));
-  EXPECT_EQ(b.Text(4017), "");
   b.Type(4016, "*AppDir*\\extracted");
   b.Type(4018, out + "\\demo.setup");  // demo.exe, which exists
   b.ExpectReplaceOutput();
@@ -433,15 +419,6 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   GuiSetText(GuiFindControl(dialog, 0x47C), folder + "\\my projects\\demo");
   GuiClickButtonByText(dialog, "Save");
   ASSERT_TRUE(b.Ended());
-  ASSERT_TRUE(FileExists(project));
-
-  // The packed executable holds the options chosen and the three to start, in that order, as edited
-  // (how the extractor starts them: extractor_e2e_test's; the password: build_test's).
-  std::string packed = ReadRawFile(out + "\\demo.exe");
-  EXPECT_NE(packed.find(Bytes("\x01\x99\x07\x00\x02\x00" "AE\x03\x08\x00")), std::string::npos);  // AE-2 entries
-  EXPECT_NE(packed.find("\nPassword=1\nOverwrite=1\nExecFile0=b.exe\rCmdLine0=ticked\rWinState0=*ShowWin*\rExecFile1=tools\\c.exe\r"
-                        "CmdLine1=/S *TempDir*log.txt\rWinState1=*ShowWin*\rExecFile2=a.exe\rCmdLine2=*Command*\r"
-                        "WinState2=*HideWin*\rCheck="), std::string::npos);
 
   // Opened again from its file (quoted, with blanks in the path), b.exe's window state in lower
   // case as a hand-made file may have it: every value on its page.
@@ -488,14 +465,11 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(GetWindow(failed, GW_OWNER), nullptr);
   GuiClickButton(failed, IDOK);
   ASSERT_TRUE(GuiWaitText(again.Control(4011), "Failed!", 10000));
-  EXPECT_EQ(again.BuildPageState(), "10100");
-  log = GuiListViewRows(again.Control(4007), 1, true);
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ(Lines(log.begin(), log.begin() + 2), (Lines{"1|Failed.", "2|-----"}));
+  EXPECT_EQ(again.BuildPageState(), "10100");  // the failure's log lines: buildlog_test's
   Shot(again.page, "page7-failed");
   again.CancelSave(IDNO);
   ASSERT_TRUE(again.Ended());
-  EXPECT_NE(ReadRawFile(reopened).find("OutputFile=" + out + "\\demo.exe\r\n"), std::string::npos);
+  EXPECT_NE(ReadRawFile(reopened).find("OutputFile=" + out + "\\demo.exe\r\n"), std::string::npos);  // No saved nothing
 
   // Opened through the file dialog, which leaves the current folder alone: the source folder typed
   // relative to it is the walk's. A Cancel during the build of a large folder (four letters take
