@@ -100,12 +100,6 @@ struct Builder {
     EXPECT_TRUE(GuiWaitWindowGone(box, 10000));
     EXPECT_TRUE(button == IDYES || button == IDNO || IsWindow(page));
   }
-  // Cancel with an opened project: its save question, answered with button.
-  void CancelSave(int button) { Expect(4001, "Save Project File.", button); }
-  void ExpectReplaceOutput() {
-    Expect(4002, "File already exists.", IDYES);
-    ASSERT_EQ(Arrive(), 7);
-  }
   // True once the builder has ended with exit code 0.
   bool Ended() {
     DWORD code = 1;
@@ -387,7 +381,8 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_TRUE(GuiWaitWindowGone(icons, 10000));
   b.Type(4016, "*AppDir*\\extracted");
   b.Type(4018, out + "\\demo.setup");  // demo.exe, which exists
-  b.ExpectReplaceOutput();
+  b.Expect(4002, "File already exists.", IDYES);
+  ASSERT_EQ(b.Arrive(), 7);
 
   // Page 7: ready (Build the default button), then built: the log from the top.
   EXPECT_EQ(b.Text(4011), "Click the Build button to start building you project.");
@@ -452,10 +447,10 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_EQ(again.Go(4002), 7);
   // Cancel, then Cancel in the question, keeps each page; Back goes to the one before.
   for (int expected = 6; expected >= 1; --expected) {
-    again.CancelSave(IDCANCEL);
+    again.Expect(4001, "Save Project File.", IDCANCEL);
     ASSERT_EQ(again.Go(4003), expected);
   }
-  again.CancelSave(IDCANCEL);
+  again.Expect(4001, "Save Project File.", IDCANCEL);
   for (int page = 2; page <= 7; ++page) ASSERT_EQ(again.Go(4002), page);
   HWND failed = again.Open(4002, "Failed", 30000);
   EXPECT_EQ(GetWindow(failed, GW_OWNER), nullptr);
@@ -463,7 +458,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_TRUE(GuiWaitText(again.Control(4011), "Failed!", 10000));
   EXPECT_EQ(again.BuildPageState(), "10100");  // the failure's log lines: buildlog_test's
   Shot(again.page, "page7-failed");
-  again.CancelSave(IDNO);
+  again.Expect(4001, "Save Project File.", IDNO);
   ASSERT_TRUE(again.Ended());
   EXPECT_NE(ReadRawFile(reopened).find("OutputFile=" + out + "\\demo.exe\r\n"), std::string::npos);  // No saved nothing
 
@@ -487,14 +482,15 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   ASSERT_EQ(cut.Go(4002), 3);
   cut.Type(4007, "source");
   for (int page = 4; page <= 6; ++page) ASSERT_EQ(cut.Go(4002), page);
-  cut.ExpectReplaceOutput();
+  cut.Expect(4002, "File already exists.", IDYES);
+  ASSERT_EQ(cut.Arrive(), 7);
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   const std::string earlier = ReadRawFile(out + "\\demo.exe"), left = ListFolder(temp) + "|" + ListFolder(out + "\\");
   GuiClickButton(cut.page, 4002);
   Sleep(1500);
   EXPECT_EQ(cut.BuildPageState(), "01100");  // still building
-  cut.CancelSave(IDNO);
+  cut.Expect(4001, "Save Project File.", IDNO);
   ASSERT_TRUE(cut.Ended());
   EXPECT_EQ(ReadRawFile(out + "\\demo.exe"), earlier);
   EXPECT_EQ(ListFolder(temp) + "|" + ListFolder(out + "\\"), left);
