@@ -199,9 +199,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   EXPECT_EQ(b.Focused(), b.Control(4002));
   Shot(b.page, "page1-intro");
   b.Expect(4008, "File not found!", IDOK, "Failed to find the Varnoquist help file.");
-  GuiPostKey(b.Focused(), VK_ESCAPE);
-  Sleep(300);
-  GuiPostKey(b.Focused(), VK_RETURN);
+  for (WORD key : {VK_ESCAPE, VK_RETURN}) GuiPostKey(b.Focused(), key);
   ASSERT_EQ(b.Arrive(), 2);
 
   // Page 2: a blank name is refused; the open mode has the path box and Browse only; a moved page
@@ -286,8 +284,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   for (int i = 0; i < 5; ++i) GuiPostKey(list, VK_RIGHT);
   Sleep(300);
   EXPECT_TRUE(Outlined(list, 2, 3));
-  GuiPostKey(list, VK_LEFT);
-  GuiPostKey(list, VK_RETURN);
+  for (WORD key : {VK_LEFT, VK_RETURN}) GuiPostKey(list, key);
   Sleep(300);
   HWND states = GuiFindControl(list, 5002);
   ASSERT_NE(states, nullptr);
