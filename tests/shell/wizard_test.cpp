@@ -69,13 +69,9 @@ struct Builder {
     GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &input);
     return input.hwndFocus;
   }
-  // Clicks a button that leaves the page; returns the number of the next one.
+  // Clicks button id (0: none) and waits for the page to give way to the next; returns the next one's number.
   int Go(int id) {
-    GuiClickButton(page, id);
-    return Arrive();
-  }
-  // Waits for the page to give way to the next; returns the next one's number.
-  int Arrive() {
+    if (id) GuiClickButton(page, id);
     if (!GuiWaitWindowGone(page, 10000)) return 0;
     page = GuiFindWindow(kBuilderCaption, false, app.pid, 10000);
     return page ? PageNumber(page) : 0;
@@ -200,7 +196,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   Shot(b.page, "page1-intro");
   b.Expect(4008, "File not found!", IDOK, "Failed to find the Varnoquist help file.");
   for (WORD key : {VK_ESCAPE, VK_RETURN}) GuiPostKey(b.Focused(), key);
-  ASSERT_EQ(b.Arrive(), 2);
+  ASSERT_EQ(b.Go(0), 2);
 
   // Page 2: a blank name is refused; the open mode has the path box and Browse only; a moved page
   // keeps its place.
@@ -373,7 +369,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   b.Type(4016, "*AppDir*\\extracted");
   b.Type(4018, out + "\\demo.setup");  // demo.exe, which exists
   b.Expect(4002, "File already exists.", IDYES);
-  ASSERT_EQ(b.Arrive(), 7);
+  ASSERT_EQ(b.Go(0), 7);
 
   // Page 7: ready (Build the default button), then built: the log from the top.
   EXPECT_EQ(b.Text(4011), "Click the Build button to start building you project.");
@@ -474,7 +470,7 @@ TEST(Builder, WholeWalkFromNewProjectToPackedExecutable) {
   cut.Type(4007, "source");
   for (int page = 4; page <= 6; ++page) ASSERT_EQ(cut.Go(4002), page);
   cut.Expect(4002, "File already exists.", IDYES);
-  ASSERT_EQ(cut.Arrive(), 7);
+  ASSERT_EQ(cut.Go(0), 7);
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   const std::string earlier = ReadRawFile(out + "\\demo.exe"), left = ListFolder(temp) + "|" + ListFolder(out + "\\");
