@@ -1,7 +1,7 @@
 // vqbuilder.exe under Wine, driven as a user would: the pages' wiring and one message each (pages_test
 // has their rules and texts), the launch page's source tree and cell editors, the Variables dialog,
-// the build page, the save questions, a reopened project, the packed executable. Screenshots go to
-// the build tree under shots\builder.
+// the build page, the save questions, a reopened project (7-Zip tests the packed executable, and
+// buildjob_test its contents). Screenshots go to the build tree under shots\builder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
