@@ -411,14 +411,13 @@ TEST(PackedRun, DamagedHostileAndSignedArchives) {
     rows.push_back({.name = "name-climbs-" + std::to_string(rows.size()), .entries = {{"first.txt", "1"}, {evil, "e"}},
                     .code = 1, .windows = {Error(21)},
                     .after = {{"out\\first.txt", "1"}, {"evil.txt", kMissing}, {"C:\\\xC3\xA9vil.txt", kMissing}}});
-  // A block from an older build, without the check line, is read as before.
-  rows.push_back({.name = "meta-unchecked", .meta = {.checked = false}, .entries = a, .after = {{"out\\a.txt", a[0].second}}});
   rows.push_back({.name = "name-too-long", .entries = {{std::string(300, 'n'), "x"}}, .code = 1,
                   .windows = {Error(21)}});
   rows.push_back({.name = "folder-too-long", .meta = {.extractionPath = "*TempDir*" + std::string(240, 'f')},
                   .entries = a, .code = 1, .windows = {Error(16)}});
-  // Bytes behind the archive, where a code signature goes: the files come out all the same.
-  rows.push_back({.name = "signed", .bytes = head + zip + Noise(1500, 5, false),
+  // A block from an older build, without the check line, is read as before; bytes behind the archive, where a
+  // code signature goes, change nothing.
+  rows.push_back({.name = "unchecked-signed", .bytes = Packed({.checked = false}, zip, a) + Noise(1500, 5, false),
                   .after = {{"out\\a.txt", a[0].second}}});
   for (const Row& row : rows) RunRow(row);
 }
@@ -497,19 +496,17 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
   }
   worldAndProbe.push_back({"起動\\プローブ.exe", gProbe});
   const Row rows[] = {
-      {.name = "launch-arguments",
-       .meta = {.launches = {{"bin\\probe.exe", "/a *Command* -t *tempdir*x", "*maximizewin*"}}},
-       .entries = {{"bin\\probe.exe", gProbe}}, .args = "one \"two three\"",
-       .after = {{"logs\\probe.exe.log",
-                  Log("/a one \"two three\" -t %F\\tmp\\x", "%F\\out\\bin", SW_SHOWMAXIMIZED)}}},
-      // A name not extracted is passed over, one that does not start is a warning; the run goes on
-      // until an empty name ends the list (the keywords: the rules suite's).
+      // A name not extracted is passed over, one that does not start is a warning; the run goes on until an empty
+      // name ends the list (keywords: the rules'). The probe logs after a sleep, by when p3, had it started, had too.
       {.name = "launch-list",
-       .meta = {.launches = {{"missing.exe", "", "*ShowWin*"}, {"broken.exe", "", ""}, {"p1.exe", "", "*HideWin*"},
+       .meta = {.launches = {{"missing.exe", "", "*ShowWin*"}, {"broken.exe", "", ""},
+                             {"bin\\probe.exe", "--sleep=1500 /a *Command* -t *tempdir*x", "*maximizewin*"},
                              {"", "", "*HideWin*"}, {"p3.exe", "", "*HideWin*"}}},
-       .entries = {{"broken.exe", "this is not a program"}, {"p1.exe", gProbe}, {"p3.exe", gProbe}},
-       .windows = {Error(20)},
-       .after = {{"logs\\p1.exe.log", Log("", "%F\\out", SW_HIDE)}, {"logs\\p3.exe.log", kMissing}}},
+       .entries = {{"broken.exe", "this is not a program"}, {"bin\\probe.exe", gProbe}, {"p3.exe", gProbe}},
+       .args = "one \"two three\"", .windows = {Error(20)},
+       .after = {{"logs\\probe.exe.log",
+                  Log("--sleep=1500 /a one \"two three\" -t %F\\tmp\\x", "%F\\out\\bin", SW_SHOWMAXIMIZED)},
+                 {"logs\\p3.exe.log", kMissing}}},
       // Names in any language (UTF-8, flagged) reach the system exactly, and so do a launch entry and its
       // arguments; delete files takes every one of them out again.
       {.name = "names-any-language", .entries = kWorld, .after = kWorldAfter, .archiveTimes = true},
