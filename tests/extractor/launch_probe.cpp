@@ -1,6 +1,6 @@
-// Logs how the extractor started it (arguments, working folder, show command), in UTF-8 as read in
-// UTF-16, into VQ_PROBE_LOG_DIR\NAME.log, may wait or leave a file of its own (as an installer would),
-// then notes its end.   probe.exe [--sleep=MS | --leave=PATH] ...
+// May wait or leave a file of its own (as an installer would), then logs how the extractor started it
+// (arguments, working folder, show command), in UTF-8 as read in UTF-16, and its end into
+// VQ_PROBE_LOG_DIR\NAME.log: a log that is there is a run that ended.   probe.exe [--sleep=MS | --leave=PATH] ...
 #include <windows.h>
 
 #include <stdio.h>
@@ -22,16 +22,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char utf8[2][4096] = {};
   WideCharToMultiByte(CP_UTF8, 0, args, -1, utf8[0], sizeof utf8[0], nullptr, nullptr);
   WideCharToMultiByte(CP_UTF8, 0, current, -1, utf8[1], sizeof utf8[1], nullptr, nullptr);
-  FILE* out = _wfopen(log, L"ab");
-  if (!out) return 4;
-  fprintf(out, "args=%s\ncwd=%s\nshow=%d\n", utf8[0], utf8[1],
-          (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1);
-  fclose(out);
   if (!wcsncmp(args, L"--sleep=", 8)) Sleep((DWORD)_wtoi(args + 8));
-  if (!wcsncmp(args, L"--leave=", 8) && (out = _wfopen(args + 8, L"wb"))) {
-    fputs("left by the probe\n", out);
-    fclose(out);
-  }
-  if ((out = _wfopen(log, L"ab"))) fprintf(out, "ended\n");
-  return out ? fclose(out) : 4;
+  FILE* out = wcsncmp(args, L"--leave=", 8) ? nullptr : _wfopen(args + 8, L"wb");
+  if (out && (fputs("left by the probe\n", out) < 0 || fclose(out))) return 4;
+  if (!(out = _wfopen(log, L"ab"))) return 4;
+  fprintf(out, "args=%s\ncwd=%s\nshow=%d\nended\n", utf8[0], utf8[1],
+          (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1);
+  return fclose(out) ? 4 : 0;
 }
