@@ -515,6 +515,11 @@ TEST(PackedRun, LaunchAndDeleteFiles) {
        .meta = {.deleteFiles = 1, .launches = {{"起動\\プローブ.exe", "привет *Command*", "*HideWin*"}}},
        .entries = worldAndProbe, .args = "мир ё",
        .after = {{"logs\\プローブ.exe.log", Log("привет мир ё", "%F\\out\\起動", SW_HIDE)}, {"out", kMissing}}},
+      // Only what the run put there goes: the user's files stay, and the folders that hold them.
+      {.name = "delete-keeps-others", .meta = {.deleteFiles = 1}, .entries = kTree,
+       .before = {{"out\\keep.txt", "mine"}, {"out\\bin\\x", "mine"}},
+       .after = {{"out\\keep.txt", "mine"}, {"out\\bin\\x", "mine"}, {"out\\readme.txt", kMissing},
+                 {"out\\bin\\tool.dat", kMissing}, {"out\\bin\\deep", kMissing}, {"out\\docs", kMissing}}},
       // Every program ends before the files and the folders the run made go; Games stays, with the file
       // that the probe, started in bin, left there.
       {.name = "delete-waits",
